@@ -1,0 +1,141 @@
+#include "app/form1.h"
+
+#include <array>
+
+#include <QCloseEvent>
+
+#include "app/main.h"
+#include "config.h"
+#include "controls/listview.h"
+#include "errors/errorreport.h"
+#include "ledger/ledgerschema.h"
+#include "platform/messagebox.h"
+#include "platform/program.h"
+#include "windows/icons.h"
+
+namespace tallymere {
+namespace {
+
+struct ColumnSpec {
+    const char *income;
+    const char *expense;
+    int width; // twips
+};
+
+// The two record-number columns are 1 twip wide: practically invisible, while every item keeps
+// its number for the commands.
+constexpr std::array<ColumnSpec, 6> kColumns{{
+    {"ID", "ID", 1},
+    {"SR No", "SR No", 1},
+    {"Date", "Date", 1700},
+    {"Source", "Category", 2000},
+    {"Amount", "Amount", 1000},
+    {"Particulars", "Particulars", 2300},
+}};
+
+} // namespace
+
+Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)), m_pointer(this)
+{
+    modExpense::attach(this);
+    connect(m_ui.PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+}
+
+Form1::~Form1()
+{
+    if (modExpense::attachedWindow() == this)
+        modExpense::attach(nullptr);
+}
+
+void Form1::Form_Load()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_Load "));
+    const QString folder = platform::programFolder();
+
+    on.step(100, [&] { Main::loadSkin(*this); });
+    on.step(104, [&] {
+        setWindowTitle(QLatin1String(kProductTitle));
+        setWindowIcon(programIcon());
+        Main::setAppTitle();
+    });
+    if (on.test(106, [&] { return !Main::ordinaryFileExists(folder, QStringLiteral("dbExpense.mdb")); })) {
+        on.step(108, [&] { platform::msgBox(folder + QStringLiteral("/dbExpense.mdb not found."), platform::vbOKOnly); });
+        on.step(110, [&] { platform::endProgram(); });
+        return;
+    }
+    if (on.test(112, [&] { return Main::fileExists(folder + QStringLiteral("/HAND-M.CUR")); }))
+        on.step(114, [&] { m_pointer.setCustomImage(loadPointerFile(folder + QStringLiteral("/HAND-M.CUR"))); });
+    on.step(116, [&] { Main::visitHomePage(); });
+
+    ListViewModel &income = m_ui.ListView1->items();
+    ListViewModel &expenses = m_ui.ListView2->items();
+    for (int i = 0; i < 6; ++i)
+        on.step(136 + 2 * i, [&] { income.addColumnHeader(QLatin1String(kColumns[std::size_t(i)].income)); });
+    for (int i = 0; i < 6; ++i)
+        on.step(148 + 2 * i, [&] { income.setColumnHeaderWidth(i + 1, kColumns[std::size_t(i)].width); });
+    for (int i = 0; i < 6; ++i)
+        on.step(160 + 2 * i, [&] { expenses.addColumnHeader(QLatin1String(kColumns[std::size_t(i)].expense)); });
+    for (int i = 0; i < 6; ++i)
+        on.step(172 + 2 * i, [&] { expenses.setColumnHeaderWidth(i + 1, kColumns[std::size_t(i)].width); });
+
+    on.step(184, [&] { ledgerConnection = std::make_unique<Connection>(); });
+    on.step(186, [&] { ledgerConnection->Open(connectionStringFor(folder)); });
+    on.step(188, [&] { modExpense::listIncome(); });
+    on.step(190, [&] { modExpense::listExpenses(); });
+    on.step(192, [&] { modExpense::showTotals(); });
+}
+
+void Form1::Form_QueryUnload()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_QueryUnload "));
+    if (on.test(100, [&] { return ledgerConnection != nullptr; })) {
+        on.step(102, [&] {
+            if (ledgerConnection && ledgerConnection->State() != 0)
+                ledgerConnection->Close();
+        });
+        on.step(104, [&] { ledgerConnection.reset(); });
+    }
+    on.step(106, [] { platform::doEvents(); });
+    on.step(108, [] { platform::doEvents(); });
+}
+
+void Form1::Form_Unload()
+{
+    platform::endProgram();
+}
+
+void Form1::PushButton9_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton9_Click "));
+    on.step(100, [] {
+        platform::msgBox(QStringLiteral("Questions? Please contact Team Marlowick at ")
+                             + QStringLiteral(TALLYMERE_CONTACT_PAGE),
+                         platform::vbOKOnly);
+    });
+}
+
+ListViewModel &Form1::incomeList()
+{
+    return m_ui.ListView1->items();
+}
+
+ListViewModel &Form1::expenseList()
+{
+    return m_ui.ListView2->items();
+}
+
+void Form1::setTotalCaptions(const QString &income, const QString &expenses, const QString &balance)
+{
+    m_ui.lblTotalIncome->setText(income);
+    m_ui.lblTotalExpenses->setText(expenses);
+    m_ui.lblAvailableBalance->setText(balance);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_QueryUnload();
+    event->accept();
+    Form_Unload();
+}
+
+} // namespace tallymere

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QWidget>
+
+#include "app/pointer.h"
+#include "ledger/modexpense.h"
+#include "windows/form1layout.h"
+
+namespace tallymere {
+
+/// The main window: the income and expense lists with their commands and the totals.
+class Form1 : public QWidget, public LedgerWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    const Form1Layout &ui() const noexcept { return m_ui; }
+
+    /// Dresses the window, tests for the ledger file (ending the program without it), opens the
+    /// connection, fills both lists and shows the totals. Runs before the window is shown.
+    void Form_Load();
+    /// Closes and releases the connection; the close is never cancelled.
+    void Form_QueryUnload();
+    /// Ends the whole program.
+    void Form_Unload();
+
+    void PushButton9_Click();
+
+    // LedgerWindow
+    ListViewModel &incomeList() override;
+    ListViewModel &expenseList() override;
+    int MousePointer() const override { return m_pointer.shape(); }
+    void setMousePointer(int shape) override { m_pointer.setShape(shape); }
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
+
+    WindowPointer &pointer() noexcept { return m_pointer; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void addListColumns();
+
+    Form1Layout m_ui;
+    WindowPointer m_pointer;
+};
+
+} // namespace tallymere

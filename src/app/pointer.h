@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+
+#include <QCursor>
+#include <QString>
+
+class QWidget;
+
+namespace tallymere {
+
+/// The pointer of one window: a shape (0 default, 11 hourglass, 99 the window's custom image)
+/// and the custom image, if one was loaded. Setting a shape changes only this window's pointer.
+class WindowPointer
+{
+public:
+    explicit WindowPointer(QWidget *window) : m_window(window) {}
+
+    int shape() const noexcept { return m_shape; }
+    void setShape(int shape);
+
+    /// MouseIcon: the image shown for shape 99; without one, shape 99 shows the ordinary arrow.
+    void setCustomImage(const QCursor &image);
+    bool hasCustomImage() const noexcept { return m_custom.has_value(); }
+    const std::optional<QCursor> &customImage() const noexcept { return m_custom; }
+
+private:
+    QWidget *m_window;
+    int m_shape = 0;
+    std::optional<QCursor> m_custom;
+};
+
+/// Reads a pointer file (a Windows .cur file, or any image Qt reads) into a pointer image,
+/// keeping the hotspot the file gives. Throws tallymere::Error when the file cannot be read.
+QCursor loadPointerFile(const QString &path);
+
+} // namespace tallymere

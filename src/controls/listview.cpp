@@ -1,0 +1,81 @@
+#include "controls/listview.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include "errors/error.h"
+#include "platform/twips.h"
+
+namespace tallymere {
+
+ListView::ListView(QWidget *parent) : QTreeView(parent), m_model(new ListViewModel(this))
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setMouseTracking(true);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setMinimumSectionSize(0);
+
+    connect(m_model, &ListViewModel::columnWidthChanged, this, [this](int column, int twips) {
+        header()->resizeSection(column, twipsToPixels(twips, this));
+    });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, &ListView::rememberSelection);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ListView::restoreSelection);
+}
+
+int ListView::selectedItem() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        throw Error(QStringLiteral("No entry is selected in the list."));
+    return rows.first().row() + 1;
+}
+
+void ListView::mouseMoveEvent(QMouseEvent *event)
+{
+    emit mouseMoved();
+    QTreeView::mouseMoveEvent(event);
+}
+
+void ListView::rememberSelection()
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    m_hadSelection = !rows.isEmpty();
+    m_selectedText = m_hadSelection ? m_model->itemText(rows.first().row() + 1) : QString();
+}
+
+void ListView::restoreSelection()
+{
+    // Column widths are the view's: a reset must not lose them.
+    for (int index = 1; index <= m_model->columnHeaderCount(); ++index) {
+        const int twips = m_model->columnHeaderWidth(index);
+        if (twips >= 0)
+            header()->resizeSection(index - 1, twipsToPixels(twips, this));
+    }
+    if (m_model->itemCount() == 0)
+        return;
+
+    int row = 0;
+    if (m_hadSelection) {
+        const QByteArray wanted = m_selectedText.toUtf8();
+        const std::string_view key(wanted.constData(), std::size_t(wanted.size()));
+        for (int r = 0; r < m_model->itemCount(); ++r) {
+            if (m_model->cellUtf8(r, 0) == key) {
+                row = r;
+                break;
+            }
+        }
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+} // namespace tallymere

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QTreeView>
+
+#include "controls/listviewmodel.h"
+
+namespace tallymere {
+
+/// The list view control of the main window: a report view with a header row, whole-row single
+/// selection and uniform row heights over its own ListViewModel. After every fill it keeps the
+/// selected entry (found by its item text) when it is still there, otherwise it selects the
+/// first row, so that a list with rows always has a selected item.
+class ListView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit ListView(QWidget *parent = nullptr);
+
+    ListViewModel &items() noexcept { return *m_model; }
+    const ListViewModel &items() const noexcept { return *m_model; }
+
+    /// SelectedItem: the 1-based index of the selected item; throws tallymere::Error when no
+    /// item is selected.
+    int selectedItem() const;
+
+signals:
+    /// The mouse moved over the list.
+    void mouseMoved();
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void rememberSelection();
+    void restoreSelection();
+
+    ListViewModel *m_model;
+    QString m_selectedText;
+    bool m_hadSelection = false;
+};
+
+} // namespace tallymere

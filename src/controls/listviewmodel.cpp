@@ -1,0 +1,213 @@
+#include "controls/listviewmodel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "errors/error.h"
+
+namespace tallymere {
+namespace {
+
+// Items live in chunks of this size; a row larger than a chunk gets a chunk of its own.
+constexpr std::size_t kChunkSize = 256 * 1024;
+
+// A row in a chunk: the byte length of each cell, then the cells' UTF-8 bytes one after another.
+using CellLength = std::uint32_t;
+
+} // namespace
+
+ListViewModel::ListViewModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+ListViewModel::~ListViewModel() = default;
+
+void ListViewModel::addColumnHeader(const QString &text)
+{
+    // Items keep a fixed number of cells per row, so a column can only come before any item.
+    beginResetModel();
+    releaseItems();
+    m_headers.append(text);
+    m_widths.push_back(-1);
+    endResetModel();
+}
+
+QString ListViewModel::columnHeaderText(int index) const
+{
+    if (index < 1 || index > columnHeaderCount())
+        throw Error(QStringLiteral("Column header %1 does not exist.").arg(index));
+    return m_headers.at(index - 1);
+}
+
+void ListViewModel::setColumnHeaderWidth(int index, int twips)
+{
+    if (index < 1 || index > columnHeaderCount())
+        throw Error(QStringLiteral("Column header %1 does not exist.").arg(index));
+    m_widths[std::size_t(index - 1)] = twips;
+    emit columnWidthChanged(index - 1, twips);
+}
+
+int ListViewModel::columnHeaderWidth(int index) const
+{
+    if (index < 1 || index > columnHeaderCount())
+        throw Error(QStringLiteral("Column header %1 does not exist.").arg(index));
+    return m_widths[std::size_t(index - 1)];
+}
+
+QString ListViewModel::itemText(int item) const
+{
+    if (item < 1 || item > itemCount())
+        throw Error(QStringLiteral("List item %1 does not exist.").arg(item));
+    const std::string_view cell = cellUtf8(item - 1, 0);
+    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+}
+
+QString ListViewModel::subItem(int item, int index) const
+{
+    if (item < 1 || item > itemCount())
+        throw Error(QStringLiteral("List item %1 does not exist.").arg(item));
+    if (index < 1 || index >= columnHeaderCount())
+        throw Error(QStringLiteral("Sub-item %1 does not exist.").arg(index));
+    const std::string_view cell = cellUtf8(item - 1, index);
+    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+}
+
+std::string_view ListViewModel::cellUtf8(int row, int column) const
+{
+    const char *data = rowData(row);
+    const std::size_t columns = m_cellsPerRow;
+    std::size_t offset = columns * sizeof(CellLength);
+    CellLength length = 0;
+    for (int c = 0; c <= column; ++c) {
+        offset += length;
+        std::memcpy(&length, data + std::size_t(c) * sizeof(CellLength), sizeof(CellLength));
+    }
+    return {data + offset, length};
+}
+
+void ListViewModel::clearItems()
+{
+    beginResetModel();
+    releaseItems();
+    endResetModel();
+}
+
+std::size_t ListViewModel::itemMemory() const noexcept
+{
+    std::size_t bytes = m_rows.capacity() * sizeof(RowRef);
+    for (std::size_t size : m_chunkSizes)
+        bytes += size;
+    return bytes;
+}
+
+int ListViewModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : itemCount();
+}
+
+int ListViewModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : columnHeaderCount();
+}
+
+QVariant ListViewModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= itemCount()
+        || std::size_t(index.column()) >= m_cellsPerRow)
+        return {};
+    const std::string_view cell = cellUtf8(index.row(), index.column());
+    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+}
+
+QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
+        || section >= columnHeaderCount())
+        return {};
+    return m_headers.at(section);
+}
+
+void ListViewModel::releaseItems() noexcept
+{
+    m_rows = {};
+    m_chunks = {};
+    m_chunkSizes = {};
+    m_chunkUsed = 0;
+}
+
+char *ListViewModel::allocateRow(std::size_t bytes, RowRef &ref)
+{
+    if (m_chunks.empty() || m_chunkUsed + bytes > m_chunkSizes.back()) {
+        const std::size_t size = std::max(bytes, kChunkSize);
+        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(size));
+        m_chunkSizes.push_back(size);
+        m_chunkUsed = 0;
+    }
+    ref.chunk = std::uint32_t(m_chunks.size() - 1);
+    ref.offset = std::uint32_t(m_chunkUsed);
+    m_chunkUsed += bytes;
+    return m_chunks.back().get() + ref.offset;
+}
+
+const char *ListViewModel::rowData(int row) const noexcept
+{
+    const RowRef ref = m_rows[std::size_t(row)];
+    return m_chunks[ref.chunk].get() + ref.offset;
+}
+
+ListFill::ListFill(ListViewModel &model) : m_model(model)
+{
+    m_model.beginResetModel();
+    m_model.releaseItems();
+    m_model.m_cellsPerRow = std::size_t(std::max(1, m_model.columnHeaderCount()));
+    m_pending.resize(m_model.m_cellsPerRow);
+}
+
+ListFill::~ListFill()
+{
+    try {
+        storePending();
+    } catch (...) {
+        // Out of memory for the last row: the list keeps the rows stored before it.
+    }
+    m_model.endResetModel();
+}
+
+void ListFill::addItem(std::string_view text)
+{
+    storePending();
+    m_pending[0].assign(text);
+    m_hasPending = true;
+}
+
+void ListFill::setSubItem(int index, std::string_view text)
+{
+    if (!m_hasPending)
+        throw Error(QStringLiteral("There is no list item to set a sub-item of."));
+    if (index < 1 || std::size_t(index) >= m_pending.size())
+        throw Error(QStringLiteral("Sub-item %1 does not exist.").arg(index));
+    m_pending[std::size_t(index)].assign(text);
+}
+
+void ListFill::storePending()
+{
+    if (!m_hasPending)
+        return;
+    m_hasPending = false;
+    const std::size_t columns = m_model.m_cellsPerRow;
+    std::size_t bytes = columns * sizeof(CellLength);
+    for (std::size_t c = 0; c < columns; ++c)
+        bytes += m_pending[c].size();
+
+    ListViewModel::RowRef ref{};
+    char *out = m_model.allocateRow(bytes, ref);
+    char *text = out + columns * sizeof(CellLength);
+    for (std::size_t c = 0; c < columns; ++c) {
+        const auto length = CellLength(m_pending[c].size());
+        std::memcpy(out + c * sizeof(CellLength), &length, sizeof(CellLength));
+        std::memcpy(text, m_pending[c].data(), length);
+        text += length;
+        m_pending[c].clear();
+    }
+    m_model.m_rows.push_back(ref);
+}
+
+} // namespace tallymere

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace tallymere {
+
+/// The column headers and items of one list view, as the program fills and reads them.
+/// Items are kept as UTF-8 text in large shared chunks (about the size of the text itself plus a
+/// few bytes per cell); a QString is made only for a cell that is drawn or read.
+/// Indices of the list's own members are 1-based, as the program uses them.
+class ListViewModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit ListViewModel(QObject *parent = nullptr);
+    ~ListViewModel() override;
+
+    /// ColumnHeaders.Add: appends a column at the right end with the default width.
+    void addColumnHeader(const QString &text);
+    int columnHeaderCount() const noexcept { return int(m_headers.size()); }
+    /// The text of column header `index` (1-based); throws tallymere::Error when out of range.
+    QString columnHeaderText(int index) const;
+    /// Sets the width of column `index` (1-based) in twips.
+    void setColumnHeaderWidth(int index, int twips);
+    int columnHeaderWidth(int index) const;
+
+    /// ListItems.Count.
+    int itemCount() const noexcept { return int(m_rows.size()); }
+    /// The text of item `item` (1-based): the text of its first column.
+    QString itemText(int item) const;
+    /// SubItems(index) of item `item` (both 1-based): the text of column index+1.
+    QString subItem(int item, int index) const;
+    /// The same cell as UTF-8, valid until the list changes.
+    std::string_view cellUtf8(int row, int column) const;
+    /// ListItems.Clear: removes every item.
+    void clearItems();
+
+    /// Bytes held for the items (chunks, lengths and row index); for measuring.
+    std::size_t itemMemory() const noexcept;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+signals:
+    /// Column `column` (0-based) was given a width of `twips`.
+    void columnWidthChanged(int column, int twips);
+
+private:
+    friend class ListFill;
+
+    struct RowRef {
+        std::uint32_t chunk;
+        std::uint32_t offset;
+    };
+
+    void releaseItems() noexcept;
+    char *allocateRow(std::size_t bytes, RowRef &ref);
+    const char *rowData(int row) const noexcept;
+
+    QStringList m_headers;
+    std::vector<int> m_widths;
+    std::vector<std::unique_ptr<char[]>> m_chunks;
+    std::vector<std::size_t> m_chunkSizes;
+    std::size_t m_chunkUsed = 0;
+    std::vector<RowRef> m_rows;
+    std::size_t m_cellsPerRow = 1; // the column count when the items were filled, at least 1
+};
+
+/// One fill of a list: the list is emptied when the fill starts, items are added in order, and
+/// the view hears of it once, when the fill ends (also when it ends by an exception, keeping
+/// the items added so far).
+class ListFill
+{
+public:
+    explicit ListFill(ListViewModel &model);
+    ~ListFill();
+    ListFill(const ListFill &) = delete;
+    ListFill &operator=(const ListFill &) = delete;
+
+    /// ListItems.Add with only the item text: appends an item at the end.
+    void addItem(std::string_view text);
+    /// SubItems(index) of the item last added (index from 1 to the column count - 1).
+    void setSubItem(int index, std::string_view text);
+
+private:
+    void storePending();
+
+    ListViewModel &m_model;
+    std::vector<std::string> m_pending;
+    bool m_hasPending = false;
+};
+
+} // namespace tallymere

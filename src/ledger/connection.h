@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+namespace tallymere {
+
+/// The ledger's database connection, in the manner of the data-access components the program
+/// was written against: opened with a connection text, statements executed as text.
+/// Every failure throws tallymere::Error carrying the engine's own message.
+class Connection
+{
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    /// Opens the database named by the connection text's "Data Source" item. The file must exist;
+    /// nothing is created and nothing is written by opening. Throws when the file cannot be
+    /// opened or is not a database; the connection then stays closed.
+    void Open(const QString &connectionString);
+    /// Open with the path of the database file itself in place of the connection text.
+    void openFile(const QString &path);
+
+    /// Runs one statement to its end before returning. Throws on failure (a closed connection
+    /// included). Waits a short, bounded time when another process holds the file.
+    void Execute(const QString &statement);
+
+    /// 0 when closed, 1 when open.
+    int State() const noexcept { return m_db ? 1 : 0; }
+
+    /// Releases the file. Closing a closed connection does nothing.
+    void Close() noexcept;
+
+    /// The engine's handle for the recordsets opened on this connection; null when closed.
+    sqlite3 *handle() const noexcept { return m_db; }
+
+    /// The value of one item ("Data Source", matched without regard to case) of a connection
+    /// text of the form "Key=Value;Key=Value"; empty when absent.
+    static QString connectionItem(const QString &connectionString, const QString &key);
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+} // namespace tallymere

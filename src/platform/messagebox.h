@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+
+namespace tallymere::platform {
+
+/// Style values of a message box, as the program passes them.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbYesNo = 4,
+    vbExclamation = 48,
+};
+
+/// The button that closed a message box.
+enum MsgBoxResult : int {
+    vbOK = 1,
+    vbYes = 6,
+    vbNo = 7,
+};
+
+/// Shows one modal message box and returns the button pressed. An empty caption shows the
+/// application title. Texts keep their CR/LF exactly as given; the box shows each as a line break.
+int msgBox(const QString &text, int style = vbOKOnly, const QString &caption = {});
+
+/// What a message box call receives; tests replace the real box with a handler of this type.
+using MessageBoxHandler = std::function<int(const QString &text, int style, const QString &caption)>;
+
+/// Replaces how boxes are shown (tests script the answers); an empty handler restores the real box.
+void setMessageBoxHandler(MessageBoxHandler handler);
+
+/// The application title: the caption of every box that names none.
+QString applicationTitle();
+void setApplicationTitle(const QString &title);
+
+} // namespace tallymere::platform
