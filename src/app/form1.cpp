@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 
 #include "app/main.h"
+#include "app/pointerfeedback.h"
 #include "config.h"
 #include "controls/listview.h"
 #include "errors/errorreport.h"
@@ -12,6 +13,7 @@
 #include "platform/messagebox.h"
 #include "platform/program.h"
 #include "windows/icons.h"
+#include "windows/layout.h"
 
 namespace tallymere {
 namespace {
@@ -39,6 +41,18 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)),
 {
     modExpense::attach(this);
     connect(m_ui.PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+    connect(m_ui.PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
+    connectPointerProcedures(m_pointer,
+                             {m_ui.PushButton1, m_ui.PushButton2, m_ui.PushButton3, m_ui.PushButton4,
+                              m_ui.PushButton5, m_ui.PushButton6, m_ui.PushButton7, m_ui.PushButton8,
+                              m_ui.PushButton9, m_ui.PushButton10},
+                             {this, m_ui.Frame1, m_ui.Frame2, m_ui.Frame3}, {m_ui.ListView1, m_ui.ListView2});
+    connect(m_ui.PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_ui.PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_ui.PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(m_ui.PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(m_ui.PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(m_ui.PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
 }
 
 Form1::~Form1()
@@ -129,6 +143,8 @@ void Form1::setTotalCaptions(const QString &income, const QString &expenses, con
     m_ui.lblTotalIncome->setText(income);
     m_ui.lblTotalExpenses->setText(expenses);
     m_ui.lblAvailableBalance->setText(balance);
+    for (QLabel *label : {m_ui.lblTotalIncome, m_ui.lblTotalExpenses, m_ui.lblAvailableBalance})
+        fitLabelToCaption(label);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -28,6 +28,17 @@ public:
     void Form_Unload();
 
     void PushButton9_Click();
+    /// Change Date Format: shows the date format dialog, modeless.
+    void PushButton10_Click();
+
+    // Entry commands: add, update and delete an income entry (1, 2, 3) or an expense entry
+    // (7, 6, 8) through the entry editor.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton7_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
 
     // LedgerWindow
     ListViewModel &incomeList() override;

@@ -59,7 +59,7 @@ void loadSkin(Form1 &mainWindow)
 
     SkinFramework &skin = *mainWindow.ui().SkinFramework1;
     skin.LoadSkin(folder + QStringLiteral("/x/o.cjs"), QString());
-    skin.setOptions(skin.options() | 1);
+    skin.setOptions(skin.Options() | 1);
     skin.setProperty5(true);
     skin.setProperty10(true);
     skin.ApplyWindow(&mainWindow);

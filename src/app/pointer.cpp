@@ -12,25 +12,58 @@ namespace tallymere {
 
 void WindowPointer::setShape(int shape)
 {
+    // The pointer procedures write the shape on every move of the mouse; the window system
+    // hears of it only when it changes.
+    if (shape == m_shape)
+        return;
     m_shape = shape;
-    switch (shape) {
-    case vbHourglass:
-        m_window->setCursor(Qt::WaitCursor);
-        break;
-    case vbCustom:
-        m_window->setCursor(m_custom ? *m_custom : QCursor(Qt::ArrowCursor));
-        break;
-    default:
-        m_window->unsetCursor();
-        break;
-    }
+    show();
 }
 
 void WindowPointer::setCustomImage(const QCursor &image)
 {
     m_custom = image;
     if (m_shape == vbCustom)
-        m_window->setCursor(image);
+        show();
+}
+
+void WindowPointer::show()
+{
+    if (m_shape == vbHourglass) {
+        m_window->setCursor(Qt::WaitCursor);
+        coverControls();
+        return;
+    }
+    uncoverControls();
+    if (m_shape == vbCustom)
+        m_window->setCursor(m_custom ? *m_custom : QCursor(Qt::ArrowCursor));
+    else
+        m_window->unsetCursor();
+}
+
+void WindowPointer::coverControls()
+{
+    // The window's pointer shows over every control that has none of its own; the others (a
+    // text field's text pointer) would otherwise hide the hourglass. Other windows that this one
+    // owns keep their own pointers.
+    for (QWidget *control : m_window->findChildren<QWidget *>()) {
+        if (control->window() == m_window && control->testAttribute(Qt::WA_SetCursor)
+            && control->cursor().shape() != Qt::WaitCursor) {
+            m_covered.push_back({control, control->cursor()});
+            control->setCursor(Qt::WaitCursor);
+        }
+    }
+}
+
+void WindowPointer::uncoverControls()
+{
+    for (const CoveredControl &covered : m_covered) {
+        // A control that changed its pointer meanwhile keeps what it chose.
+        if (covered.control && covered.control->testAttribute(Qt::WA_SetCursor)
+            && covered.control->cursor().shape() == Qt::WaitCursor)
+            covered.control->setCursor(covered.own);
+    }
+    m_covered.clear();
 }
 
 QCursor loadPointerFile(const QString &path)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <QCursor>
+#include <QPointer>
 #include <QString>
 
 class QWidget;
@@ -10,7 +12,9 @@ class QWidget;
 namespace tallymere {
 
 /// The pointer of one window: a shape (0 default, 11 hourglass, 99 the window's custom image)
-/// and the custom image, if one was loaded. Setting a shape changes only this window's pointer.
+/// and the custom image, if one was loaded. Setting a shape changes only this window's pointer:
+/// the default and the custom shape show wherever a control of the window has no pointer of its
+/// own (a text field keeps its text pointer), the hourglass shows over every control.
 class WindowPointer
 {
 public:
@@ -25,9 +29,20 @@ public:
     const std::optional<QCursor> &customImage() const noexcept { return m_custom; }
 
 private:
+    struct CoveredControl {
+        QPointer<QWidget> control;
+        QCursor own;
+    };
+
+    void show();
+    void coverControls();
+    void uncoverControls();
+
     QWidget *m_window;
     int m_shape = 0;
     std::optional<QCursor> m_custom;
+    /// The controls with a pointer of their own that the hourglass covers, with that pointer.
+    std::vector<CoveredControl> m_covered;
 };
 
 /// Reads a pointer file (a Windows .cur file, or any image Qt reads) into a pointer image,

@@ -127,9 +127,9 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
 
 void ListViewModel::releaseItems() noexcept
 {
-    m_rows = {};
-    m_chunks = {};
-    m_chunkSizes = {};
+    m_rows = decltype(m_rows)();
+    m_chunks = decltype(m_chunks)();
+    m_chunkSizes = decltype(m_chunkSizes)();
     m_chunkUsed = 0;
 }
 

@@ -115,17 +115,9 @@ void listIncome()
     on.step(108, [&] { totalIncome = 0; });
 
     RowReader row(rs, kIncomeColumns);
-    // When the end-of-rows test itself fails (the recordset never opened) the fill leaves the
-    // loop instead of running its body again and again.
-    bool unreadable = false;
-    while (on.test(110, [&] {
-               if (rs.State() == 0) {
-                   unreadable = true;
-                   throw Error(QStringLiteral("The income rows could not be read."));
-               }
-               return !rs.Eof();
-           })
-           && !unreadable) {
+    // A recordset that never opened is at its end: the fill leaves the loop at once rather than
+    // running its body again and again (the failed open has been reported already).
+    while (on.test(110, [&] { return !rs.Eof(); })) {
         on.step(112, [&] { items().addItem(row.field(0)); });
         on.step(114, [&] { items().setSubItem(1, row.field(0)); });
         on.step(120, [&] { items().setSubItem(2, row.field(1)); });

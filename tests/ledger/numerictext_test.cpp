@@ -24,7 +24,7 @@ TEST(NumericText, acceptsPlainNumbersWithSignDecimalsGroupingAndBlanks)
 {
     LocaleScope english(QLocale(QLocale::English, QLocale::UnitedStates));
     for (const char *text : {"1500", "12.50", "-7", "+3.5", ".5", "1,234.50", "  12 ", "1e5", "0"})
-        EXPECT_TRUE(isNumericText(QLatin1String(text))) << text;
+        EXPECT_TRUE(isNumericText(QString::fromUtf8(text))) << text;
     EXPECT_DOUBLE_EQ(numericValue(u"1,234.50"), 1234.5);
     EXPECT_DOUBLE_EQ(numericValue(u" -7 "), -7);
 }
@@ -33,7 +33,7 @@ TEST(NumericText, refusesTextThatIsNoFiniteNumber)
 {
     LocaleScope english(QLocale(QLocale::English, QLocale::UnitedStates));
     for (const char *text : {"", "   ", "12a", "abc", "1e400", "inf", "nan", "1.2.3", "--1", "12,5,"})
-        EXPECT_FALSE(isNumericText(QLatin1String(text))) << text;
+        EXPECT_FALSE(isNumericText(QString::fromUtf8(text))) << text;
     EXPECT_THROW(numericValue(u"12a"), Error);
 }
 

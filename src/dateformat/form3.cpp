@@ -1,0 +1,114 @@
+#include "dateformat/form3.h"
+
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QPointer>
+#include <QRadioButton>
+#include <QShortcut>
+
+#include "app/main.h"
+#include "app/pointerfeedback.h"
+#include "controls/pushbutton.h"
+#include "errors/errorreport.h"
+#include "ledger/modexpense.h"
+#include "platform/program.h"
+#include "settings/settings.h"
+#include "windows/icons.h"
+
+namespace tallymere {
+namespace {
+
+QPointer<Form3> g_form3;
+
+void saveEuropeanDate(const QString &value)
+{
+    settings::SaveSetting(QLatin1String(settings::kAppName), QLatin1String(settings::kSection),
+                          QLatin1String(settings::kEuropeanDate), value);
+}
+
+} // namespace
+
+Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Dialog), m_ui(Form3Layout::build(this)), m_pointer(this)
+{
+    connect(m_ui.PushButton3, &QPushButton::clicked, this, &Form3::PushButton3_Click);
+
+    // Enter presses OK, wherever the focus is in the dialog.
+    m_ui.PushButton3->setDefault(true);
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto *enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, m_ui.PushButton3, &QPushButton::click);
+    }
+
+    // The hand over OK is the dialog's only pointer procedure. Once the mouse leaves OK the
+    // ordinary pointer returns, so the hand never lingers over the options.
+    connectPointerProcedures(m_pointer, {m_ui.PushButton3}, {});
+    m_ui.PushButton3->installEventFilter(this);
+}
+
+Form3::~Form3() = default;
+
+void Form3::Form_Load()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form3.Form_Load "));
+    const QString pointerFile = platform::programFolder() + QStringLiteral("/HAND-M.CUR");
+
+    on.step(100, [&] { Main::applySystemColors(this); });
+    on.step(102, [&] { setWindowIcon(programIcon()); });
+    if (on.test(106, [&] { return Main::fileExists(pointerFile); }))
+        on.step(108, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile)); });
+    on.step(110, [&] { setWindowTitle(QStringLiteral("Date Format")); });
+    if (on.test(112, [] { return settings::europeanDate(); }))
+        on.step(114, [&] { m_ui.Option2->setChecked(true); });
+    else
+        on.step(116, [&] { m_ui.Option1->setChecked(true); });
+}
+
+void Form3::PushButton3_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form3.PushButton3_Click "));
+    if (on.test(100, [&] { return m_ui.Option1->isChecked(); }))
+        on.step(102, [] { saveEuropeanDate(QStringLiteral("False")); });
+    else
+        on.step(104, [] { saveEuropeanDate(QStringLiteral("True")); });
+    on.step(106, [] { modExpense::listIncome(); });
+    on.step(108, [] { modExpense::listExpenses(); });
+    on.step(110, [] { modExpense::showTotals(); });
+    on.step(112, [&] { close(); });
+}
+
+void Form3::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    emit closed();
+}
+
+bool Form3::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui.PushButton3 && event->type() == QEvent::Leave)
+        pointerMoved(m_pointer, vbDefault);
+    return QWidget::eventFilter(watched, event);
+}
+
+Form3 &form3(QWidget *owner)
+{
+    if (!g_form3) {
+        auto *dialog = new Form3(owner);
+        g_form3 = dialog;
+        // A closed dialog is gone: the next access loads a fresh one. It is deleted only once
+        // the procedure that closed it has returned.
+        QObject::connect(dialog, &Form3::closed, dialog, [dialog] {
+            if (g_form3 == dialog)
+                g_form3 = nullptr;
+            dialog->deleteLater();
+        });
+        dialog->Form_Load();
+    }
+    return *g_form3;
+}
+
+Form3 *openForm3() noexcept
+{
+    return g_form3.data();
+}
+
+} // namespace tallymere

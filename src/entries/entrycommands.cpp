@@ -1,0 +1,162 @@
+// The add, update and delete commands of the main window's two lists.
+
+#include "app/form1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include "controls/calendar.h"
+#include "controls/listview.h"
+#include "entries/datetext.h"
+#include "entries/entryloader.h"
+#include "entries/form2.h"
+#include "entries/forms.h"
+#include "entries/statements.h"
+#include "errors/error.h"
+#include "errors/errorreport.h"
+#include "ledger/modexpense.h"
+#include "platform/messagebox.h"
+
+namespace tallymere {
+namespace {
+
+/// The text of the selected item: the entry's sr_no. Throws when no item is selected.
+QString selectedText(const ListView *list)
+{
+    return list->items().itemText(list->selectedItem());
+}
+
+/// Sub-item 1 of the selected item, the "SR No" column.
+QString selectedNumber(const ListView *list)
+{
+    return list->items().subItem(list->selectedItem(), 1);
+}
+
+void showModeless(Form2 &editor)
+{
+    editor.show();
+    editor.raise();
+    editor.activateWindow();
+}
+
+/// Puts the editor's calendar on the date of its date field.
+void calendarFromDateField(Form2 &editor)
+{
+    const auto date = dateText::read(editor.ui().Text1[1]->text());
+    if (!date)
+        throw Error(QStringLiteral("Type mismatch: \"%1\" is not a date.").arg(editor.ui().Text1[1]->text()));
+    editor.ui().Calendar1->setValue(*date);
+}
+
+void execute(const QString &statement)
+{
+    if (!ledgerConnection)
+        throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    ledgerConnection->Execute(statement);
+}
+
+} // namespace
+
+void Form1::PushButton1_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton1_Click "));
+    on.step(100, [&] { form2(this).setWindowTitle(QStringLiteral("Add New Income")); });
+    // An editor still open from an update must not change that entry: the next save adds.
+    on.step(102, [&] { form2(this).mUpdateID.clear(); });
+    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Source:")); });
+    on.step(106, [&] { showModeless(form2(this)); });
+    on.step(108, [] { modExpense::listIncome(); });
+    on.step(110, [] { modExpense::showTotals(); });
+}
+
+void Form1::PushButton7_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton7_Click "));
+    on.step(100, [&] { form2(this).setWindowTitle(QStringLiteral("Add New Expenses")); });
+    on.step(102, [&] { form2(this).mUpdateID.clear(); });
+    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Category:")); });
+    on.step(106, [&] { showModeless(form2(this)); });
+    on.step(108, [] { modExpense::listExpenses(); });
+    on.step(110, [] { modExpense::showTotals(); });
+}
+
+void Form1::PushButton2_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton2_Click "));
+    const ListView *list = m_ui.ListView1;
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return;
+    on.step(102, [&] { form2(this).setWindowTitle(QStringLiteral("Update Income")); });
+    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Source:")); });
+    on.step(106, [&] { form2(this).mUpdateID = selectedText(list); });
+    on.step(108, [&] { modExpense::loadIncomeEntry(selectedText(list)); });
+    on.step(110, [&] { showModeless(form2(this)); });
+    on.step(112, [] { modExpense::listIncome(); });
+    on.step(114, [] { modExpense::showTotals(); });
+    on.step(114, [&] { calendarFromDateField(form2(this)); });
+}
+
+void Form1::PushButton6_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton6_Click "));
+    const ListView *list = m_ui.ListView2;
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return;
+    on.step(102, [&] { form2(this).setWindowTitle(QStringLiteral("Update Expenses")); });
+    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Category:")); });
+    on.step(106, [&] { form2(this).mUpdateID = selectedText(list); });
+    on.step(108, [&] { modExpense::loadExpenseEntry(selectedText(list)); });
+    on.step(110, [&] { showModeless(form2(this)); });
+    on.step(110, [&] { calendarFromDateField(form2(this)); });
+    on.step(112, [] { modExpense::listExpenses(); });
+    on.step(114, [] { modExpense::showTotals(); });
+}
+
+namespace {
+
+/// The delete command of one list. A row goes only when the answer is Yes: when the question
+/// itself fails (no selected item), the delete step still reads the selection and is reported,
+/// but deletes nothing.
+void deleteSelected(ErrorHandler &on, const ListView *list, bool income)
+{
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return;
+    bool confirmed = false;
+    if (!on.test(108, [&] {
+            confirmed = platform::msgBox(QStringLiteral("Are you sure you want to delete ") + selectedNumber(list)
+                                             + QStringLiteral("?"),
+                                         platform::vbYesNo,
+                                         income ? QStringLiteral("Delete Income") : QStringLiteral("Delete Expenses"))
+                == platform::vbYes;
+            return confirmed;
+        }))
+        return;
+    on.step(110, [&] {
+        const QString srNo = selectedText(list);
+        if (confirmed)
+            execute(entrySql::deleteStatement(income, srNo));
+    });
+    on.step(112, [&] {
+        if (income)
+            modExpense::listIncome();
+        else
+            modExpense::listExpenses();
+    });
+    on.step(114, [] { modExpense::showTotals(); });
+}
+
+} // namespace
+
+void Form1::PushButton3_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton3_Click "));
+    deleteSelected(on, m_ui.ListView1, true);
+}
+
+void Form1::PushButton8_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton8_Click "));
+    deleteSelected(on, m_ui.ListView2, false);
+}
+
+} // namespace tallymere

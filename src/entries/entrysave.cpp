@@ -1,0 +1,106 @@
+// The Save button of the entry editor: the one place where an entry is written.
+
+#include "entries/form2.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include "entries/datetext.h"
+#include "entries/statements.h"
+#include "errors/error.h"
+#include "errors/errorreport.h"
+#include "ledger/modexpense.h"
+#include "platform/messagebox.h"
+
+namespace tallymere {
+namespace {
+
+void execute(const QString &statement)
+{
+    if (!ledgerConnection)
+        throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    ledgerConnection->Execute(statement);
+}
+
+} // namespace
+
+void Form2::PushButton1_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.PushButton1_Click "));
+    QString table;
+    QString columns;
+    QString values;
+    QString setList;
+    QDate date;
+
+    if (on.test(100, [&] { return entrySql::isIncomeCaption(windowTitle()); })) {
+        on.step(102, [&] { table = entrySql::tableText(true); });
+        on.step(104, [&] { columns = entrySql::columnListText(true); });
+    } else {
+        on.step(106, [&] { table = entrySql::tableText(false); });
+        on.step(108, [&] { columns = entrySql::columnListText(false); });
+    }
+    on.step(110, [&] { values.clear(); });
+    on.step(112, [&] { setList.clear(); });
+
+    // The date is read in the order the editor writes it and stored as ISO, so that a later
+    // change of the order never swaps day and month of an entry already kept.
+    if (on.test(114, [&] {
+            const auto typed = dateText::read(m_ui.Text1[1]->text());
+            if (typed)
+                date = *typed;
+            return !typed;
+        })) {
+        on.step(116, [] { platform::msgBox(QStringLiteral("Date is not proper format."), platform::vbOKOnly); });
+        return;
+    }
+
+    // Every value but the date goes exactly as typed.
+    const auto valueOf = [&](int i) {
+        return i == 1 ? dateText::iso(date) : m_ui.Text1[std::size_t(i)]->text();
+    };
+    for (int i = 1; i <= 4; ++i) {
+        QLineEdit *field = m_ui.Text1[std::size_t(i)];
+        const QLabel *label = m_ui.Label1[std::size_t(i)];
+        if (on.test(120, [&] { return field->text().trimmed().isEmpty(); })) {
+            on.step(122, [&] {
+                platform::msgBox(QStringLiteral("You forgot to input ") + entrySql::fieldName(label->text()),
+                                 platform::vbOKOnly);
+            });
+            on.step(124, [&] { field->setFocus(Qt::OtherFocusReason); });
+            return;
+        }
+        on.step(126, [&] { values += entrySql::valueItem(valueOf(i)); });
+        on.step(128, [&] { setList += entrySql::setItem(label->text(), valueOf(i)); });
+    }
+
+    if (on.test(132, [&] { return !values.isEmpty(); })) {
+        if (on.test(134, [&] { return values.endsWith(QLatin1Char(',')); })) {
+            on.step(136, [&] { values.chop(1); });
+            on.step(138, [&] { setList.chop(1); });
+        }
+    }
+
+    // A statement the ledger refuses leaves the editor open with everything typed, so nothing
+    // the user typed is lost; the lists are refreshed either way.
+    bool written = false;
+    if (on.test(140, [&] { return mUpdateID.isEmpty(); })) {
+        on.step(142, [&] {
+            execute(entrySql::insertStatement(table, columns, values));
+            written = true;
+        });
+    } else {
+        on.step(144, [&] {
+            execute(entrySql::updateStatement(table, setList, mUpdateID));
+            written = true;
+        });
+    }
+
+    on.step(146, [] { modExpense::listIncome(); });
+    on.step(148, [] { modExpense::listExpenses(); });
+    on.step(148, [] { modExpense::showTotals(); });
+    if (written)
+        on.step(150, [&] { close(); });
+}
+
+} // namespace tallymere

@@ -1,0 +1,122 @@
+#include "entries/form2.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
+
+#include "app/main.h"
+#include "controls/calendar.h"
+#include "controls/pushbutton.h"
+#include "entries/datetext.h"
+#include "errors/errorreport.h"
+#include "ledger/numerictext.h"
+#include "platform/messagebox.h"
+#include "platform/program.h"
+#include "settings/settings.h"
+#include "windows/icons.h"
+
+namespace tallymere {
+
+Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(Form2Layout::build(this)), m_pointer(this)
+{
+    connect(m_ui.PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(m_ui.PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    connect(m_ui.Calendar1, &Calendar::clicked, this, &Form2::Calendar1_Click);
+    for (int i = 1; i <= 4; ++i)
+        m_ui.Text1[std::size_t(i)]->installEventFilter(this);
+
+    // Escape presses Cancel, wherever the focus is in the editor.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, m_ui.PushButton2, &QPushButton::click);
+
+    // The date field is the first to take the keyboard focus.
+    m_ui.Text1[1]->setFocus();
+}
+
+Form2::~Form2() = default;
+
+void Form2::Form_Load()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.Form_Load "));
+    const QString pointerFile = platform::programFolder() + QStringLiteral("/HAND-M.CUR");
+    QDate today;
+    QString todayText;
+
+    on.step(100, [&] { Main::applySystemColors(this); });
+    on.step(102, [&] { setWindowIcon(programIcon()); });
+    if (on.test(104, [&] { return Main::fileExists(pointerFile); }))
+        on.step(106, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile)); });
+    on.step(108, [&] {
+        const QLabel *dateLabel = m_ui.Label1[1];
+        m_ui.Calendar1->setBackColor(dateLabel->palette().color(dateLabel->backgroundRole()));
+    });
+    on.step(110, [&] { m_ui.Calendar1->setValue(QDate::currentDate()); });
+    on.step(112, [&] { today = QDate::currentDate(); });
+    if (on.test(114, [&] { return settings::europeanDate(); }))
+        on.step(116, [&] { todayText = dateText::format(today, true); });
+    else
+        on.step(118, [&] { todayText = dateText::format(today, false); });
+    on.step(120, [&] { m_ui.Text1[1]->setText(todayText); });
+}
+
+void Form2::Calendar1_Click()
+{
+    // No handler of its own in the procedure's design; a failure here (the setting cannot be
+    // read) is still reported, with a location of the same pattern.
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.Calendar1_Click "));
+    on.step(100, [&] { m_ui.Text1[1]->setText(dateText::format(m_ui.Calendar1->value())); });
+}
+
+void Form2::Text1_LostFocus(int index)
+{
+    if (index != 3)
+        return;
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.Text1_LostFocus "));
+    QLineEdit *amount = m_ui.Text1[3];
+    if (on.test(100, [&] { return !amount->text().trimmed().isEmpty() && !isNumericText(amount->text()); })) {
+        on.step(102, [] { platform::msgBox(QStringLiteral("Must be a numeric entry."), platform::vbOKOnly); });
+        on.step(104, [&] { amount->setFocus(Qt::OtherFocusReason); });
+    }
+}
+
+void Form2::PushButton2_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.PushButton2_Click "));
+    on.step(100, [&] { close(); });
+}
+
+void Form2::Form_QueryUnload()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.Form_QueryUnload "));
+    on.step(100, [&] { mUpdateID.clear(); });
+    on.step(102, [] { platform::doEvents(); });
+    on.step(104, [] { platform::doEvents(); });
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    Form_QueryUnload();
+    event->accept();
+    emit closed();
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        // Only a move of the focus inside the editor counts as leaving a field: a message box or
+        // another window taking the focus does not, or the check's own box would check again.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            for (int i = 1; i <= 4; ++i) {
+                if (watched == m_ui.Text1[std::size_t(i)])
+                    Text1_LostFocus(i);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace tallymere

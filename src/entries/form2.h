@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "app/pointer.h"
+#include "windows/form2layout.h"
+
+namespace tallymere {
+
+/// The entry editor: one income or expense entry typed or changed in four fields with a month
+/// calendar. Its caption tells the table ("income" in it means income), mUpdateID tells add
+/// ("") from update (the entry's sr_no). It is shown modeless, and every close forgets the
+/// update number; a closed editor is destroyed (see form2()).
+class Form2 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// Builds the window from its layout; Form_Load has not run yet.
+    explicit Form2(QWidget *parent = nullptr);
+    ~Form2() override;
+
+    /// "" to add an entry, otherwise the sr_no of the entry to change.
+    QString mUpdateID;
+
+    const Form2Layout &ui() const noexcept { return m_ui; }
+    WindowPointer &pointer() noexcept { return m_pointer; }
+
+    /// Colours, icon and pointer image; the calendar and the date field on today.
+    void Form_Load();
+    /// Writes the date picked in the calendar into the date field, in the current order.
+    void Calendar1_Click();
+    /// The numeric check of the amount field (index 3) when a field loses the focus.
+    void Text1_LostFocus(int index);
+    /// Save: validates the fields, writes the entry, refreshes the lists and totals, closes.
+    void PushButton1_Click();
+    /// Cancel: closes without writing.
+    void PushButton2_Click();
+    /// Runs on every close: forgets the update number and lets pending events run. Never
+    /// refuses the close.
+    void Form_QueryUnload();
+
+signals:
+    /// The window has closed (after Form_QueryUnload).
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    Form2Layout m_ui;
+    WindowPointer m_pointer;
+};
+
+} // namespace tallymere

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace tallymere {
+
+class ListViewModel;
+
+/// What an export needs of the main window that runs it.
+class ExportHost
+{
+public:
+    virtual ~ExportHost() = default;
+
+    /// Sets the window's MousePointer: 11 the hourglass, 0 the default.
+    virtual void setMousePointer(int pointer) = 0;
+
+    /// exportRunning: true while an export of either list runs; one flag serves both export
+    /// commands, so neither starts while one runs.
+    bool exportRunning = false;
+};
+
+/// The export command of both export buttons: copies the column headers (all but the first)
+/// and the items of `list` into a new workbook of the spreadsheet program and shows it there.
+/// A failing step is reported with `errorLocation` and its line, and the export goes on.
+/// Pending window events run now and then while it works; a second export started meanwhile
+/// through the same host does nothing.
+void exportList(const ListViewModel &list, const QString &errorLocation, ExportHost &host) noexcept;
+
+/// True when the spreadsheet application can be started; when it cannot, says so in a message
+/// box and returns false. Reports no failure and never throws.
+bool SaveResultsAsExcelFileIsExcelInstalled() noexcept;
+
+} // namespace tallymere

@@ -1,0 +1,122 @@
+#include "ledger/connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+#include "errors/error.h"
+#include "ledger/recordset.h"
+
+namespace tallymere {
+
+namespace {
+
+/// How long a statement waits for another process that holds the file before it fails with the
+/// engine's "database is locked".
+constexpr int busyTimeoutMs = 2000;
+
+QString engineMessage(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+} // namespace
+
+Connection::~Connection()
+{
+    Close();
+}
+
+QString Connection::connectionItem(const QString &connectionString, const QString &key)
+{
+    // A piece without "=" continues the value before it, so a folder name that holds a ";"
+    // still reaches the engine whole.
+    QString value;
+    bool inItem = false;
+    for (const QString &piece : connectionString.split(u';')) {
+        const qsizetype equals = piece.indexOf(u'=');
+        if (equals < 0) {
+            if (inItem)
+                value += u';' + piece;
+            continue;
+        }
+        if (inItem)
+            break;
+        inItem = piece.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0;
+        if (inItem)
+            value = piece.mid(equals + 1);
+    }
+    return value;
+}
+
+void Connection::Open(const QString &connectionString)
+{
+    const QString path = connectionItem(connectionString, QStringLiteral("Data Source"));
+    if (path.isEmpty())
+        throw Error(QStringLiteral("The connection text names no Data Source."));
+    openFile(path);
+}
+
+void Connection::openFile(const QString &path)
+{
+    if (m_db)
+        throw Error(QStringLiteral("The connection to the ledger is already open."));
+
+    // The engine reads a relative name that starts with "file:" as a URI and ":memory:" as no
+    // file at all; "./" keeps every name a plain file name.
+    const QString fileName = QDir::isRelativePath(path) ? QStringLiteral("./") + path : path;
+    sqlite3 *db = nullptr;
+    // No SQLITE_OPEN_CREATE: the ledger must exist and is never made by opening it.
+    const int rc = sqlite3_open_v2(QFile::encodeName(fileName).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db ? engineMessage(db) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw Error(message);
+    }
+    m_db = db;
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+
+    try {
+        // Opening alone reads nothing: reading the schema is what tells a database from any
+        // other file. It only reads, so the file stays as it was.
+        Recordset schema;
+        schema.Open(QStringLiteral("select count(*) from sqlite_master"), *this);
+
+        // The journal stays the engine's default rollback journal (DELETE), which opening never
+        // changes. Each statement then commits on its own: the pages it changes are first copied
+        // to the journal, the journal is flushed to disk, the file is written and flushed, and
+        // deleting the journal is the commit. A process killed, or power lost, before that point
+        // leaves the journal behind and the next open rolls the file back to the last commit, so
+        // a save is either wholly there or not at all. EXTRA is FULL (every flush waits until the
+        // disk has the data) plus a flush of the folder after the journal is deleted: without it
+        // power lost just after a commit could bring the deleted journal back and undo a save
+        // that Execute had already reported done.
+        Execute(QStringLiteral("PRAGMA synchronous=EXTRA"));
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void Connection::Execute(const QString &statement)
+{
+    // A recordset runs the statement to its first row; stepping over the rest finishes it, so
+    // an insert, update or delete is done before this returns.
+    Recordset run;
+    run.Open(statement, *this);
+    while (!run.Eof())
+        run.MoveNext();
+}
+
+void Connection::Close() noexcept
+{
+    // close_v2 lets a recordset that is still open finish with its statement first; the file is
+    // released when the last one is finalised.
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+} // namespace tallymere

@@ -1,0 +1,223 @@
+#include "entryfixture.h"
+
+#include <algorithm>
+
+#include <QCalendarWidget>
+#include <QDate>
+#include <QImage>
+#include <QPointer>
+#include <QTest>
+
+#include "controls/calendar.h"
+#include "controls/pushbutton.h"
+#include "entries/datetext.h"
+#include "platform/messagebox.h"
+
+namespace tallymere {
+namespace {
+
+using test::EntryTest;
+
+/// The editor as the add income command opens it, active, with the keyboard focus inside.
+class Form2Test : public EntryTest
+{
+protected:
+    Form2 &openEditor()
+    {
+        start().PushButton1_Click();
+        Form2 &e = editor();
+        QApplication::setActiveWindow(&e);
+        return e;
+    }
+};
+
+struct OrderCase {
+    const char *setting;
+    bool dayFirst;
+};
+
+class Form2Order : public Form2Test, public ::testing::WithParamInterface<OrderCase>
+{
+};
+
+TEST_P(Form2Order, freshEditorShowsTodayInTheOrderOfTheSetting)
+{
+    setEuropeanDate(QString::fromUtf8(GetParam().setting));
+    Form2 &e = openEditor();
+
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(field(1)->text(), dateText::format(today, GetParam().dayFirst));
+    EXPECT_EQ(e.ui().Calendar1->value(), today);
+    for (int i = 2; i <= 4; ++i)
+        EXPECT_TRUE(field(i)->text().isEmpty());
+    EXPECT_TRUE(e.isVisible());
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+TEST_P(Form2Order, calendarClickWritesThePickedDateInTheOrderSetNow)
+{
+    Form2 &e = openEditor();
+    QCalendarWidget *grid = e.ui().Calendar1->grid();
+
+    setEuropeanDate(QString::fromUtf8(GetParam().setting));
+    grid->setSelectedDate(QDate(2021, 3, 8));
+    emit grid->clicked(QDate(2021, 3, 8));
+    EXPECT_EQ(field(1)->text(), GetParam().dayFirst ? QStringLiteral("8/3/2021") : QStringLiteral("3/8/2021"));
+
+    // The setting is read at each click, not when the editor opened.
+    setEuropeanDate(GetParam().dayFirst ? QStringLiteral("False") : QStringLiteral("True"));
+    grid->setSelectedDate(QDate(2024, 2, 29));
+    emit grid->clicked(QDate(2024, 2, 29));
+    EXPECT_EQ(field(1)->text(), GetParam().dayFirst ? QStringLiteral("2/29/2024") : QStringLiteral("29/2/2024"));
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, Form2Order, ::testing::Values(
+    OrderCase{"True", true}, OrderCase{"False", false}, OrderCase{"", false}, OrderCase{"true", false},
+    OrderCase{"TRUE", false}, OrderCase{" True", false}));
+
+struct AmountCase {
+    const char *text;
+    bool refused;
+};
+
+class Form2Amount : public Form2Test, public ::testing::WithParamInterface<AmountCase>
+{
+};
+
+TEST_P(Form2Amount, leavingTheAmountRefusesOnlyTextThatIsNoNumber)
+{
+    openEditor();
+    field(3)->setFocus(Qt::TabFocusReason);
+    field(3)->setText(QString::fromUtf8(GetParam().text));
+    QTest::keyClick(field(3), Qt::Key_Tab);
+
+    if (GetParam().refused) {
+        ASSERT_EQ(env.boxes().size(), 1u);
+        EXPECT_EQ(env.boxes()[0].text, QStringLiteral("Must be a numeric entry."));
+        EXPECT_EQ(env.boxes()[0].style, platform::vbOKOnly);
+        EXPECT_EQ(env.boxes()[0].caption, platform::applicationTitle());
+        EXPECT_EQ(QApplication::focusWidget(), field(3));
+    } else {
+        EXPECT_TRUE(env.boxes().empty());
+        EXPECT_EQ(QApplication::focusWidget(), field(4));
+    }
+    EXPECT_EQ(field(3)->text(), QString::fromUtf8(GetParam().text)); // nothing typed is changed
+}
+
+INSTANTIATE_TEST_SUITE_P(Amounts, Form2Amount, ::testing::Values(
+    AmountCase{"12a", true}, AmountCase{"1e400", true}, AmountCase{"12.5.1", true}, AmountCase{"abc", true},
+    AmountCase{"", false}, AmountCase{"   ", false}, AmountCase{"1,234.50", false}, AmountCase{"-7", false},
+    AmountCase{"+3.5", false}, AmountCase{".5", false}, AmountCase{"  12 ", false}, AmountCase{"1e3", false}));
+
+TEST_F(Form2Test, leavingTheOtherFieldsChecksNothing)
+{
+    openEditor();
+    field(2)->setFocus(Qt::TabFocusReason);
+    field(2)->setText(QStringLiteral("12a"));
+    QTest::keyClick(field(2), Qt::Key_Tab);
+    field(4)->setText(QStringLiteral("12a"));
+    field(4)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(field(4), Qt::Key_Tab);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+TEST_F(Form2Test, tabGoesDateSourceAmountParticularsSaveCancel)
+{
+    Form2 &e = openEditor();
+    e.ui().Text1[1]->setFocus(Qt::TabFocusReason);
+    const std::vector<QWidget *> order{field(2), field(3), field(4), e.ui().PushButton1, e.ui().PushButton2};
+    for (QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+}
+
+enum class CloseWay { Cancel, Escape, CloseButton };
+
+class Form2Close : public Form2Test, public ::testing::WithParamInterface<CloseWay>
+{
+};
+
+TEST_P(Form2Close, closingWritesNothingForgetsTheUpdateAndTheNextEditorIsFresh)
+{
+    test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
+    Form1 &w = start();
+    w.PushButton2_Click();
+    QPointer<Form2> first = openForm2();
+    ASSERT_TRUE(first);
+    ASSERT_EQ(first->mUpdateID, QStringLiteral("1"));
+    QApplication::setActiveWindow(first);
+    field(2)->setFocus();
+    field(2)->setText(QStringLiteral("changed"));
+
+    switch (GetParam()) {
+    case CloseWay::Cancel:
+        first->ui().PushButton2->click();
+        break;
+    case CloseWay::Escape:
+        QTest::keyClick(field(2), Qt::Key_Escape);
+        break;
+    case CloseWay::CloseButton:
+        first->close();
+        break;
+    }
+
+    ASSERT_TRUE(first); // deleted only when the event loop comes round
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_TRUE(first->mUpdateID.isEmpty());
+    EXPECT_EQ(openForm2(), nullptr);
+    settle();
+    EXPECT_FALSE(first);
+
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(test::readRows(ledger, "income"), (test::Rows{{"1", "2021-12-05", "Salary", "1500", "December"}}));
+    EXPECT_TRUE(env.boxes().empty());
+
+    Form2 &fresh = form2(&w);
+    EXPECT_TRUE(fresh.mUpdateID.isEmpty());
+    EXPECT_EQ(fresh.ui().Text1[1]->text(), dateText::format(QDate::currentDate(), false));
+    EXPECT_TRUE(fresh.ui().Text1[2]->text().isEmpty());
+    EXPECT_EQ(fresh.ui().Label1[2]->text(), QStringLiteral("Source/Cate:"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, Form2Close, ::testing::Values(CloseWay::Cancel, CloseWay::Escape, CloseWay::CloseButton));
+
+TEST_F(Form2Test, closingTheMainWindowClosesTheEditor)
+{
+    openEditor();
+    main->show();
+    main->close();
+    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(env.endCount(), 1);
+    settle();
+}
+
+TEST_F(Form2Test, pointerImageIsLoadedFromTheProgramFolderWhenItIsThere)
+{
+    QImage hand(32, 32, QImage::Format_ARGB32);
+    hand.fill(Qt::black);
+    ASSERT_TRUE(hand.save(env.path(QStringLiteral("HAND-M.CUR")), "PNG"));
+    EXPECT_TRUE(openEditor().pointer().hasCustomImage());
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+TEST_F(Form2Test, unreadablePointerFileIsReportedAndTheLoadGoesOn)
+{
+    QFile junk(env.path(QStringLiteral("HAND-M.CUR")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not an image");
+    junk.close();
+
+    Form2 &e = openEditor();
+    EXPECT_FALSE(e.pointer().hasCustomImage());
+    EXPECT_TRUE(reported(QStringLiteral("in Coinfold2021/08/31.Form2.Form_Load "), 106));
+    EXPECT_EQ(std::count_if(env.boxes().begin(), env.boxes().end(),
+                            [](const test::ShownBox &box) { return box.text.contains(QLatin1String(".Form2.")); }),
+              1);
+    EXPECT_EQ(field(1)->text(), dateText::format(QDate::currentDate(), false));
+    EXPECT_EQ(e.ui().Calendar1->value(), QDate::currentDate());
+}
+
+} // namespace
+} // namespace tallymere

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace tallymere::test {
+
+/// One value for a test row, UTF-8; std::nullopt is stored as Null.
+using Value = std::optional<std::string>;
+/// One row read back: sr_no first, then the other columns in table order, every value as text
+/// (Null as the empty text). UTF-8 strings, so a failing comparison prints readably.
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
+
+/// Makes a new, empty ledger file at path (both tables), as the companion command does.
+void makeLedger(const QString &path);
+
+/// Inserts one row into table ("income" or "expenses") straight through sqlite3, bypassing the
+/// program's layer; returns the sr_no the database gave it.
+long long insertRow(const QString &ledger, const std::string &table, const Value &date,
+                    const Value &sourceOrCategory, const Value &amount, const Value &particulars);
+
+/// All rows of table in ascending sr_no, read straight through sqlite3.
+Rows readRows(const QString &ledger, const std::string &table);
+
+/// What tells whether a file was changed: its content's SHA-256, size and modification time.
+struct FileStamp
+{
+    QByteArray sha256;
+    qint64 size = -1;
+    QDateTime modified;
+
+    bool operator==(const FileStamp &) const = default;
+};
+
+FileStamp fileStamp(const QString &path);
+
+} // namespace tallymere::test

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPixmap>
+
+#include "windows/icons.h"
+
+namespace {
+
+int opaquePixels(const QImage &image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(Icons, layoutIconShowsNothing)
+{
+    const QIcon icon = tallymere::layoutIcon();
+    ASSERT_FALSE(icon.isNull());
+    const QImage image = icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(image.size(), QSize(32, 32));
+    EXPECT_EQ(opaquePixels(image), 0);
+}
+
+TEST(Icons, programIconHasAPictureInEachOfItsFourSizes)
+{
+    const QIcon icon = tallymere::programIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    for (int side : {32, 48, 128, 256}) {
+        ASSERT_TRUE(sizes.contains(QSize(side, side))) << side;
+        const QImage image = icon.pixmap(side, side).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(image.size(), QSize(side, side));
+        // The book covers a good part of the square and leaves its corners clear.
+        EXPECT_GT(opaquePixels(image), side * side / 2) << side;
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << side;
+    }
+}
