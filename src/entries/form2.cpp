@@ -8,6 +8,7 @@
 #include <QShortcut>
 
 #include "app/main.h"
+#include "app/pointerfeedback.h"
 #include "controls/calendar.h"
 #include "controls/pushbutton.h"
 #include "entries/datetext.h"
@@ -27,6 +28,10 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(Form2Layout::b
     connect(m_ui.Calendar1, &Calendar::clicked, this, &Form2::Calendar1_Click);
     for (int i = 1; i <= 4; ++i)
         m_ui.Text1[std::size_t(i)]->installEventFilter(this);
+
+    // The hand over Save and Cancel, the ordinary pointer over the window and the four fields.
+    connectPointerProcedures(m_pointer, {m_ui.PushButton1, m_ui.PushButton2},
+                             {this, m_ui.Text1[1], m_ui.Text1[2], m_ui.Text1[3], m_ui.Text1[4]});
 
     // Escape presses Cancel, wherever the focus is in the editor.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

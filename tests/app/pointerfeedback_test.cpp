@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
 #include <QTest>
@@ -14,9 +15,12 @@
 
 #include "app/form1.h"
 #include "app/pointerfeedback.h"
+#include "controls/calendar.h"
 #include "controls/listview.h"
 #include "controls/pushbutton.h"
 #include "dateformat/form3.h"
+#include "entries/form2.h"
+#include "entries/forms.h"
 #include "ledger/modexpense.h"
 #include "support/ledgerfile.h"
 #include "support/testenvironment.h"
@@ -149,25 +153,6 @@ TEST_F(PointerFeedbackTest, hourglassIsNeverReplacedByAPointerProcedure)
     EXPECT_EQ(w.MousePointer(), vbCustom);
 }
 
-TEST_F(PointerFeedbackTest, hourglassIsNeverReplacedDuringARealFill)
-{
-    Form1 &w = start();
-    // The income fill shows the hourglass until it ends; moves that arrive meanwhile (the fill
-    // could let them through) must not take it away. A procedure run from inside the fill sees
-    // the hourglass.
-    int seenDuringFill = -1;
-    ListViewModel &income = w.ui().ListView1->items();
-    QObject::connect(&income, &QAbstractItemModel::modelReset, &w, [&] {
-        moveOver(w.ui().PushButton1);
-        seenDuringFill = w.MousePointer();
-    });
-
-    modExpense::listIncome();
-
-    EXPECT_EQ(seenDuringFill, vbHourglass);
-    EXPECT_EQ(w.MousePointer(), vbDefault);
-}
-
 TEST_F(PointerFeedbackTest, surfacesWithoutAPointerProcedureLeaveTheShapeAsItWas)
 {
     Form1 &w = start();
@@ -219,6 +204,42 @@ TEST_F(PointerFeedbackTest, dateFormatDialogShowsTheHandOverOkOnlyAndTouchesNoOt
     dialog->pointer().setShape(vbHourglass);
     moveOver(ui.Option2);
     EXPECT_EQ(dialog->pointer().shape(), vbHourglass);
+}
+
+TEST_F(PointerFeedbackTest, entryEditorShowsTheHandOverItsButtonsAndTheOrdinaryPointerOverWindowAndFields)
+{
+    Form1 &w = start();
+    w.PushButton1_Click();
+    Form2 *editor = openForm2();
+    ASSERT_NE(editor, nullptr);
+    const Form2Layout &ui = editor->ui();
+    WindowPointer &pointer = editor->pointer();
+    const QPoint background = onSurface(editor, QPoint(2, 100));
+
+    for (PushButton *button : {ui.PushButton1, ui.PushButton2}) {
+        moveOver(button);
+        EXPECT_EQ(pointer.shape(), vbCustom) << button->objectName().toStdString();
+        EXPECT_EQ(button->cursor().hotSpot(), QPoint(5, 0));
+        moveOver(editor, background);
+        EXPECT_EQ(pointer.shape(), vbDefault);
+        EXPECT_EQ(editor->cursor().shape(), Qt::ArrowCursor);
+    }
+    for (int i = 1; i <= 4; ++i) {
+        QLineEdit *field = ui.Text1[std::size_t(i)];
+        moveOver(ui.PushButton2);
+        moveOver(field);
+        EXPECT_EQ(pointer.shape(), vbDefault) << i;
+        EXPECT_EQ(field->cursor().shape(), Qt::IBeamCursor);
+    }
+    // The calendar and the labels have no pointer procedure.
+    for (QWidget *silent : {static_cast<QWidget *>(ui.Calendar1), static_cast<QWidget *>(ui.Label1[1]),
+                            static_cast<QWidget *>(ui.Label1[4])}) {
+        moveOver(ui.PushButton1);
+        moveOver(silent);
+        EXPECT_EQ(pointer.shape(), vbCustom) << silent->objectName().toStdString();
+    }
+    EXPECT_EQ(w.MousePointer(), vbDefault);
+    EXPECT_TRUE(env.boxes().empty());
 }
 
 } // namespace

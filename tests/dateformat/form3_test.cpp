@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+#include <string>
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -107,6 +109,11 @@ struct StoredOrder {
     bool dayFirst;
 };
 
+void PrintTo(const StoredOrder &order, std::ostream *out)
+{
+    *out << (order.stored ? '"' + std::string(order.stored) + '"' : std::string("never saved"));
+}
+
 class Form3Preselection : public Form3Test, public ::testing::WithParamInterface<StoredOrder>
 {
 };
@@ -134,6 +141,11 @@ struct Choice {
     bool dayFirst;
     const char *stored;
 };
+
+void PrintTo(const Choice &choice, std::ostream *out)
+{
+    *out << (choice.dayFirst ? "dd/mm/yyyy" : "mm/dd/yyyy");
+}
 
 class Form3Choice : public Form3Test, public ::testing::WithParamInterface<Choice>
 {

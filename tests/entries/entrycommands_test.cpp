@@ -187,6 +187,21 @@ TEST_P(EntryCommands, secondUpdateReplacesTheNumberAndTheFields)
     EXPECT_EQ(rows(), expected);
 }
 
+TEST_P(EntryCommands, addWhileAnUpdateIsOpenInsertsANewEntry)
+{
+    startWithEntries();
+    select(list(), 1);
+    run(GetParam().update);
+    run(GetParam().add);
+    EXPECT_EQ(editor().windowTitle(), QString::fromUtf8(GetParam().addCaption));
+    save();
+
+    test::Rows expected = original();
+    expected.push_back(original()[0]);
+    expected.back()[0] = "3";
+    EXPECT_EQ(rows(), expected);
+}
+
 TEST_P(EntryCommands, noSelectedItemIsReportedAndNothingIsDeleted)
 {
     startWithEntries();

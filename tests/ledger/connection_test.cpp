@@ -57,11 +57,14 @@ TEST(Connection, opensLedgerNamedByConnectionTextAndClosesIt)
 
 TEST(Connection, connectionItemFindsItemWithoutRegardToCase)
 {
-    EXPECT_EQ(Connection::connectionItem(QStringLiteral("PROVIDER=x;data source=/a/b.mdb;Persist Security Info=False"),
-                                         QStringLiteral("Data Source")),
+    EXPECT_EQ(Connection::connectionItem(
+                  QStringLiteral("PROVIDER=x;data source=/a/b.mdb;Persist Security Info=False"),
+                  QStringLiteral("Data Source")),
               QStringLiteral("/a/b.mdb"));
-    EXPECT_EQ(Connection::connectionItem(QStringLiteral("PROVIDER=x"), QStringLiteral("Data Source")), QString());
-    EXPECT_EQ(Connection::connectionItem(connectionStringFor(QStringLiteral("/my;folder")), QStringLiteral("Data Source")),
+    EXPECT_EQ(Connection::connectionItem(QStringLiteral("PROVIDER=x"), QStringLiteral("Data Source")),
+              QString());
+    EXPECT_EQ(Connection::connectionItem(connectionStringFor(QStringLiteral("/my;folder")),
+                                         QStringLiteral("Data Source")),
               QStringLiteral("/my;folder/dbExpense.mdb"));
 }
 
@@ -69,7 +72,8 @@ TEST(Connection, openFailsWithoutCreatingWhenFileIsMissing)
 {
     QTemporaryDir dir;
     Connection connection;
-    EXPECT_EQ(errorOf([&] { connection.Open(connectionStringFor(dir.path())); }), "unable to open database file");
+    EXPECT_EQ(errorOf([&] { connection.Open(connectionStringFor(dir.path())); }),
+              "unable to open database file");
     EXPECT_EQ(connection.State(), 0);
     EXPECT_FALSE(QFile::exists(ledgerPath(dir.path())));
     EXPECT_EQ(errorOf([&] { connection.Open(QStringLiteral("PROVIDER=x")); }),
@@ -81,7 +85,8 @@ TEST(Connection, openFailsOnFolderAndOnFileThatIsNoDatabase)
     QTemporaryDir dir;
     Connection connection;
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dbExpense.mdb")));
-    EXPECT_EQ(errorOf([&] { connection.Open(connectionStringFor(dir.path())); }), "unable to open database file");
+    EXPECT_EQ(errorOf([&] { connection.Open(connectionStringFor(dir.path())); }),
+              "unable to open database file");
     EXPECT_EQ(connection.State(), 0);
 
     QTemporaryDir other;
@@ -156,8 +161,9 @@ TEST(Connection, updateAndDeleteChangeOnlyTheNamedRow)
     connection.Execute(QStringLiteral("delete from [income] where sr_no=99"));
     connection.Execute(QStringLiteral("update [income] set [Date] = 'z',[Source] = 'z',[Amount] = 'z',"
                                       "[Particulars] = 'z' where sr_no=1"));
-    EXPECT_EQ(test::readRows(ledger.path, "income"),
-              (Rows{{"2", "2021-12-31", "Salary", "1500", "December"}, {"3", "2021-01-01", "Gift", "5", "x"}}));
+    EXPECT_EQ(
+        test::readRows(ledger.path, "income"),
+        (Rows{{"2", "2021-12-31", "Salary", "1500", "December"}, {"3", "2021-01-01", "Gift", "5", "x"}}));
     EXPECT_EQ(test::readRows(ledger.path, "expenses"),
               (Rows{{"1", "2021-01-01", "Food", "5", "x"}, {"3", "2021-12-31", "Rent", "700", "It's paid"}}));
 }
@@ -170,8 +176,9 @@ TEST(Connection, executeRefusesSecondStatementAndChangesNothing)
     Connection connection;
     connection.Open(ledger.connectionString());
     EXPECT_EQ(errorOf([&] {
-                  connection.Execute(QStringLiteral("insert into [income] ([date],[source],[amount],[particulars]) "
-                                                    "values ('a','b','1','x'); delete from [income] --')"));
+                  connection.Execute(
+                      QStringLiteral("insert into [income] ([date],[source],[amount],[particulars]) "
+                                     "values ('a','b','1','x'); delete from [income] --')"));
               }),
               "Only one statement can be executed at a time.");
     EXPECT_EQ(test::readRows(ledger.path, "income"), before);
@@ -188,7 +195,8 @@ TEST(Connection, failuresCarryEngineTextOrNotOpen)
               "The connection to the ledger is not open.");
     connection.Open(ledger.connectionString());
     EXPECT_EQ(errorOf([&] {
-                  connection.Execute(QStringLiteral("insert into [income] ([date],[nosuch]) values ('a','b')"));
+                  connection.Execute(
+                      QStringLiteral("insert into [income] ([date],[nosuch]) values ('a','b')"));
               }),
               "table income has no column named nosuch");
     EXPECT_TRUE(test::readRows(ledger.path, "income").empty());
@@ -222,8 +230,9 @@ TEST(Connection, saveIsCommittedThroughRollbackJournalWithSyncedWrites)
     connection.Execute(QStringLiteral("insert into [income] ([date]) values ('2021-12-05')"));
     EXPECT_FALSE(QFile::exists(ledger.path + QStringLiteral("-journal")));
     Recordset settings;
-    settings.Open(QStringLiteral("select journal_mode, synchronous from pragma_journal_mode, pragma_synchronous"),
-                  connection);
+    settings.Open(
+        QStringLiteral("select journal_mode, synchronous from pragma_journal_mode, pragma_synchronous"),
+        connection);
     EXPECT_EQ(settings.Fields(0), QStringLiteral("delete"));
     EXPECT_EQ(settings.Fields(1), QStringLiteral("3"));
 }
@@ -235,7 +244,8 @@ TEST(Connection, openingAndReadingLeaveFileUnchanged)
     {
         QFile file(ledger.path);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)), QFileDevice::FileModificationTime));
+        ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)),
+                                     QFileDevice::FileModificationTime));
     }
     const test::FileStamp before = test::fileStamp(ledger.path);
     Connection connection;

@@ -129,8 +129,9 @@ TEST_P(RecordsetText, keepsTextIntactThroughSaveAndRead)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, RecordsetText,
-                         testing::Values("Landlord's fee", "'", "Café crème, Ærø, naïve", "家計簿 收入 가계부",
-                                         "Coffee ☕ 💰🧾", "שכר דירה مصاريف الإيجار", std::string(10000, 'a') + "z",
+                         testing::Values("Landlord's fee", "'", "Café crème, Ærø, naïve",
+                                         "家計簿 收入 가계부", "Coffee ☕ 💰🧾",
+                                         "שכר דירה مصاريف الإيجار", std::string(10000, 'a') + "z",
                                          "line one\nline two\t; --"));
 
 TEST(Recordset, readingWithoutCurrentRowOrUnknownColumnThrowsClearText)
@@ -140,7 +141,8 @@ TEST(Recordset, readingWithoutCurrentRowOrUnknownColumnThrowsClearText)
     EXPECT_EQ(errorOf([&] { rs.Fields(0); }), "The recordset is not open.");
     test::insertRow(ledger.path, "income", "2021-01-01", "Gift", "5", "x");
     rs.Open(QStringLiteral("select * from [income]"), ledger.connection);
-    EXPECT_EQ(errorOf([&] { rs.Fields(QStringLiteral("category")); }), "The recordset has no column named category.");
+    EXPECT_EQ(errorOf([&] { rs.Fields(QStringLiteral("category")); }),
+              "The recordset has no column named category.");
     EXPECT_EQ(errorOf([&] { rs.Fields(5); }), "The recordset has no column number 5.");
     EXPECT_EQ(errorOf([&] { rs.Fields(-1); }), "The recordset has no column number -1.");
     rs.MoveNext();

@@ -34,8 +34,7 @@ using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
 Db openLedger(const QString &path)
 {
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
-                                   nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     Db owned(db);
     if (rc != SQLITE_OK)
         fail(db);
@@ -66,15 +65,14 @@ long long insertRow(const QString &ledger, const std::string &table, const Value
                     const Value &sourceOrCategory, const Value &amount, const Value &particulars)
 {
     const Db db = openLedger(ledger);
-    const Statement insert = prepare(db.get(), "insert into " + table + " (date, "
-                                                   + textColumn(table)
-                                                   + ", amount, particulars) values (?, ?, ?, ?)");
+    const Statement insert = prepare(db.get(),
+                                     "insert into " + table + " (date, " + textColumn(table)
+                                         + ", amount, particulars) values (?, ?, ?, ?)");
     const Value *values[] = {&date, &sourceOrCategory, &amount, &particulars};
     for (int i = 0; i < 4; ++i) {
         const Value &value = *values[i];
         if (value)
-            sqlite3_bind_text(insert.get(), i + 1, value->data(), int(value->size()),
-                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert.get(), i + 1, value->data(), int(value->size()), SQLITE_TRANSIENT);
         else
             sqlite3_bind_null(insert.get(), i + 1);
     }
