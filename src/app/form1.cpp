@@ -53,6 +53,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)),
     connect(m_ui.PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
     connect(m_ui.PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(m_ui.PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(m_ui.PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
 }
 
 Form1::~Form1()

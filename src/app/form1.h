@@ -3,13 +3,14 @@
 #include <QWidget>
 
 #include "app/pointer.h"
+#include "export/listexport.h"
 #include "ledger/modexpense.h"
 #include "windows/form1layout.h"
 
 namespace tallymere {
 
 /// The main window: the income and expense lists with their commands and the totals.
-class Form1 : public QWidget, public LedgerWindow
+class Form1 : public QWidget, public LedgerWindow, public ExportHost
 {
     Q_OBJECT
 
@@ -40,6 +41,10 @@ public:
     void PushButton6_Click();
     void PushButton8_Click();
 
+    // Send the income list (4) or the expense list (5) to a new spreadsheet workbook.
+    void PushButton4_Click();
+    void PushButton5_Click();
+
     // LedgerWindow
     ListViewModel &incomeList() override;
     ListViewModel &expenseList() override;
@@ -53,8 +58,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void addListColumns();
-
     Form1Layout m_ui;
     WindowPointer m_pointer;
 };

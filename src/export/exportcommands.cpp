@@ -1,0 +1,19 @@
+// The main window's two export commands: each sends its list to a new spreadsheet workbook.
+
+#include "app/form1.h"
+#include "controls/listview.h"
+#include "export/listexport.h"
+
+namespace tallymere {
+
+void Form1::PushButton4_Click()
+{
+    exportList(m_ui.ListView1->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton4_Click "), *this);
+}
+
+void Form1::PushButton5_Click()
+{
+    exportList(m_ui.ListView2->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton5_Click "), *this);
+}
+
+} // namespace tallymere
