@@ -11,8 +11,34 @@ namespace {
 // Items live in chunks of this size; a row larger than a chunk gets a chunk of its own.
 constexpr std::size_t kChunkSize = 256 * 1024;
 
-// A row in a chunk: the byte length of each cell, then the cells' UTF-8 bytes one after another.
-using CellLength = std::uint32_t;
+// A row in a chunk: one byte that gives the width of the cell lengths (2 bytes, or 4 for a row
+// with a cell of 64 KiB or more), the byte length of each cell, then the cells' UTF-8 bytes one
+// after another.
+constexpr unsigned char kShortLengths = 2;
+constexpr unsigned char kLongLengths = 4;
+
+std::uint32_t readLength(const char *at, unsigned char width)
+{
+    if (width == kShortLengths) {
+        std::uint16_t length = 0;
+        std::memcpy(&length, at, sizeof length);
+        return length;
+    }
+    std::uint32_t length = 0;
+    std::memcpy(&length, at, sizeof length);
+    return length;
+}
+
+void writeLength(char *at, unsigned char width, std::size_t length)
+{
+    if (width == kShortLengths) {
+        const auto value = std::uint16_t(length);
+        std::memcpy(at, &value, sizeof value);
+    } else {
+        const auto value = std::uint32_t(length);
+        std::memcpy(at, &value, sizeof value);
+    }
+}
 
 } // namespace
 
@@ -73,12 +99,13 @@ QString ListViewModel::subItem(int item, int index) const
 std::string_view ListViewModel::cellUtf8(int row, int column) const
 {
     const char *data = rowData(row);
-    const std::size_t columns = m_cellsPerRow;
-    std::size_t offset = columns * sizeof(CellLength);
-    CellLength length = 0;
+    const auto width = static_cast<unsigned char>(data[0]);
+    const char *lengths = data + 1;
+    std::size_t offset = 1 + m_cellsPerRow * width;
+    std::uint32_t length = 0;
     for (int c = 0; c <= column; ++c) {
         offset += length;
-        std::memcpy(&length, data + std::size_t(c) * sizeof(CellLength), sizeof(CellLength));
+        length = readLength(lengths + std::size_t(c) * width, width);
     }
     return {data + offset, length};
 }
@@ -193,16 +220,21 @@ void ListFill::storePending()
         return;
     m_hasPending = false;
     const std::size_t columns = m_model.m_cellsPerRow;
-    std::size_t bytes = columns * sizeof(CellLength);
-    for (std::size_t c = 0; c < columns; ++c)
-        bytes += m_pending[c].size();
+    std::size_t textBytes = 0;
+    std::size_t longest = 0;
+    for (std::size_t c = 0; c < columns; ++c) {
+        textBytes += m_pending[c].size();
+        longest = std::max(longest, m_pending[c].size());
+    }
+    const unsigned char width = longest > 0xFFFF ? kLongLengths : kShortLengths;
 
     ListViewModel::RowRef ref{};
-    char *out = m_model.allocateRow(bytes, ref);
-    char *text = out + columns * sizeof(CellLength);
+    char *out = m_model.allocateRow(1 + columns * width + textBytes, ref);
+    out[0] = char(width);
+    char *text = out + 1 + columns * width;
     for (std::size_t c = 0; c < columns; ++c) {
-        const auto length = CellLength(m_pending[c].size());
-        std::memcpy(out + c * sizeof(CellLength), &length, sizeof(CellLength));
+        const std::size_t length = m_pending[c].size();
+        writeLength(out + 1 + c * width, width, length);
         std::memcpy(text, m_pending[c].data(), length);
         text += length;
         m_pending[c].clear();

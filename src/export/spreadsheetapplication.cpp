@@ -107,70 +107,6 @@ bool isoDate(QStringView text, lxw_datetime &date)
     return true;
 }
 
-// A quick look that rules out most text before the locale's full number test: a number has a
-// digit and does not begin with a letter (in any script or locale).
-bool mayBeNumeric(QStringView text)
-{
-    const QStringView trimmed = text.trimmed();
-    if (trimmed.isEmpty() || trimmed.front().isLetter())
-        return false;
-    return std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c.isDigit(); });
-}
-
-// The decimal point of plain decimal numbers in the user's locale: an ASCII minus, ASCII digits
-// and a one-character decimal point, with no option that rejects any of their forms. 0 when the
-// locale writes numbers otherwise.
-char16_t plainDecimalPoint()
-{
-    const QLocale locale;
-    const QString point = locale.decimalPoint();
-    const QLocale::NumberOptions rejecting = QLocale::RejectGroupSeparator | QLocale::RejectLeadingZeroInExponent
-        | QLocale::RejectTrailingZeroesAfterDot;
-    if (locale.zeroDigit() != QLatin1String("0") || locale.negativeSign() != QLatin1String("-")
-        || point.size() != 1 || (locale.numberOptions() & rejecting))
-        return 0;
-    return point.front().unicode();
-}
-
-// The value of a plain decimal number: an optional minus, digits, and optionally the decimal
-// point followed by digits, nothing else. Every such text is numeric text by the locale's own
-// test, with the same value, and most amounts and record numbers take this form, so reading it
-// directly saves the full test for nearly every number. nullopt for any other text.
-std::optional<double> plainDecimalValue(QStringView text, char16_t decimalPoint)
-{
-    constexpr qsizetype kLongest = 32;
-    if (decimalPoint == 0 || text.isEmpty() || text.size() > kLongest)
-        return std::nullopt;
-    char ascii[kLongest];
-    qsizetype i = 0;
-    if (text[0] == u'-') {
-        ascii[0] = '-';
-        ++i;
-    }
-    bool point = false;
-    bool digitBefore = false;
-    bool digitAfter = false;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= u'0' && c <= u'9') {
-            (point ? digitAfter : digitBefore) = true;
-            ascii[i] = char(c);
-        } else if (c == decimalPoint && !point && digitBefore) {
-            point = true;
-            ascii[i] = '.';
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digitBefore || (point && !digitAfter))
-        return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(ascii, ascii + text.size(), value);
-    if (error != std::errc() || end != ascii + text.size())
-        return std::nullopt;
-    return value;
-}
-
 // East Asian wide characters and emoji take about two character widths.
 bool isWide(char32_t c)
 {
@@ -258,7 +194,7 @@ void SpreadsheetColumns::AutoFit()
 }
 
 SpreadsheetWorksheet::SpreadsheetWorksheet(lxw_worksheet *sheet, lxw_format *dateFormat)
-    : m_sheet(sheet), m_dateFormat(dateFormat), m_plainDecimalPoint(plainDecimalPoint())
+    : m_sheet(sheet), m_dateFormat(dateFormat), m_numbers()
 {
 }
 
@@ -290,14 +226,7 @@ void SpreadsheetWorksheet::writeValue(int row, int column, const QString &text)
         noteWidth(column, kDateWidth);
         return;
     }
-    std::optional<double> number = plainDecimalValue(text, m_plainDecimalPoint);
-    if (!number && mayBeNumeric(text)) {
-        // One parse instead of a test and a parse: numericValue() throws on text that is not numeric.
-        try {
-            number = numericValue(text);
-        } catch (const Error &) {
-        }
-    }
+    const std::optional<double> number = m_numbers.read(QStringView(text));
     if (number) {
         check(worksheet_write_number(m_sheet, at.row, at.column, *number, nullptr));
         // The shown number is about as wide as the text it came from, and finding its exact

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include "ledger/numerictext.h"
+
 struct lxw_workbook;
 struct lxw_worksheet;
 struct lxw_format;
@@ -80,7 +82,7 @@ private:
     lxw_format *m_dateFormat;
     // The user's decimal point when plain decimal numbers ("-1234.5") can be read without the
     // locale's full number test; 0 when they cannot.
-    char16_t m_plainDecimalPoint;
+    NumericReader m_numbers; // the user's number format, fixed for the whole workbook
     // The widest shown text of each column so far, in character widths; 0 for an empty column.
     std::vector<int> m_widths;
 };

@@ -63,11 +63,6 @@ private:
     std::array<int, 5> m_positions{kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
 };
 
-QString utf8Text(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 /// Restores the default pointer however a fill ends, so a failed fill never leaves the
 /// hourglass standing over the main window.
 class PointerReset
@@ -115,6 +110,8 @@ void listIncome()
     on.step(108, [&] { totalIncome = 0; });
 
     RowReader row(rs, kIncomeColumns);
+    const NumericReader numbers;
+    std::optional<double> amount;
     // A recordset that never opened is at its end: the fill leaves the loop at once rather than
     // running its body again and again (the failed open has been reported already).
     while (on.test(110, [&] { return !rs.Eof(); })) {
@@ -124,8 +121,15 @@ void listIncome()
         on.step(122, [&] { items().setSubItem(3, row.field(2)); });
         on.step(124, [&] { items().setSubItem(4, row.field(3)); });
         on.step(126, [&] { items().setSubItem(5, row.field(4)); });
-        if (on.test(128, [&] { return isNumericText(utf8Text(row.field(3))); }))
-            on.step(130, [&] { totalIncome += numericValue(utf8Text(row.field(3))); });
+        if (on.test(128, [&] {
+                amount = numbers.read(row.field(3));
+                return amount.has_value();
+            }))
+            on.step(130, [&] {
+                if (!amount)
+                    throw Error(QStringLiteral("Type mismatch: the amount is not a number."));
+                totalIncome += *amount;
+            });
         on.step(132, [&] { rs.MoveNext(); });
     }
     fill.reset(); // the list shows its new rows
@@ -145,6 +149,7 @@ void listExpenses()
     ListFill fill(window().expenseList());
     totalExpenses = 0;
     RowReader row(rs, kExpenseColumns);
+    const NumericReader numbers;
     while (!rs.Eof()) {
         fill.addItem(row.field(0));
         fill.setSubItem(1, row.field(0));
@@ -152,9 +157,8 @@ void listExpenses()
         fill.setSubItem(3, row.field(2));
         fill.setSubItem(4, row.field(3));
         fill.setSubItem(5, row.field(4));
-        const QString amount = utf8Text(row.field(3));
-        if (isNumericText(amount))
-            totalExpenses += numericValue(amount);
+        if (const auto amount = numbers.read(row.field(3)))
+            totalExpenses += *amount;
         rs.MoveNext();
     }
     if (rs.State() != 0)

@@ -32,11 +32,15 @@ TEST(ListViewModel, keepsItemsInOrderWithEveryCellIntact)
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     addHeaders(model);
     const std::string longText(10000, 'x');
+    const std::string hugeText(70000, 'y'); // longer than a short cell length can say
     fillRows(model, {{"1", "1", "2021-12-05", "Salary", "1500", "December"},
                      {"2", "2", "", "Café 家 🙂 שלום", "12.50", longText},
-                     {"5", "5"}});
+                     {"5", "5"},
+                     {"6", "6", "2021-12-06", "Big", "1", hugeText}});
 
-    ASSERT_EQ(model.itemCount(), 3);
+    ASSERT_EQ(model.itemCount(), 4);
+    EXPECT_EQ(model.subItem(4, 5).size(), 70000);
+    EXPECT_EQ(model.subItem(4, 4), QStringLiteral("1"));
     EXPECT_EQ(model.itemText(2), QStringLiteral("2"));
     EXPECT_EQ(model.subItem(2, 3), QStringLiteral("Café 家 🙂 שלום"));
     EXPECT_EQ(model.subItem(2, 5).size(), 10000);
@@ -44,7 +48,7 @@ TEST(ListViewModel, keepsItemsInOrderWithEveryCellIntact)
     EXPECT_EQ(model.subItem(3, 4), QString()); // sub-items never set stay empty
     EXPECT_EQ(model.data(model.index(0, 5)).toString(), QStringLiteral("December"));
     EXPECT_EQ(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral("Source"));
-    EXPECT_THROW(model.itemText(4), Error);
+    EXPECT_THROW(model.itemText(5), Error);
     EXPECT_THROW(model.subItem(1, 6), Error);
 }
 

@@ -24,7 +24,7 @@ namespace tallymere {
 namespace {
 
 /// The kills made on one ledger, and the seed that places them.
-constexpr int kKills = 60;
+constexpr int kKills = 150;
 constexpr quint32 kSeed = 20210831;
 
 /// A row of the ledger by table and sr_no, and its four values.
@@ -96,9 +96,13 @@ std::string differences(const LedgerRows &actual, const LedgerRows &expected)
 class Writer
 {
 public:
-    Writer(const QString &folder, long long first)
+    /// killAt > 0: the writer kills itself just before the engine's killAt-th change of a file.
+    Writer(const QString &folder, long long first, int killAt)
     {
-        m_process.start(QStringLiteral(TALLYMERE_CRASHWRITER), {folder, QString::number(first)});
+        QStringList args{folder, QString::number(first)};
+        if (killAt > 0)
+            args << QStringLiteral("-1") << QString::number(killAt);
+        m_process.start(QStringLiteral(TALLYMERE_CRASHWRITER), args);
     }
 
     ~Writer()
@@ -133,17 +137,20 @@ public:
             m_process.waitForReadyRead(ms);
     }
 
-    /// Kills the writer with SIGKILL and reads what it had printed. False when it had already
-    /// ended by itself.
+    /// Kills the writer with SIGKILL, unless it is dead already, and reads what it had printed.
+    /// False when it did not die by a kill (it ended, or failed, by itself).
     bool kill()
     {
-        const bool running = m_process.state() == QProcess::Running;
-        m_process.kill();
+        if (m_process.state() != QProcess::NotRunning)
+            m_process.kill();
         m_process.waitForFinished(30000);
         while (m_process.canReadLine())
             take();
-        return running && m_process.exitStatus() == QProcess::CrashExit;
+        return m_process.exitStatus() == QProcess::CrashExit && m_failure.isEmpty();
     }
+
+    /// Waits for the writer to kill itself.
+    bool waitForDeath() { return m_process.waitForFinished(30000); }
 
     const std::vector<Save> &saves() const { return m_saves; }
     const QString &failure() const { return m_failure; }
@@ -189,23 +196,33 @@ TEST(CrashSafety, everyReturnedSaveSurvivesSigkillWholeAndNoRowIsHalfWritten)
     int inFlightKept = 0;
     int inFlightGone = 0;
     int hotJournals = 0;
+    int killsFromOutside = 0;
     QElapsedTimer elapsed;
     elapsed.start();
 
     for (int kill = 1; kill <= kKills; ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
         {
-            Writer writer(folder.path(), next);
-            // The moment: during start-up, or after the k-th save was announced or had returned,
-            // plus up to 15 ms more, so that kills fall before, inside and after commits.
+            // Half the kills come from here at a random moment: during start-up, or after the
+            // k-th save was announced or had returned, plus up to 15 ms more. The other half
+            // the writer makes itself just before a random one of the engine's file changes,
+            // between the single writes of a commit.
+            const bool fromOutside = random.bounded(0, 2) == 0;
             const int k = int(random.bounded(0, 5));
             const bool afterReturn = random.bounded(0, 4) == 0;
             const int ms = int(random.bounded(0, 16));
-            if (k > 0) {
-                ASSERT_TRUE(writer.waitFor(afterReturn ? QStringLiteral("saved") : QStringLiteral("op"), k))
-                    << writer.failure().toStdString() << writer.errors().toStdString();
+            const int killAt = fromOutside ? 0 : int(random.bounded(1, 60));
+            Writer writer(folder.path(), next, killAt);
+            if (fromOutside) {
+                ++killsFromOutside;
+                if (k > 0) {
+                    ASSERT_TRUE(writer.waitFor(afterReturn ? QStringLiteral("saved") : QStringLiteral("op"), k))
+                        << writer.failure().toStdString() << writer.errors().toStdString();
+                }
+                writer.runOn(ms);
+            } else {
+                ASSERT_TRUE(writer.waitForDeath());
             }
-            writer.runOn(ms);
             ASSERT_TRUE(writer.kill()) << "the writer ended by itself: " << writer.failure().toStdString()
                                        << writer.errors().toStdString();
 
@@ -255,7 +272,8 @@ TEST(CrashSafety, everyReturnedSaveSurvivesSigkillWholeAndNoRowIsHalfWritten)
     }
 
     const auto seconds = elapsed.elapsed() / 1000.0;
-    std::cout << kKills << " kills, " << returned << " saves returned and kept, " << inFlightKept
+    std::cout << kKills << " kills (" << killsFromOutside << " timed from outside, " << kKills - killsFromOutside
+              << " at a file change), " << returned << " saves returned and kept, " << inFlightKept
               << " saves under way kept whole, " << inFlightGone << " gone whole, " << hotJournals
               << " kills inside a write (journal left behind), " << expected.size() << " rows, " << seconds
               << " s\n";

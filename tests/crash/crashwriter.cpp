@@ -10,10 +10,16 @@
 //   {"failed":"..."}                                  something went wrong; the writer ends
 // The values are those the ledger must hold afterwards (the date as the ISO text it is stored as).
 //
-// Usage: tallymere_crashwriter FOLDER FIRST [COUNT]
+// Usage: tallymere_crashwriter FOLDER FIRST [COUNT [KILL_AT]]
+// COUNT -1 saves until killed. With KILL_AT the writer kills itself with SIGKILL just before
+// the engine's KILL_AT-th change of a file (a write, a truncation or the removal of a journal).
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+
+#include <sys/types.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDate>
@@ -34,6 +40,8 @@
 #include "platform/messagebox.h"
 #include "platform/program.h"
 #include "settings/settings.h"
+
+#include <sqlite3.h>
 
 namespace tallymere {
 namespace {
@@ -78,6 +86,75 @@ QJsonArray storedValues(const Entry &e)
     return {e.date.toString(Qt::ISODate), e.text, e.amount, e.particulars};
 }
 
+// A kill timed from outside lands mostly in the engine's waits for the disk; the few
+// microseconds between its single writes of one commit are seldom hit. Counting the engine's
+// own file changes, through the system calls its unix file layer lets a program replace, puts
+// kills exactly there as well.
+long long g_changesLeft = -1;
+
+void countChange()
+{
+    if (g_changesLeft > 0 && --g_changesLeft == 0)
+        std::raise(SIGKILL);
+}
+
+using WriteCall = ssize_t (*)(int, const void *, size_t);
+using PwriteCall = ssize_t (*)(int, const void *, size_t, off_t);
+using TruncateCall = int (*)(int, off_t);
+using UnlinkCall = int (*)(const char *);
+WriteCall g_write = nullptr;
+PwriteCall g_pwrite = nullptr;
+PwriteCall g_pwrite64 = nullptr;
+TruncateCall g_ftruncate = nullptr;
+UnlinkCall g_unlink = nullptr;
+
+ssize_t countedWrite(int fd, const void *data, size_t size)
+{
+    countChange();
+    return g_write(fd, data, size);
+}
+ssize_t countedPwrite(int fd, const void *data, size_t size, off_t offset)
+{
+    countChange();
+    return g_pwrite(fd, data, size, offset);
+}
+ssize_t countedPwrite64(int fd, const void *data, size_t size, off_t offset)
+{
+    countChange();
+    return g_pwrite64(fd, data, size, offset);
+}
+int countedFtruncate(int fd, off_t size)
+{
+    countChange();
+    return g_ftruncate(fd, size);
+}
+int countedUnlink(const char *path)
+{
+    countChange();
+    return g_unlink(path);
+}
+
+template<class Call>
+void replaceCall(sqlite3_vfs *vfs, const char *name, Call &original, Call counted)
+{
+    original = reinterpret_cast<Call>(vfs->xGetSystemCall(vfs, name));
+    if (original)
+        vfs->xSetSystemCall(vfs, name, reinterpret_cast<sqlite3_syscall_ptr>(counted));
+}
+
+void killBeforeChange(long long change)
+{
+    sqlite3_vfs *vfs = sqlite3_vfs_find(nullptr);
+    if (!vfs || vfs->iVersion < 3 || !vfs->xSetSystemCall)
+        fail(QStringLiteral("the engine's file layer cannot be counted"));
+    g_changesLeft = change;
+    replaceCall(vfs, "write", g_write, &countedWrite);
+    replaceCall(vfs, "pwrite", g_pwrite, &countedPwrite);
+    replaceCall(vfs, "pwrite64", g_pwrite64, &countedPwrite64);
+    replaceCall(vfs, "ftruncate", g_ftruncate, &countedFtruncate);
+    replaceCall(vfs, "unlink", g_unlink, &countedUnlink);
+}
+
 } // namespace
 } // namespace tallymere
 
@@ -89,12 +166,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 3) {
-        std::fputs("usage: tallymere_crashwriter FOLDER FIRST [COUNT]\n", stderr);
+        std::fputs("usage: tallymere_crashwriter FOLDER FIRST [COUNT [KILL_AT]]\n", stderr);
         return 1;
     }
     const QString folder = args[1];
     const long long first = args[2].toLongLong();
     const long long count = args.size() > 3 ? args[3].toLongLong() : -1;
+    if (args.size() > 4)
+        killBeforeChange(args[4].toLongLong());
 
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     platform::setProgramFolder(folder);

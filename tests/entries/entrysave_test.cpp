@@ -229,21 +229,6 @@ INSTANTIATE_TEST_SUITE_P(BadInput, EntrySaveValue, ::testing::Values(
     ValueCase{3, QStringLiteral("+3.5")},
     ValueCase{3, QStringLiteral(".5")}));
 
-TEST_F(EntrySaveTest, amountsThatAreNoNumberAreStoredButLeftOutOfTheTotal)
-{
-    openAdd();
-    type(QStringLiteral("8/3/2021"), QStringLiteral("A"), QStringLiteral("1,234.50"), QStringLiteral("p"));
-    save();
-    openAdd();
-    type(QStringLiteral("8/3/2021"), QStringLiteral("B"), QStringLiteral("12a"), QStringLiteral("p"));
-    save();
-    openAdd();
-    type(QStringLiteral("8/3/2021"), QStringLiteral("C"), QStringLiteral("-7"), QStringLiteral("p"));
-    save();
-    EXPECT_EQ(test::readRows(ledger, "income").size(), 3u);
-    EXPECT_EQ(main->ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1227.5"));
-}
-
 TEST_F(EntrySaveTest, refusedStatementIsReportedRefreshesAndKeepsTheEditorOpen)
 {
     {

@@ -1,0 +1,94 @@
+// The numeric-text test. Whatever the text and the user's locale, the program's reader (with
+// its shortcut for plain decimals, and its UTF-8 entry) answers as the locale's own number test
+// does, with the same value; and the general text form of every value it reads is numeric text
+// again that reads back to the same form.
+//
+// Input: one byte choosing the locale, then the text as UTF-8.
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include <QLocale>
+#include <QString>
+
+#include "errors/error.h"
+#include "fuzzcheck.h"
+#include "ledger/numerictext.h"
+
+using namespace tallymere;
+
+namespace {
+
+// Locales whose numbers differ: decimal comma, grouping by two digits, the apostrophe and the
+// narrow no-break space as group separators, the true minus sign, Arabic-Indic digits.
+const std::array<QLocale, 8> &locales()
+{
+    static const std::array<QLocale, 8> all{
+        QLocale::c(),
+        QLocale(QLocale::English, QLocale::UnitedStates),
+        QLocale(QLocale::German, QLocale::Germany),
+        QLocale(QLocale::French, QLocale::France),
+        QLocale(QLocale::German, QLocale::Switzerland),
+        QLocale(QLocale::English, QLocale::India),
+        QLocale(QLocale::Swedish, QLocale::Sweden),
+        QLocale(QLocale::Arabic, QLocale::Egypt),
+    };
+    return all;
+}
+
+/// The locale's own test, on the text without its surrounding blanks.
+std::optional<double> localeReads(const QString &text)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(QStringView(text).trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool throwsError(const QString &text)
+{
+    try {
+        numericValue(text);
+    } catch (const Error &) {
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    QLocale::setDefault(locales()[data[0] % locales().size()]);
+    const std::string_view utf8(reinterpret_cast<const char *>(data + 1), size - 1);
+    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+
+    const NumericReader reader;
+    const std::optional<double> value = reader.read(text);
+    const std::optional<double> expected = localeReads(text);
+    FUZZ_CHECK(value.has_value() == expected.has_value());
+    FUZZ_CHECK(!value || *value == *expected);
+    FUZZ_CHECK(reader.read(utf8) == value);
+    FUZZ_CHECK(reader.read(QLatin1Char(' ') + text + QLatin1String("  ")) == value);
+    FUZZ_CHECK(isNumericText(text) == value.has_value());
+    FUZZ_CHECK(throwsError(text) == !value.has_value());
+    if (!value)
+        return 0;
+    FUZZ_CHECK(numericValue(text) == *value);
+
+    const QString general = generalNumberText(*value);
+    FUZZ_CHECK(general != QLatin1String("-0"));
+    FUZZ_CHECK(!general.contains(QLocale().groupSeparator()));
+    const std::optional<double> again = reader.read(general);
+    FUZZ_CHECK(again.has_value());
+    // Fifteen significant digits survive a trip through a double unchanged.
+    FUZZ_CHECK(std::fabs(*again - *value) <= std::fabs(*value) * 1e-14);
+    FUZZ_CHECK(generalNumberText(*again) == general);
+    return 0;
+}
