@@ -72,7 +72,8 @@ void opening(const QString &text)
 {
     const QString source = Connection::connectionItem(text, kDataSource);
     // Only names inside the scratch folder: a path elsewhere could name a device or a pipe.
-    if (source.contains(u'/') || source.contains(QChar(0)))
+    // ":memory:" is left out until the connection stops opening it as a database in memory.
+    if (source.contains(u'/') || source.contains(QChar(0)) || source == QLatin1String(":memory:"))
         return;
     const QDir &dir = scratch();
     Connection connection;
