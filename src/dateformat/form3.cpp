@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QKeySequence>
-#include <QPointer>
 #include <QRadioButton>
 #include <QShortcut>
 
@@ -14,11 +13,12 @@
 #include "platform/program.h"
 #include "settings/settings.h"
 #include "windows/icons.h"
+#include "windows/singlewindow.h"
 
 namespace tallymere {
 namespace {
 
-QPointer<Form3> g_form3;
+SingleWindow<Form3> g_form3;
 
 void saveEuropeanDate(const QString &value)
 {
@@ -91,24 +91,12 @@ bool Form3::eventFilter(QObject *watched, QEvent *event)
 
 Form3 &form3(QWidget *owner)
 {
-    if (!g_form3) {
-        auto *dialog = new Form3(owner);
-        g_form3 = dialog;
-        // A closed dialog is gone: the next access loads a fresh one. It is deleted only once
-        // the procedure that closed it has returned.
-        QObject::connect(dialog, &Form3::closed, dialog, [dialog] {
-            if (g_form3 == dialog)
-                g_form3 = nullptr;
-            dialog->deleteLater();
-        });
-        dialog->Form_Load();
-    }
-    return *g_form3;
+    return g_form3.get(owner);
 }
 
 Form3 *openForm3() noexcept
 {
-    return g_form3.data();
+    return g_form3.open();
 }
 
 } // namespace tallymere
