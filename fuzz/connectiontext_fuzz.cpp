@@ -37,20 +37,38 @@ const QDir &scratch()
     return folder;
 }
 
+/// The keys a connection text knows: after a ";" they start a new item.
+bool isKnownKey(QStringView name)
+{
+    static const QStringList known{QStringLiteral("Provider"), QStringLiteral("Data Source"),
+        QStringLiteral("Persist Security Info"), QStringLiteral("User ID"), QStringLiteral("Password"),
+        QStringLiteral("Mode"), QStringLiteral("Extended Properties"), QStringLiteral("Initial Catalog")};
+    const QStringView trimmed = name.trimmed();
+    if (trimmed.startsWith(u"Jet OLEDB:", Qt::CaseInsensitive))
+        return true;
+    for (const QString &key : known) {
+        if (trimmed.compare(key, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 void folderRoundTrip(const QString &folder)
 {
-    // A folder name in which a ";" is followed by a "=" before the next ";" reads as the start
-    // of another item; such names are left out here until the connection text can carry them.
+    // A folder name in which a ";" is followed by one of the connection text's own keys and "="
+    // cannot be told from the start of another item; every other name comes back whole.
     const QStringList pieces = folder.split(u';');
     for (qsizetype i = 1; i < pieces.size(); ++i) {
-        if (pieces[i].contains(u'='))
+        const qsizetype equals = pieces[i].indexOf(u'=');
+        if (equals >= 0 && isKnownKey(QStringView(pieces[i]).left(equals)))
             return;
     }
     FUZZ_CHECK(Connection::connectionItem(connectionStringFor(folder), kDataSource) == ledgerPath(folder));
 }
 
-/// For a text made only of "key=value" items (no ";" inside a value): the value of the first
-/// item whose key, without surrounding blanks, is the one asked for in any letter case.
+/// For a text made only of "key=value" items with known keys (no ";" inside a value): the
+/// value of the first item whose key, without surrounding blanks, is the one asked for in any
+/// letter case.
 void itemLookup(const QString &text)
 {
     const QStringList pieces = text.split(u';');
@@ -58,7 +76,7 @@ void itemLookup(const QString &text)
     bool found = false;
     for (const QString &piece : pieces) {
         const qsizetype equals = piece.indexOf(u'=');
-        if (equals < 0)
+        if (equals < 0 || !isKnownKey(QStringView(piece).left(equals)))
             return;
         if (!found && piece.left(equals).trimmed().compare(kDataSource, Qt::CaseInsensitive) == 0) {
             expected = piece.mid(equals + 1);

@@ -27,7 +27,8 @@ int main(int argc, char **argv)
 {
     std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path(argv[i]);
+        // Absolute, as a target may change the working folder.
+        const std::filesystem::path path = std::filesystem::absolute(argv[i]);
         if (std::filesystem::is_directory(path)) {
             for (const auto &entry : std::filesystem::directory_iterator(path)) {
                 if (entry.is_regular_file())

@@ -1,5 +1,7 @@
 #include "entries/form2.h"
 
+#include <limits>
+
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QKeySequence>
@@ -28,6 +30,10 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(Form2Layout::b
     connect(m_ui.Calendar1, &Calendar::clicked, this, &Form2::Calendar1_Click);
     for (int i = 1; i <= 4; ++i)
         m_ui.Text1[std::size_t(i)]->installEventFilter(this);
+    // A field takes a text of any length. A line edit cuts what it is given at 32767 characters,
+    // and a save would keep the cut text: the rest of a long entry would be lost.
+    for (int i = 1; i <= 4; ++i)
+        m_ui.Text1[std::size_t(i)]->setMaxLength(std::numeric_limits<int>::max());
 
     // The hand over Save and Cancel, the ordinary pointer over the window and the four fields.
     connectPointerProcedures(m_pointer, {m_ui.PushButton1, m_ui.PushButton2},

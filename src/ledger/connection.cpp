@@ -1,5 +1,7 @@
 #include "ledger/connection.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -31,13 +33,27 @@ Connection::~Connection()
 
 QString Connection::connectionItem(const QString &connectionString, const QString &key)
 {
-    // A piece without "=" continues the value before it, so a folder name that holds a ";"
-    // still reaches the engine whole.
+    // Items are "Key=Value" separated by ";", but a folder name may hold ";" and "=" as well, so
+    // a piece starts a new item only when it begins with a key that a connection text knows;
+    // any other piece continues the value before it.
+    const auto isKnownKey = [](QStringView name) {
+        static const QStringList known{QStringLiteral("Provider"), QStringLiteral("Data Source"),
+            QStringLiteral("Persist Security Info"), QStringLiteral("User ID"), QStringLiteral("Password"),
+            QStringLiteral("Mode"), QStringLiteral("Extended Properties"), QStringLiteral("Initial Catalog")};
+        const QStringView trimmed = name.trimmed();
+        return trimmed.startsWith(u"Jet OLEDB:", Qt::CaseInsensitive)
+            || std::any_of(known.begin(), known.end(), [trimmed](const QString &k) {
+                   return trimmed.compare(k, Qt::CaseInsensitive) == 0;
+               });
+    };
     QString value;
     bool inItem = false;
+    bool first = true;
     for (const QString &piece : connectionString.split(u';')) {
         const qsizetype equals = piece.indexOf(u'=');
-        if (equals < 0) {
+        const bool startsItem = equals >= 0 && (first || isKnownKey(QStringView(piece).left(equals)));
+        first = false;
+        if (!startsItem) {
             if (inItem)
                 value += u';' + piece;
             continue;
@@ -65,8 +81,8 @@ void Connection::openFile(const QString &path)
         throw Error(QStringLiteral("The connection to the ledger is already open."));
 
     // The engine reads a relative name that starts with "file:" as a URI and ":memory:" as no
-    // file at all; "./" keeps every name a plain file name.
-    const QString fileName = QDir::isRelativePath(path) ? QStringLiteral("./") + path : path;
+    // file at all; "./" keeps every name that is not absolute a plain file name.
+    const QString fileName = path.startsWith(u'/') ? path : QStringLiteral("./") + path;
     sqlite3 *db = nullptr;
     // No SQLITE_OPEN_CREATE: the ledger must exist and is never made by opening it.
     const int rc = sqlite3_open_v2(QFile::encodeName(fileName).constData(), &db,

@@ -23,6 +23,11 @@
 namespace tallymere {
 namespace {
 
+// A kill ends the process, not the machine: what the process had handed to the system reaches
+// the file. So this proves what the rollback journal does (with the journal off, or kept in
+// memory, this test fails at once: half-made commits corrupt the file), not what the flushes of
+// synchronous=EXTRA do against a power cut, which no test here can cause.
+
 /// The kills made on one ledger, and the seed that places them.
 constexpr int kKills = 150;
 constexpr quint32 kSeed = 20210831;
