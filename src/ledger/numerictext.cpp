@@ -1,5 +1,6 @@
 #include "ledger/numerictext.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -43,8 +44,14 @@ std::optional<double> NumericReader::read(QStringView text) const
 {
     if (const auto plain = readPlainDecimal(text))
         return plain;
+    // A number has a digit and does not begin with a letter, in any script or locale: this rules
+    // out most words (sources, particulars) before the locale's full test.
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.front().isLetter()
+        || std::none_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c.isDigit(); }))
+        return std::nullopt;
     bool ok = false;
-    const double value = m_locale.toDouble(text.trimmed(), &ok);
+    const double value = m_locale.toDouble(trimmed, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
