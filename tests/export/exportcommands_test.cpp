@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QLocale>
 
 #include "app/form1.h"
-#include "export/spreadsheetapplication.h"
 #include "ledger/modexpense.h"
 #include "support/ledgerfile.h"
+#include "support/scriptedspreadsheet.h"
 #include "support/testenvironment.h"
 #include "support/xlsxreader.h"
 
@@ -25,11 +24,6 @@ protected:
         test::insertRow(ledger, "income", "2026-11-30", "Salary", "3250.00", "November pay");
         test::insertRow(ledger, "income", "2026-12-03", "Gift", "50", "a=b=c");
         test::insertRow(ledger, "expenses", "2026-12-01", "Rent", "1150", "December");
-        setSpreadsheetProbe([] { return true; });
-        setSpreadsheetLauncher([this](const QString &path) {
-            opened.append(path);
-            return true;
-        });
         form = std::make_unique<Form1>();
         form->Form_Load();
     }
@@ -37,16 +31,12 @@ protected:
     {
         form.reset();
         ledgerConnection.reset();
-        setSpreadsheetProbe({});
-        setSpreadsheetLauncher({});
-        for (const QString &path : opened)
-            QFile::remove(path);
         QLocale::setDefault(QLocale::c());
     }
 
     test::TestEnvironment env;
+    test::ScriptedSpreadsheet spreadsheet;
     std::unique_ptr<Form1> form;
-    QStringList opened;
 };
 
 TEST_F(ExportCommandTest, eachButtonSendsItsOwnListWithoutTheIdColumn)
@@ -54,14 +44,14 @@ TEST_F(ExportCommandTest, eachButtonSendsItsOwnListWithoutTheIdColumn)
     form->ui().PushButton4->click();
     form->ui().PushButton5->click();
 
-    ASSERT_EQ(opened.size(), 2);
-    const auto income = test::XlsxSheet::read(opened[0]);
+    ASSERT_EQ(spreadsheet.opened.size(), 2);
+    const auto income = test::XlsxSheet::read(spreadsheet.opened[0]);
     EXPECT_EQ(income.shownRow(1), (QStringList{"SR No", "Date", "Source", "Amount", "Particulars"}));
     EXPECT_EQ(income.shownRow(2), (QStringList{"1", "2026-11-30", "Salary", "3250", "November pay"}));
     EXPECT_EQ(income.shownRow(3), (QStringList{"2", "2026-12-03", "Gift", "50", "abc"}));
     EXPECT_EQ(income.lastRow(), 3);
 
-    const auto expenses = test::XlsxSheet::read(opened[1]);
+    const auto expenses = test::XlsxSheet::read(spreadsheet.opened[1]);
     EXPECT_EQ(expenses.shownRow(1), (QStringList{"SR No", "Date", "Category", "Amount", "Particulars"}));
     EXPECT_EQ(expenses.shownRow(2), (QStringList{"1", "2026-12-01", "Rent", "1150", "December"}));
     EXPECT_TRUE(env.boxes().empty());

@@ -21,6 +21,7 @@
 #include "controls/listviewmodel.h"
 #include "export/spreadsheetapplication.h"
 #include "platform/messagebox.h"
+#include "support/scriptedspreadsheet.h"
 #include "support/testenvironment.h"
 #include "support/xlsxreader.h"
 
@@ -35,44 +36,7 @@ const QString kExpenseLocation = QStringLiteral("in Coinfold2021/08/31.Form1.Pus
 
 using Rows = std::vector<std::vector<std::string>>;
 
-/// Replaces the search for a spreadsheet program and its launch; removes what was opened.
-class ScriptedSpreadsheet
-{
-public:
-    ScriptedSpreadsheet()
-    {
-        setSpreadsheetProbe([this] {
-            ++probes;
-            if (answers.empty())
-                return installed;
-            const bool answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-        setSpreadsheetLauncher([this](const QString &path) {
-            opened.append(path);
-            openedFileExisted.push_back(QFileInfo(path).isFile());
-            return starts;
-        });
-    }
-    ~ScriptedSpreadsheet()
-    {
-        setSpreadsheetProbe({});
-        setSpreadsheetLauncher({});
-        for (const QString &path : opened) {
-            QDir folder = QFileInfo(path).absoluteDir();
-            if (folder.dirName().startsWith(QLatin1String("tallymere-")))
-                folder.removeRecursively();
-        }
-    }
-
-    bool installed = true;
-    std::deque<bool> answers; // the next answers of the search, before `installed`
-    bool starts = true;
-    int probes = 0;
-    QStringList opened;
-    std::vector<bool> openedFileExisted;
-};
+using test::ScriptedSpreadsheet;
 
 /// The main window, as far as an export sees it.
 class RecordingHost : public ExportHost

@@ -11,41 +11,15 @@
 
 #include "errors/error.h"
 #include "ledger/numerictext.h"
+#include "support/scriptedspreadsheet.h"
 #include "support/xlsxreader.h"
 
 namespace tallymere {
 namespace {
 
+using test::ScriptedSpreadsheet;
 using test::XlsxCell;
 using test::XlsxSheet;
-
-/// Replaces the search for a spreadsheet program and its launch; removes what was shown.
-class ScriptedSpreadsheet
-{
-public:
-    ScriptedSpreadsheet()
-    {
-        setSpreadsheetProbe([this] { return installed; });
-        setSpreadsheetLauncher([this](const QString &path) {
-            opened.append(path);
-            return starts;
-        });
-    }
-    ~ScriptedSpreadsheet()
-    {
-        setSpreadsheetProbe({});
-        setSpreadsheetLauncher({});
-        for (const QString &path : opened) {
-            QDir folder = QFileInfo(path).absoluteDir();
-            if (folder.dirName().startsWith(QLatin1String("tallymere-")))
-                folder.removeRecursively();
-        }
-    }
-
-    bool installed = true;
-    bool starts = true;
-    QStringList opened;
-};
 
 class SpreadsheetApplicationTest : public ::testing::Test
 {
