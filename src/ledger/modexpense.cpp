@@ -39,28 +39,42 @@ const Connection &connection()
 
 /// The columns of one table as a fill reads them: sr_no, date, source or category, amount,
 /// particulars. Each is found by name once per fill; a column that is missing is reported for
-/// the first row only, and its cells stay empty.
+/// the first row only, and its cells stay empty. A value is read from the engine once per row.
 class RowReader
 {
 public:
-    RowReader(const Recordset &rows, const std::array<QString, 5> &names) : m_rows(rows), m_names(names) {}
+    RowReader(Recordset &rows, const std::array<QString, 5> &names) : m_rows(rows), m_names(names) {}
 
     std::string_view field(int column)
     {
-        auto &position = m_positions[std::size_t(column)];
-        if (position == kUnknown) {
-            position = kMissing;
-            position = m_rows.columnPosition(m_names[std::size_t(column)]);
+        const auto c = std::size_t(column);
+        if (!m_read[c]) {
+            auto &position = m_positions[c];
+            if (position == kUnknown) {
+                position = kMissing;
+                position = m_rows.columnPosition(m_names[c]);
+            }
+            m_values[c] = position == kMissing ? std::string_view() : m_rows.fieldUtf8(position);
+            m_read[c] = true;
         }
-        return position == kMissing ? std::string_view() : m_rows.fieldUtf8(position);
+        return m_values[c];
+    }
+
+    /// Makes the next row current; the values read of this row are gone with it.
+    void moveNext()
+    {
+        m_read = {};
+        m_rows.MoveNext();
     }
 
 private:
     static constexpr int kUnknown = -2;
     static constexpr int kMissing = -1;
-    const Recordset &m_rows;
+    Recordset &m_rows;
     const std::array<QString, 5> &m_names;
     std::array<int, 5> m_positions{kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
+    std::array<std::string_view, 5> m_values{};
+    std::array<bool, 5> m_read{};
 };
 
 /// Restores the default pointer however a fill ends, so a failed fill never leaves the
@@ -130,7 +144,7 @@ void listIncome()
                     throw Error(QStringLiteral("Type mismatch: the amount is not a number."));
                 totalIncome += *amount;
             });
-        on.step(132, [&] { rs.MoveNext(); });
+        on.step(132, [&] { row.moveNext(); });
     }
     fill.reset(); // the list shows its new rows
     on.step(134, [&] {
@@ -159,7 +173,7 @@ void listExpenses()
         fill.setSubItem(5, row.field(4));
         if (const auto amount = numbers.read(row.field(3)))
             totalExpenses += *amount;
-        rs.MoveNext();
+        row.moveNext();
     }
     if (rs.State() != 0)
         rs.Close();
