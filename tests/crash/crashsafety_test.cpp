@@ -57,27 +57,6 @@ LedgerRows rowsOf(const QString &ledger)
     return rows;
 }
 
-/// The result of the engine's own consistency check of the whole file; opening read-write lets
-/// the engine roll back what a killed writer left half done, as the program's next start would.
-std::string integrityCheck(const QString &ledger)
-{
-    sqlite3 *db = nullptr;
-    std::string result = "cannot open";
-    if (sqlite3_open_v2(QFile::encodeName(ledger).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK) {
-            result.clear();
-            while (sqlite3_step(stmt) == SQLITE_ROW)
-                result += reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
-        } else {
-            result = sqlite3_errmsg(db);
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close_v2(db);
-    return result;
-}
-
 /// The differences between what the file holds and what it must hold, short enough to print
 /// (particulars run to thousands of characters).
 std::string differences(const LedgerRows &actual, const LedgerRows &expected)
@@ -235,7 +214,7 @@ TEST(CrashSafety, everyReturnedSaveSurvivesSigkillWholeAndNoRowIsHalfWritten)
             if (QFileInfo(ledger + QStringLiteral("-journal")).size() > 0)
                 ++hotJournals;
 
-            ASSERT_EQ(integrityCheck(ledger), "ok");
+            ASSERT_EQ(test::integrityCheck(ledger), "ok");
             const LedgerRows actual = rowsOf(ledger);
 
             for (const Save &save : writer.saves()) {

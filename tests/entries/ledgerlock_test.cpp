@@ -62,23 +62,6 @@ private:
     QByteArray m_output;
 };
 
-std::string integrityCheck(const QString &ledger)
-{
-    sqlite3 *db = nullptr;
-    std::string result;
-    sqlite3_open_v2(QFile::encodeName(ledger).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            result += reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
-    } else {
-        result = sqlite3_errmsg(db);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close_v2(db);
-    return result;
-}
-
 struct LockCase {
     const char *begin;
     /// The reports of one save while the lock is held, by location and line, in order.
@@ -134,7 +117,7 @@ TEST_P(LedgerLock, saveWaitsBrieflyReportsTheEngineKeepsTheTypedEntryAndSucceeds
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(field(i)->text(), typed[i - 1]);
     ASSERT_TRUE(holder.commitAndQuit()) << holder.why().toStdString();
-    EXPECT_EQ(integrityCheck(ledger), "ok");
+    EXPECT_EQ(test::integrityCheck(ledger), "ok");
     EXPECT_EQ(test::readRows(ledger, "income"), incomeBefore);
     env.clearBoxes();
 
@@ -150,7 +133,7 @@ TEST_P(LedgerLock, saveWaitsBrieflyReportsTheEngineKeepsTheTypedEntryAndSucceeds
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), 2);
     EXPECT_EQ(w.ui().ListView2->items().itemCount(), 1);
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 1745.75"));
-    EXPECT_EQ(integrityCheck(ledger), "ok");
+    EXPECT_EQ(test::integrityCheck(ledger), "ok");
 }
 
 INSTANTIATE_TEST_SUITE_P(Holders, LedgerLock, ::testing::Values(

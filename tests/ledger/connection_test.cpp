@@ -13,6 +13,7 @@
 #include "errors/error.h"
 #include "ledger/ledgerschema.h"
 #include "ledger/recordset.h"
+#include "support/errorof.h"
 #include "support/ledgerfile.h"
 
 namespace tallymere {
@@ -30,17 +31,7 @@ struct TempLedger
     QString connectionString() const { return connectionStringFor(dir.path()); }
 };
 
-/// The description of the Error that f throws; empty when it throws none.
-template<class F>
-std::string errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const Error &error) {
-        return error.description().toStdString();
-    }
-    return {};
-}
+using test::errorOf;
 
 TEST(Connection, opensLedgerNamedByConnectionTextAndClosesIt)
 {

@@ -9,6 +9,7 @@
 #include "errors/error.h"
 #include "ledger/connection.h"
 #include "ledger/ledgerschema.h"
+#include "support/errorof.h"
 #include "support/ledgerfile.h"
 
 namespace tallymere {
@@ -31,16 +32,7 @@ struct OpenLedger
     }
 };
 
-template<class F>
-std::string errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const Error &error) {
-        return error.description().toStdString();
-    }
-    return {};
-}
+using test::errorOf;
 
 /// Reads every row as the list fill does: by column name, until the end of the rows.
 Rows fill(const Connection &connection, const QString &statement, const char *textColumn)

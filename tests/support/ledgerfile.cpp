@@ -115,4 +115,23 @@ FileStamp fileStamp(const QString &path)
     return stamp;
 }
 
+std::string integrityCheck(const QString &ledger)
+{
+    sqlite3 *db = nullptr;
+    std::string result = "cannot open";
+    if (sqlite3_open_v2(QFile::encodeName(ledger).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK) {
+            result.clear();
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                result += reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+        } else {
+            result = sqlite3_errmsg(db);
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close_v2(db);
+    return result;
+}
+
 } // namespace tallymere::test

@@ -40,4 +40,9 @@ struct FileStamp
 
 FileStamp fileStamp(const QString &path);
 
+/// The result of the engine's own consistency check of the whole file ("ok" when sound);
+/// opening read-write lets the engine roll back what a killed writer left half done, as the
+/// program's next start would.
+std::string integrityCheck(const QString &ledger);
+
 } // namespace tallymere::test
