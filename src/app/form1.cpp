@@ -3,6 +3,9 @@
 #include <array>
 
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
 
 #include "app/main.h"
 #include "app/pointerfeedback.h"
@@ -12,8 +15,8 @@
 #include "ledger/ledgerschema.h"
 #include "platform/messagebox.h"
 #include "platform/program.h"
+#include "platform/twips.h"
 #include "windows/icons.h"
-#include "windows/layout.h"
 
 namespace tallymere {
 namespace {
@@ -40,6 +43,11 @@ constexpr std::array<ColumnSpec, 6> kColumns{{
 Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)), m_pointer(this)
 {
     modExpense::attach(this);
+    const std::array<QLabel *, 3> totals{m_ui.lblTotalIncome, m_ui.lblTotalExpenses, m_ui.lblAvailableBalance};
+    for (std::size_t i = 0; i < totals.size(); ++i) {
+        m_totalsLeft[i] = totals[i]->x();
+        m_totalsWidth[i] = totals[i]->width();
+    }
     connect(m_ui.PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     connect(m_ui.PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
     connectPointerProcedures(m_pointer,
@@ -145,8 +153,39 @@ void Form1::setTotalCaptions(const QString &income, const QString &expenses, con
     m_ui.lblTotalIncome->setText(income);
     m_ui.lblTotalExpenses->setText(expenses);
     m_ui.lblAvailableBalance->setText(balance);
-    for (QLabel *label : {m_ui.lblTotalIncome, m_ui.lblTotalExpenses, m_ui.lblAvailableBalance})
-        fitLabelToCaption(label);
+    arrangeTotals();
+}
+
+void Form1::arrangeTotals()
+{
+    // Each total shows whole, in its laid-out place when it fits there. A longer total pushes the
+    // ones after it to the right, and when the row would run out of the Report frame the three
+    // take a smaller font: a ledger never hides a digit of a total.
+    const std::array<QLabel *, 3> labels{m_ui.lblTotalIncome, m_ui.lblTotalExpenses, m_ui.lblAvailableBalance};
+    const int gap = twipsToPixels(120, this);
+    const int room = m_ui.Frame1->width() - gap;
+    QFont font = this->font();
+    for (;;) {
+        const QFontMetrics metrics(font);
+        int right = 0;
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const int left = std::max(m_totalsLeft[i], i == 0 ? 0 : right + gap);
+            right = left + metrics.horizontalAdvance(labels[i]->text()) + 2;
+        }
+        if (right <= room || font.pointSizeF() <= 6.0)
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    const QFontMetrics metrics(font);
+    int right = 0;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        QLabel *label = labels[i];
+        label->setFont(font);
+        const int left = std::max(m_totalsLeft[i], i == 0 ? 0 : right + gap);
+        const int width = std::max(metrics.horizontalAdvance(label->text()) + 2, m_totalsWidth[i]);
+        label->setGeometry(left, label->y(), width, label->height());
+        right = left + metrics.horizontalAdvance(label->text()) + 2;
+    }
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include <QWidget>
 
 #include "app/pointer.h"
@@ -58,8 +60,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    /// Places the three totals in the Report frame so that each shows whole.
+    void arrangeTotals();
+
     Form1Layout m_ui;
     WindowPointer m_pointer;
+    std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
+    std::array<int, 3> m_totalsWidth{};
 };
 
 } // namespace tallymere

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QFile>
 #include <QLocale>
 
@@ -296,6 +298,33 @@ TEST_F(Form1Test, homePageOpensOnlyOnADrawOfSeven)
     }
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl(QStringLiteral(TALLYMERE_HOME_PAGE)));
+}
+
+} // namespace
+} // namespace tallymere
+
+namespace tallymere {
+namespace {
+
+TEST_F(Form1Test, largeTotalsShowWholeSideBySideInsideTheReportFrame)
+{
+    test::makeLedger(ledger);
+    test::insertRow(ledger, "income", "2026-01-01", "Sale of the house", "123456789.12", "");
+    test::insertRow(ledger, "expenses", "2026-01-02", "Mortgage", "198765432.27", "");
+    Form1 &w = start();
+    w.show();
+
+    const std::array<QLabel *, 3> labels{w.ui().lblTotalIncome, w.ui().lblTotalExpenses, w.ui().lblAvailableBalance};
+    EXPECT_EQ(labels[2]->text(), QStringLiteral("Available Balance: -75308643.15"));
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const QLabel *label = labels[i];
+        EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(label->text())) << i;
+        EXPECT_LE(label->geometry().right(), w.ui().Frame1->width()) << i;
+        if (i > 0) {
+            const QLabel *before = labels[i - 1];
+            EXPECT_GT(label->x(), before->x() + QFontMetrics(before->font()).horizontalAdvance(before->text())) << i;
+        }
+    }
 }
 
 } // namespace
