@@ -1,6 +1,7 @@
-// The numeric-text test. Whatever the text and the user's locale, the program's reader (with
-// its shortcut for plain decimals, and its UTF-8 entry) answers as the locale's own number test
-// does, with the same value; and the general text form of every value it reads, where that form
+// The numeric-text test. Whatever the text and the user's locale, the program's reader (and
+// its UTF-8 entry) reads a stored plain decimal ("-12.50") as such and any other text as the
+// locale's own number test does, with the same value; typed text is read by the locale first;
+// the plain decimal made of typed text reads back to the same value; and the general text form of every value it reads, where that form
 // has no exponent, is the locale's negative sign (for a negative value) before numeric text that
 // reads back to the same form.
 //
@@ -50,6 +51,32 @@ std::optional<double> localeReads(const QString &text)
     return value;
 }
 
+/// A plain decimal: an optional minus, ASCII digits, "." and ASCII digits.
+std::optional<double> plainReads(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    qsizetype i = trimmed.startsWith(u'-') ? 1 : 0;
+    qsizetype digitsBefore = 0;
+    while (i < trimmed.size() && trimmed[i] >= u'0' && trimmed[i] <= u'9')
+        ++i, ++digitsBefore;
+    if (digitsBefore == 0)
+        return std::nullopt;
+    if (i < trimmed.size() && trimmed[i] == u'.') {
+        const qsizetype point = ++i;
+        while (i < trimmed.size() && trimmed[i] >= u'0' && trimmed[i] <= u'9')
+            ++i;
+        if (i == point)
+            return std::nullopt;
+    }
+    if (i != trimmed.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 bool throwsError(const QString &text)
 {
     try {
@@ -71,17 +98,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 
     const NumericReader reader;
-    const std::optional<double> value = reader.read(text);
-    const std::optional<double> expected = localeReads(text);
-    FUZZ_CHECK(value.has_value() == expected.has_value());
-    FUZZ_CHECK(!value || *value == *expected);
-    FUZZ_CHECK(reader.read(utf8) == value);
-    FUZZ_CHECK(reader.read(QLatin1Char(' ') + text + QLatin1String("  ")) == value);
+    const std::optional<double> stored = reader.read(text);
+    const std::optional<double> storedExpected = plainReads(text) ? plainReads(text) : localeReads(text);
+    FUZZ_CHECK(stored == storedExpected);
+    FUZZ_CHECK(reader.read(utf8) == stored);
+    FUZZ_CHECK(reader.read(QLatin1Char(' ') + text + QLatin1String("  ")) == stored);
+
+    const std::optional<double> value = reader.readTyped(text);
+    const std::optional<double> expected = localeReads(text) ? localeReads(text) : plainReads(text);
+    FUZZ_CHECK(value == expected);
     FUZZ_CHECK(isNumericText(text) == value.has_value());
     FUZZ_CHECK(throwsError(text) == !value.has_value());
     if (!value)
         return 0;
     FUZZ_CHECK(numericValue(text) == *value);
+
+    // What the save keeps reads back, as a stored text, to the typed value.
+    if (const std::optional<QString> plain = plainDecimalText(text)) {
+        FUZZ_CHECK(plainReads(*plain).has_value());
+        if (plain->size() <= 32)
+            FUZZ_CHECK(reader.read(*plain) == value);
+    }
 
     // The general form reads back where it is written without an exponent, as amounts and
     // totals are: some locales write exponents that their own number test does not read. A

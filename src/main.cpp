@@ -3,9 +3,12 @@
 #include "app/main.h"
 #include "platform/program.h"
 
-int main(int argc, char *argv[])
+int main(int, char *argv[])
 {
-    QApplication app(argc, argv);
+    // The program takes no arguments: Qt's own (-style, -platform, ...) are not passed on.
+    int argc = 1;
+    char *arguments[] = {argv[0], nullptr};
+    QApplication app(argc, arguments);
     tallymere::platform::setProgramFolder(QCoreApplication::applicationDirPath());
     return tallymere::Main::start();
 }

@@ -21,7 +21,7 @@
 namespace tallymere {
 namespace {
 
-struct ColumnSpec {
+struct ListColumn {
     const char *income;
     const char *expense;
     int width; // twips
@@ -29,7 +29,7 @@ struct ColumnSpec {
 
 // The two record-number columns are 1 twip wide: practically invisible, while every item keeps
 // its number for the commands.
-constexpr std::array<ColumnSpec, 6> kColumns{{
+constexpr std::array<ListColumn, 6> kColumns{{
     {"ID", "ID", 1},
     {"SR No", "SR No", 1},
     {"Date", "Date", 1700},

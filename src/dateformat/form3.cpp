@@ -1,5 +1,7 @@
 #include "dateformat/form3.h"
 
+#include <optional>
+
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QRadioButton>
@@ -24,6 +26,16 @@ void saveEuropeanDate(const QString &value)
 {
     settings::SaveSetting(QLatin1String(settings::kAppName), QLatin1String(settings::kSection),
                           QLatin1String(settings::kEuropeanDate), value);
+}
+
+/// The stored date order (true: day-first), or nothing when the store cannot be read.
+std::optional<bool> storedOrder() noexcept
+{
+    try {
+        return settings::europeanDate();
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -66,10 +78,15 @@ void Form3::Form_Load()
 void Form3::PushButton3_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form3.PushButton3_Click "));
+    const std::optional<bool> before = storedOrder();
     if (on.test(100, [&] { return m_ui.Option1->isChecked(); }))
         on.step(102, [] { saveEuropeanDate(QStringLiteral("False")); });
     else
         on.step(104, [] { saveEuropeanDate(QStringLiteral("True")); });
+    // An open entry editor holds a date written in the old order; it is told before anything
+    // else can read that date in the new one.
+    if (const std::optional<bool> after = storedOrder(); before && after && *before != *after)
+        emit dateOrderChanged(*before, *after);
     on.step(106, [] { modExpense::listIncome(); });
     on.step(108, [] { modExpense::listExpenses(); });
     on.step(110, [] { modExpense::showTotals(); });
@@ -78,6 +95,7 @@ void Form3::PushButton3_Click()
 
 void Form3::closeEvent(QCloseEvent *event)
 {
+    emit closing();
     event->accept();
     emit closed();
 }

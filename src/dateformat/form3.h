@@ -29,8 +29,13 @@ public:
     void PushButton3_Click();
 
 signals:
+    /// The window begins to close.
+    void closing();
     /// The window has closed.
     void closed();
+    /// OK changed the stored date order from day-first (`fromDayFirst`) or month-first to the
+    /// other.
+    void dateOrderChanged(bool fromDayFirst, bool toDayFirst);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -8,6 +8,7 @@
 #include "entries/statements.h"
 #include "errors/error.h"
 #include "ledger/modexpense.h"
+#include "ledger/numerictext.h"
 #include "ledger/recordset.h"
 
 namespace tallymere::modExpense {
@@ -20,8 +21,10 @@ void loadEntry(Form2 &editor, bool income, const QString &srNo)
     rs.Open(entrySql::selectEntryStatement(income, srNo), *ledgerConnection, adOpenStatic, adLockReadOnly);
     if (!rs.Eof()) {
         for (int i = 1; i <= 4; ++i) {
+            // The date in the current order, the amount as the user types numbers.
             const QString value = rs.Fields(i);
-            editor.ui().Text1[std::size_t(i)]->setText(i == 1 ? dateText::fromStored(value) : value);
+            const QString shown = i == 1 ? dateText::fromStored(value) : i == 3 ? typedDecimalText(value) : value;
+            editor.ui().Text1[std::size_t(i)]->setText(shown);
         }
     }
     if (rs.State() != 0)

@@ -4,28 +4,38 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include "entries/datetext.h"
 #include "entries/statements.h"
 #include "errors/error.h"
 #include "errors/errorreport.h"
 #include "ledger/modexpense.h"
+#include "ledger/numerictext.h"
 #include "platform/messagebox.h"
 
 namespace tallymere {
 namespace {
 
-void execute(const QString &statement)
+/// Runs a statement; returns the number of rows it changed.
+int execute(const QString &statement)
 {
     if (!ledgerConnection)
         throw Error(QStringLiteral("The connection to the ledger has not been created."));
-    ledgerConnection->Execute(statement);
+    return ledgerConnection->Execute(statement);
 }
 
 } // namespace
 
 void Form2::PushButton1_Click()
 {
+    // One click, one save: a press that arrives while a save runs, or while the editor closes
+    // after one (its closing step lets pending events run), does nothing.
+    if (m_saving || m_closing)
+        return;
+    m_saving = true;
+    const auto saved = qScopeGuard([this] { m_saving = false; });
+
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.PushButton1_Click "));
     QString table;
     QString columns;
@@ -55,9 +65,15 @@ void Form2::PushButton1_Click()
         return;
     }
 
-    // Every value but the date goes exactly as typed.
+    // The date goes as ISO, a numeric amount as a plain decimal that every reader reads the
+    // same under any locale ("1,000.00" as 1000.00); every other value exactly as typed.
     const auto valueOf = [&](int i) {
-        return i == 1 ? dateText::iso(date) : m_ui.Text1[std::size_t(i)]->text();
+        const QString typed = m_ui.Text1[std::size_t(i)]->text();
+        if (i == 1)
+            return dateText::iso(date);
+        if (i == 3)
+            return plainDecimalText(typed).value_or(typed);
+        return typed;
     };
     for (int i = 1; i <= 4; ++i) {
         QLineEdit *field = m_ui.Text1[std::size_t(i)];
@@ -90,10 +106,27 @@ void Form2::PushButton1_Click()
             written = true;
         });
     } else {
+        bool vanished = false;
         on.step(144, [&] {
-            execute(entrySql::updateStatement(table, setList, mUpdateID));
-            written = true;
+            vanished = execute(entrySql::updateStatement(table, setList, mUpdateID)) == 0;
+            written = !vanished;
         });
+        // The entry was deleted while it was being changed: an update that changed no row is no
+        // save. Yes keeps the typed entry as a new one; No keeps the editor open as it is.
+        if (vanished) {
+            int answer = platform::vbNo;
+            on.step(144, [&] {
+                answer = platform::msgBox(
+                    QStringLiteral("This entry is no longer in the ledger. Save it as a new entry?"),
+                    platform::vbYesNo);
+            });
+            if (answer == platform::vbYes) {
+                on.step(142, [&] {
+                    execute(entrySql::insertStatement(table, columns, values));
+                    written = true;
+                });
+            }
+        }
     }
 
     on.step(146, [] { modExpense::listIncome(); });

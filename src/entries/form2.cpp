@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QKeySequence>
@@ -75,8 +76,8 @@ void Form2::Form_Load()
 
 void Form2::Calendar1_Click()
 {
-    // No handler of its own in the procedure's design; a failure here (the setting cannot be
-    // read) is still reported, with a location of the same pattern.
+    // A failure here (the setting cannot be read) is reported like any other, with a location
+    // of the same pattern.
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.Calendar1_Click "));
     on.step(100, [&] { m_ui.Text1[1]->setText(dateText::format(m_ui.Calendar1->value())); });
 }
@@ -95,6 +96,9 @@ void Form2::Text1_LostFocus(int index)
 
 void Form2::PushButton2_Click()
 {
+    // While a save runs or the editor closes after one, Cancel has nothing left to cancel.
+    if (m_saving || m_closing)
+        return;
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.PushButton2_Click "));
     on.step(100, [&] { close(); });
 }
@@ -107,8 +111,24 @@ void Form2::Form_QueryUnload()
     on.step(104, [] { platform::doEvents(); });
 }
 
+void Form2::rewriteDateOrder(bool fromDayFirst, bool toDayFirst)
+{
+    if (fromDayFirst == toDayFirst)
+        return;
+    QLineEdit *date = m_ui.Text1[1];
+    if (const auto typed = dateText::read(date->text(), fromDayFirst))
+        date->setText(dateText::format(*typed, toDayFirst));
+}
+
 void Form2::closeEvent(QCloseEvent *event)
 {
+    // The closing step lets pending events run while the window is still up: a second click on
+    // Save or Cancel queued behind the first must find the editor closed already, and a command
+    // of the main window must find no editor to act on (it opens a fresh one).
+    m_closing = true;
+    m_ui.PushButton1->setEnabled(false);
+    m_ui.PushButton2->setEnabled(false);
+    emit closing();
     Form_QueryUnload();
     event->accept();
     emit closed();
@@ -119,8 +139,10 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusOut) {
         // Only a move of the focus inside the editor counts as leaving a field: a message box or
         // another window taking the focus does not, or the check's own box would check again.
+        // Nor does a move to Cancel: Cancel closes the editor whatever the amount holds.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+            && QApplication::focusWidget() != m_ui.PushButton2) {
             for (int i = 1; i <= 4; ++i) {
                 if (watched == m_ui.Text1[std::size_t(i)])
                     Text1_LostFocus(i);

@@ -41,7 +41,14 @@ public:
     /// refuses the close.
     void Form_QueryUnload();
 
+    /// The date order changed from day-first (`fromDayFirst`) or month-first to the other: a date
+    /// field that reads as a date in the old order is written again in the new one, so Save
+    /// reads the same calendar date. Any other text stays as typed; the calendar keeps its date.
+    void rewriteDateOrder(bool fromDayFirst, bool toDayFirst);
+
 signals:
+    /// The window begins to close: from now on it takes no command.
+    void closing();
     /// The window has closed (after Form_QueryUnload).
     void closed();
 
@@ -52,6 +59,8 @@ protected:
 private:
     Form2Layout m_ui;
     WindowPointer m_pointer;
+    bool m_saving = false;  // a save runs
+    bool m_closing = false; // the window is closing; it is gone once its closing step ends
 };
 
 } // namespace tallymere

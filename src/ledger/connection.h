@@ -6,8 +6,8 @@ struct sqlite3;
 
 namespace tallymere {
 
-/// The ledger's database connection, in the manner of the data-access components the program
-/// was written against: opened with a connection text, statements executed as text.
+/// The ledger's database connection: opened with a connection text, statements executed as
+/// text.
 /// Every failure throws tallymere::Error carrying the engine's own message.
 class Connection
 {
@@ -24,9 +24,10 @@ public:
     /// Open with the path of the database file itself in place of the connection text.
     void openFile(const QString &path);
 
-    /// Runs one statement to its end before returning. Throws on failure (a closed connection
+    /// Runs one statement to its end before returning; returns the number of rows it inserted,
+    /// changed or deleted (0 for any other statement). Throws on failure (a closed connection
     /// included). Waits a short, bounded time when another process holds the file.
-    void Execute(const QString &statement);
+    int Execute(const QString &statement);
 
     /// 0 when closed, 1 when open.
     int State() const noexcept { return m_db ? 1 : 0; }

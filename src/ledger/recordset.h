@@ -15,8 +15,7 @@ class Connection;
 inline constexpr int adOpenStatic = 3;
 inline constexpr int adLockReadOnly = 1;
 
-/// A forward-read recordset over one select statement, in the manner of the data-access
-/// components the program was written against. The first row is current after Open.
+/// A forward-read recordset over one select statement. The first row is current after Open.
 /// Every failure throws tallymere::Error carrying the engine's own message.
 class Recordset
 {

@@ -1,5 +1,8 @@
 #include "platform/program.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <QCoreApplication>
 
 namespace tallymere::platform {
@@ -36,9 +39,12 @@ void endProgram()
         state().endHandler();
         return;
     }
-    // Stops the event loop; main() also checks programEnded() so that nothing is shown when the
-    // end comes before the loop has started.
-    QCoreApplication::exit(0);
+    // At once: no window is shown and no event procedure runs any more, not even one that is
+    // in the middle of letting pending events run (an export, a closing editor). The ledger
+    // needs nothing more: the engine commits every statement before Execute returns, and a
+    // statement is never half sent.
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
 
 bool programEnded()

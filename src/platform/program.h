@@ -10,7 +10,8 @@ namespace tallymere::platform {
 QString programFolder();
 void setProgramFolder(const QString &folder);
 
-/// Ends the program at once: the event loop stops and no window is shown any more.
+/// Ends the program at once: the process exits, no window is shown and no event procedure
+/// runs any more.
 void endProgram();
 
 /// True once endProgram() has been called in this run.

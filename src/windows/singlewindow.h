@@ -10,8 +10,10 @@ namespace tallymere {
 /// access while none is open creates it, a top-level window owned by `owner` when one is given
 /// so that it goes with the main window, and runs its load step; later accesses return the same
 /// window, not loaded again, until it closes. A closed window is gone, deleted once the
-/// procedure that closed it has returned, and the next access loads a fresh one.
-/// `Window` has a constructor taking the owner, Form_Load() and a closed() signal.
+/// procedure that closed it has returned, and the next access loads a fresh one. A window that
+/// has begun to close counts as gone already: nothing acts on it any more.
+/// `Window` has a constructor taking the owner, Form_Load() and the closing() and closed()
+/// signals.
 template<class Window>
 class SingleWindow
 {
@@ -24,6 +26,10 @@ public:
         if (!m_window) {
             auto *window = new Window(owner);
             m_window = window;
+            QObject::connect(window, &Window::closing, window, [this, window] {
+                if (m_window == window)
+                    m_window = nullptr;
+            });
             QObject::connect(window, &Window::closed, window, [this, window] {
                 if (m_window == window)
                     m_window = nullptr;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include "app/form1.h"
 #include "app/main.h"
@@ -12,6 +13,21 @@
 
 namespace tallymere {
 namespace {
+
+TEST(Program, takesNoArgumentsFromTheCommandLine)
+{
+    // Were Qt's own options honoured, an unknown platform would end the program at once; as it
+    // is, the program runs (here up to its message that the ledger is missing) until it is ended.
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TALLYMERE_PROGRAM), {QStringLiteral("-platform"), QStringLiteral("no-such-platform")});
+    ASSERT_TRUE(program.waitForStarted());
+    EXPECT_FALSE(program.waitForFinished(3000)) << program.readAllStandardError().toStdString();
+    program.kill();
+    program.waitForFinished();
+}
 
 TEST(AppTitle, lastWordGoesThenMoreWhileLongerThanForty)
 {

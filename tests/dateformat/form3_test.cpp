@@ -271,10 +271,11 @@ TEST_F(Form3Test, failingReadOnLoadIsReportedAndPreselectsDayFirst)
 class Form3EditorDate : public Form3Test, public ::testing::WithParamInterface<Choice>
 {
 protected:
-    void choose()
+    void choose() { choose(GetParam().dayFirst); }
+    void choose(bool dayFirst)
     {
         Form3 &dialog = openDialog();
-        (GetParam().dayFirst ? dialog.ui().Option2 : dialog.ui().Option1)->click();
+        (dayFirst ? dialog.ui().Option2 : dialog.ui().Option1)->click();
         dialog.ui().PushButton3->click();
         settle();
     }
@@ -308,21 +309,32 @@ TEST_P(Form3EditorDate, freshEditorCalendarAndLoadedEntryFollowTheChoiceWithoutR
     EXPECT_TRUE(env.boxes().empty());
 }
 
-TEST_P(Form3EditorDate, openEditorKeepsItsDateUntilTheNextCalendarClick)
+TEST_P(Form3EditorDate, openEditorDateIsWrittenInTheNewOrderAndSavesTheSameDay)
 {
+    // The income entry of 5 December 2021 open for update, written in the old order.
     setEuropeanDate(GetParam().dayFirst ? QStringLiteral("False") : QStringLiteral("True"));
     Form1 &w = start();
-    w.PushButton1_Click();
+    w.PushButton2_Click();
     ASSERT_NE(openForm2(), nullptr);
-    const QString before = dateField();
+    ASSERT_EQ(dateField(), GetParam().dayFirst ? QStringLiteral("12/5/2021") : QStringLiteral("5/12/2021"));
+    const QDate calendar = openForm2()->ui().Calendar1->value();
 
     choose();
-    EXPECT_EQ(dateField(), before);
+    EXPECT_EQ(dateField(), GetParam().dayFirst ? QStringLiteral("5/12/2021") : QStringLiteral("12/5/2021"));
+    EXPECT_EQ(openForm2()->ui().Calendar1->value(), calendar);
+    openForm2()->ui().PushButton1->click();
+    EXPECT_EQ(test::readRows(ledger, "income").at(0).at(1), "2021-12-05");
 
-    QCalendarWidget *grid = openForm2()->ui().Calendar1->grid();
-    grid->setSelectedDate(QDate(2022, 1, 31));
-    emit grid->clicked(QDate(2022, 1, 31));
-    EXPECT_EQ(dateField(), GetParam().dayFirst ? QStringLiteral("31/1/2022") : QStringLiteral("1/31/2022"));
+    // A text that is no date in the old order is left as typed; choosing the same order again
+    // changes nothing.
+    w.PushButton1_Click();
+    openForm2()->ui().Text1[1]->setText(QStringLiteral("31/31/2021"));
+    choose(!GetParam().dayFirst);
+    EXPECT_EQ(dateField(), QStringLiteral("31/31/2021"));
+    openForm2()->ui().Text1[1]->setText(QStringLiteral("1/2/2022"));
+    choose(!GetParam().dayFirst);
+    EXPECT_EQ(dateField(), QStringLiteral("1/2/2022"));
+    EXPECT_TRUE(env.boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Orders, Form3EditorDate, ::testing::Values(Choice{false, "False"}, Choice{true, "True"}));

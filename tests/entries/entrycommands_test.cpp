@@ -150,7 +150,7 @@ TEST_P(EntryCommands, deleteWithYesRemovesTheEntryAndRecomputesTheTotals)
               GetParam().income ? QStringLiteral("Available Balance: -655.5") : QStringLiteral("Available Balance: 1544.5"));
 }
 
-TEST_P(EntryCommands, deletingTheEntryAnOpenEditorUpdatesMakesItsSaveChangeNothing)
+TEST_P(EntryCommands, deletingTheEntryAnOpenEditorUpdatesMakesItsSaveAskAndChangeNothing)
 {
     startWithEntries();
     select(list(), 2);
@@ -162,10 +162,12 @@ TEST_P(EntryCommands, deletingTheEntryAnOpenEditorUpdatesMakesItsSaveChangeNothi
     EXPECT_EQ(field(2)->text().toStdString(), original()[1][2]); // the editor keeps what it holds
 
     field(4)->setText(QStringLiteral("changed"));
-    save();
+    save(); // answered No: not as a new entry
     EXPECT_EQ(rows(), test::Rows{original()[0]});
-    EXPECT_EQ(env.boxes().size(), 1u); // only the question
-    EXPECT_EQ(openForm2(), nullptr);
+    ASSERT_EQ(env.boxes().size(), 2u); // the delete's question, then the save's
+    EXPECT_EQ(env.boxes()[1].text, QStringLiteral("This entry is no longer in the ledger. Save it as a new entry?"));
+    ASSERT_NE(openForm2(), nullptr);
+    EXPECT_EQ(field(4)->text(), QStringLiteral("changed"));
 }
 
 TEST_P(EntryCommands, secondUpdateReplacesTheNumberAndTheFields)

@@ -176,6 +176,8 @@ TEST_F(EntrySaveTest, dateIsReadInTheOrderSetNow)
 struct ValueCase {
     int field; // 2, 3 or 4
     QString text;
+    QString stored = {}; // what the ledger keeps: the text itself when empty
+    QString kept() const { return stored.isEmpty() ? text : stored; }
 };
 
 void PrintTo(const ValueCase &c, std::ostream *os)
@@ -187,7 +189,7 @@ class EntrySaveValue : public EntrySaveTest, public ::testing::WithParamInterfac
 {
 };
 
-TEST_P(EntrySaveValue, isStoredAndReadBackExactlyAsTyped)
+TEST_P(EntrySaveValue, isStoredAndReadBackAsTypedOrAsAPlainDecimal)
 {
     const ValueCase &c = GetParam();
     openAdd();
@@ -198,14 +200,14 @@ TEST_P(EntrySaveValue, isStoredAndReadBackExactlyAsTyped)
     save();
 
     EXPECT_TRUE(env.boxes().empty());
-    ASSERT_EQ(row1("income", std::size_t(c.field)), c.text.toStdString());
+    ASSERT_EQ(row1("income", std::size_t(c.field)), c.kept().toStdString());
     EXPECT_EQ(row1("expenses", 0), "(no row)");
-    // The list shows it, and the update editor brings it back unchanged.
-    EXPECT_EQ(main->ui().ListView1->items().subItem(1, c.field + 1), c.text);
+    // The list shows what is stored, and the update editor brings it back unchanged.
+    EXPECT_EQ(main->ui().ListView1->items().subItem(1, c.field + 1), c.kept());
     main->PushButton2_Click();
-    EXPECT_EQ(field(c.field)->text(), c.text);
+    EXPECT_EQ(field(c.field)->text(), c.kept());
     save(); // an unchanged update keeps the row as it is
-    EXPECT_EQ(row1("income", std::size_t(c.field)), c.text.toStdString());
+    EXPECT_EQ(row1("income", std::size_t(c.field)), c.kept().toStdString());
     EXPECT_EQ(row1("income", 1), "2021-08-03"); // month-first: 8 is the month
     EXPECT_TRUE(env.boxes().empty());
 }
@@ -221,13 +223,124 @@ INSTANTIATE_TEST_SUITE_P(BadInput, EntrySaveValue, ::testing::Values(
     ValueCase{2, QString::fromUtf8("إيجار")},
     ValueCase{4, QString(10000, QLatin1Char('x'))},
     ValueCase{4, QStringLiteral("  blanks kept  ")},
-    ValueCase{3, QStringLiteral("  12 ")},
+    // A numeric amount is kept as a plain decimal with the typed decimals, so every reader of
+    // the file reads the same number; anything else as typed.
+    ValueCase{3, QStringLiteral("  12 "), QStringLiteral("12")},
     ValueCase{3, QStringLiteral("12a")},
     ValueCase{3, QStringLiteral("1e400")},
-    ValueCase{3, QStringLiteral("1,234.50")},
+    ValueCase{3, QStringLiteral("1,234.50"), QStringLiteral("1234.50")},
+    ValueCase{3, QStringLiteral("12,500"), QStringLiteral("12500")},
     ValueCase{3, QStringLiteral("-7")},
-    ValueCase{3, QStringLiteral("+3.5")},
-    ValueCase{3, QStringLiteral(".5")}));
+    ValueCase{3, QStringLiteral("+3.5"), QStringLiteral("3.5")},
+    ValueCase{3, QStringLiteral(".5"), QStringLiteral("0.5")},
+    ValueCase{3, QStringLiteral("1e3"), QStringLiteral("1000")},
+    ValueCase{3, QStringLiteral("-1.25E-2"), QStringLiteral("-0.0125")},
+    ValueCase{3, QStringLiteral("3250.00")}));
+
+TEST_F(EntrySaveTest, amountTypedWithADecimalCommaIsKeptWithAPoint)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    openAdd();
+    type(QStringLiteral("8/3/2021"), QStringLiteral("Salary"), QStringLiteral(" 1.012,50 "), QStringLiteral("March"));
+    save();
+
+    EXPECT_TRUE(env.boxes().empty());
+    EXPECT_EQ(row1("income", 3), "1012.50");
+    // The list shows the stored text; the total is written the desktop's way.
+    EXPECT_EQ(main->ui().ListView1->items().subItem(1, 4), QStringLiteral("1012.50"));
+    EXPECT_EQ(main->ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1012,5"));
+    // The update editor shows it as the user types numbers, and an unchanged save keeps it.
+    main->PushButton2_Click();
+    EXPECT_EQ(field(3)->text(), QStringLiteral("1012,50"));
+    save();
+    EXPECT_EQ(row1("income", 3), "1012.50");
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+enum class SaveKind { Add, Update };
+
+class EntrySaveOnce : public EntrySaveTest, public ::testing::WithParamInterface<SaveKind>
+{
+};
+
+TEST_P(EntrySaveOnce, pressesQueuedBehindASaveNeitherSaveAgainNorTouchTheClosingEditor)
+{
+    test::insertRow(ledger, "income", "2021-03-08", "Salary", "1500", "March");
+    Form1 &w = start();
+    if (GetParam() == SaveKind::Update)
+        w.PushButton2_Click();
+    else
+        w.PushButton1_Click();
+    QPointer<Form2> first = openForm2();
+    type(QStringLiteral("3/9/2021"), QStringLiteral("Bonus"), QStringLiteral("200"), QStringLiteral("Extra"));
+
+    // A double click on Save, then Cancel and an add command of the main window, all waiting in
+    // the queue while the first click saves: the editor's closing step lets them run.
+    QMetaObject::invokeMethod(first->ui().PushButton1, &QPushButton::click, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(first->ui().PushButton2, &QPushButton::click, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&w, &Form1::PushButton7_Click, Qt::QueuedConnection);
+    save();
+
+    const test::Rows rows = test::readRows(ledger, "income");
+    if (GetParam() == SaveKind::Update)
+        EXPECT_EQ(rows, (test::Rows{{"1", "2021-03-09", "Bonus", "200", "Extra"}}));
+    else
+        EXPECT_EQ(rows, (test::Rows{{"1", "2021-03-08", "Salary", "1500", "March"},
+                                    {"2", "2021-03-09", "Bonus", "200", "Extra"}}));
+    EXPECT_FALSE(first->isVisible());
+    // The add command opened an editor of its own.
+    Form2 *second = openForm2();
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first.data());
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->windowTitle(), QStringLiteral("Add New Expenses"));
+    EXPECT_TRUE(second->mUpdateID.isEmpty());
+    EXPECT_TRUE(env.boxes().empty());
+    settle();
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EntrySaveOnce, ::testing::Values(SaveKind::Add, SaveKind::Update));
+
+class EntrySaveVanished : public EntrySaveTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(EntrySaveVanished, updateOfADeletedEntryAsksAndLosesNothing)
+{
+    test::insertRow(ledger, "expenses", "2021-03-01", "Food", "20", "Market");
+    Form1 &w = start();
+    w.PushButton6_Click();
+    Form2 &e = editor();
+    type(QStringLiteral("3/2/2021"), QStringLiteral("Groceries"), QStringLiteral("25"), QStringLiteral("Market"));
+    {
+        Connection other; // another program deletes the entry meanwhile
+        other.openFile(ledger);
+        other.Execute(QStringLiteral("delete from expenses where sr_no=1"));
+    }
+    env.answerNext(GetParam());
+    save();
+
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_EQ(env.boxes()[0].text, QStringLiteral("This entry is no longer in the ledger. Save it as a new entry?"));
+    EXPECT_EQ(env.boxes()[0].style, platform::vbYesNo);
+    EXPECT_EQ(env.boxes()[0].caption, platform::applicationTitle());
+    if (GetParam() == platform::vbYes) {
+        EXPECT_EQ(test::readRows(ledger, "expenses"), (test::Rows{{"2", "2021-03-02", "Groceries", "25", "Market"}}));
+        EXPECT_EQ(w.ui().ListView2->items().itemCount(), 1);
+        EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 25"));
+        EXPECT_EQ(openForm2(), nullptr);
+    } else {
+        EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
+        EXPECT_EQ(w.ui().ListView2->items().itemCount(), 0);
+        ASSERT_EQ(openForm2(), &e);
+        EXPECT_TRUE(e.isVisible());
+        EXPECT_EQ(e.mUpdateID, QStringLiteral("1"));
+        EXPECT_EQ(field(2)->text(), QStringLiteral("Groceries"));
+        EXPECT_EQ(field(3)->text(), QStringLiteral("25"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, EntrySaveVanished, ::testing::Values(platform::vbYes, platform::vbNo));
 
 TEST_F(EntrySaveTest, refusedStatementIsReportedRefreshesAndKeepsTheEditorOpen)
 {

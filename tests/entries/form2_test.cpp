@@ -110,6 +110,19 @@ INSTANTIATE_TEST_SUITE_P(Amounts, Form2Amount, ::testing::Values(
     AmountCase{"", false}, AmountCase{"   ", false}, AmountCase{"1,234.50", false}, AmountCase{"-7", false},
     AmountCase{"+3.5", false}, AmountCase{".5", false}, AmountCase{"  12 ", false}, AmountCase{"1e3", false}));
 
+TEST_F(Form2Test, cancelClosesWhateverTheAmountHolds)
+{
+    Form2 &e = openEditor();
+    field(3)->setFocus(Qt::TabFocusReason);
+    field(3)->setText(QStringLiteral("12a"));
+    QTest::mouseClick(e.ui().PushButton2, Qt::LeftButton);
+
+    EXPECT_TRUE(env.boxes().empty());
+    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_FALSE(e.isVisible());
+    settle();
+}
+
 TEST_F(Form2Test, leavingTheOtherFieldsChecksNothing)
 {
     openEditor();

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QLocale>
 
 #include "app/form1.h"
+#include "export/spreadsheetapplication.h"
 #include "ledger/modexpense.h"
+#include "platform/program.h"
 #include "support/ledgerfile.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/testenvironment.h"
@@ -57,6 +61,23 @@ TEST_F(ExportCommandTest, eachButtonSendsItsOwnListWithoutTheIdColumn)
     EXPECT_TRUE(env.boxes().empty());
     EXPECT_FALSE(form->exportRunning);
     EXPECT_EQ(form->MousePointer(), vbDefault);
+}
+
+TEST_F(ExportCommandTest, closingTheMainWindowDuringAnExportEndsTheProgramAtOnce)
+{
+    // The real end of the program, so the test runs in a child process of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            platform::setEndProgramHandler({});
+            setSpreadsheetLauncher([](const QString &) -> bool { std::_Exit(3); });
+            form->show();
+            // The close arrives while the export lets pending events run.
+            QMetaObject::invokeMethod(form.get(), &QWidget::close, Qt::QueuedConnection);
+            form->ui().PushButton4->click();
+            std::_Exit(4); // the export ran on to its end
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

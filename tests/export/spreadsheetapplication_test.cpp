@@ -284,7 +284,7 @@ class SpreadsheetLocaleTest : public SpreadsheetApplicationTest, public ::testin
 {
 };
 
-TEST_P(SpreadsheetLocaleTest, numbersAreWhatTheProgramsNumericTextTestSaysInTheUsersLocale)
+TEST_P(SpreadsheetLocaleTest, numbersAreWhatTheProgramReadsOfAStoredAmountInTheUsersLocale)
 {
     QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
     const QStringList texts{"0", "007", "12", "-20", "1500.50", "1500,50", "-20.5", "1.500", "1,500.25",
@@ -296,15 +296,16 @@ TEST_P(SpreadsheetLocaleTest, numbersAreWhatTheProgramsNumericTextTestSaysInTheU
         sheet.Cells(1, column).setValue(texts[column - 1]);
 
     const XlsxSheet written = show(*application);
+    const NumericReader amounts;
     for (int column = 1; column <= texts.size(); ++column) {
         const QString &text = texts[column - 1];
         SCOPED_TRACE(text.toStdString());
         const XlsxCell *cell = written.cell(1, column);
         ASSERT_NE(cell, nullptr);
-        if (isNumericText(text)) {
+        if (const std::optional<double> amount = amounts.read(text)) {
             EXPECT_EQ(cell->type, XlsxCell::Type::Number);
             // The file keeps 16 significant digits, a sheet shows 15.
-            const double value = numericValue(text);
+            const double value = *amount;
             EXPECT_NEAR(cell->number, value, std::abs(value) * 1e-15);
         } else {
             EXPECT_EQ(cell->type, XlsxCell::Type::Text);

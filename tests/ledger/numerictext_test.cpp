@@ -45,6 +45,22 @@ TEST(NumericText, followsTheUsersDecimalSeparator)
     EXPECT_EQ(generalNumberText(12.5), QStringLiteral("12,5"));
 }
 
+TEST(NumericText, plainDecimalsReadAlikeUnderEveryLocaleAndTypedTextByTheLocaleFirst)
+{
+    LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
+    const NumericReader reader;
+    EXPECT_EQ(reader.read(u"1012.50"), 1012.5); // stored
+    EXPECT_EQ(reader.read(u"12,5"), 12.5);      // an older file's text
+    EXPECT_EQ(reader.readTyped(u"1.000"), 1000.0);
+    EXPECT_EQ(reader.read(u"1.000"), 1.0);
+    // What the save keeps of typed text, and what the editor shows of it again.
+    EXPECT_EQ(plainDecimalText(u" 1.000,50 "), QStringLiteral("1000.50"));
+    EXPECT_EQ(plainDecimalText(u"1012.5"), QStringLiteral("1012.5"));
+    EXPECT_EQ(typedDecimalText(QStringLiteral("1000.50")), QStringLiteral("1000,50"));
+    EXPECT_EQ(plainDecimalText(typedDecimalText(QStringLiteral("1.000"))), QStringLiteral("1.000"));
+    EXPECT_EQ(plainDecimalText(u"12a"), std::nullopt);
+}
+
 TEST(NumericText, generalTextRoundsTo15DigitsWithoutGroupingOrTrailingZeros)
 {
     LocaleScope english(QLocale(QLocale::English, QLocale::UnitedStates));
