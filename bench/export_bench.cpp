@@ -15,7 +15,7 @@
 
 #include <xlsxwriter.h>
 
-#include "controls/listviewmodel.h"
+#include "ledger/rowstore.h"
 #include "export/listexport.h"
 #include "export/spreadsheetapplication.h"
 #include "platform/messagebox.h"
@@ -71,7 +71,7 @@ void BM_ExportList(benchmark::State &state)
     const QLocale locale;
     QLocale::setDefault(QLocale::c());
     const std::vector<Entry> entries = makeEntries(int(state.range(0)));
-    ListViewModel list;
+    RowStore list;
     for (const char *header : {"ID", "SR No", "Date", "Source", "Amount", "Particulars"})
         list.addColumnHeader(QString::fromLatin1(header));
     {

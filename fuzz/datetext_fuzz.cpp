@@ -12,7 +12,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "entries/datetext.h"
+#include "ledger/datetext.h"
 #include "fuzzcheck.h"
 
 using namespace tallymere;

@@ -16,7 +16,7 @@
 
 #include <sqlite3.h>
 
-#include "entries/statements.h"
+#include "ledger/statements.h"
 #include "errors/error.h"
 #include "fuzzcheck.h"
 #include "ledger/connection.h"

@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/main.h"
+#include "app/start.h"
 #include "platform/program.h"
 
 int main(int, char *argv[])

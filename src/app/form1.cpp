@@ -7,16 +7,17 @@
 #include <QGroupBox>
 #include <QLabel>
 
-#include "app/main.h"
-#include "app/pointerfeedback.h"
 #include "config.h"
 #include "controls/listview.h"
+#include "controls/pointerfeedback.h"
+#include "desktop/twips.h"
 #include "errors/errorreport.h"
 #include "ledger/ledgerschema.h"
+#include "ledger/modexpense.h"
 #include "platform/messagebox.h"
 #include "platform/program.h"
-#include "platform/twips.h"
 #include "windows/icons.h"
+#include "windows/main.h"
 
 namespace tallymere {
 namespace {
@@ -40,9 +41,10 @@ constexpr std::array<ListColumn, 6> kColumns{{
 
 } // namespace
 
-Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)), m_pointer(this)
+Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)), m_pointer(this), m_ledger(this)
 {
-    modExpense::attach(this);
+    m_ui.ListView1->setItems(m_ledger.incomeList());
+    m_ui.ListView2->setItems(m_ledger.expenseList());
     const std::array<QLabel *, 3> totals{m_ui.lblTotalIncome, m_ui.lblTotalExpenses, m_ui.lblAvailableBalance};
     for (std::size_t i = 0; i < totals.size(); ++i) {
         m_totalsLeft[i] = totals[i]->x();
@@ -67,8 +69,50 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)),
 
 Form1::~Form1()
 {
-    if (modExpense::attachedWindow() == this)
-        modExpense::attach(nullptr);
+    // The editor and the dialog go before the ledger they work on.
+    delete m_editor.open();
+    delete m_dateFormat.open();
+    m_ledger.attach(nullptr);
+}
+
+namespace {
+
+/// Closes the editor when its owner window is closed or hidden by the program; a hide that the
+/// window system makes (minimising) leaves it alone.
+class CloseWithOwner : public QObject
+{
+public:
+    explicit CloseWithOwner(Form2 *editor) : QObject(editor), m_editor(editor) {}
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide && !event->spontaneous() && m_editor->isVisible())
+            m_editor->close();
+        return false;
+    }
+
+private:
+    Form2 *m_editor;
+};
+
+} // namespace
+
+Form2 &Form1::form2()
+{
+    return m_editor.get([this] { return new Form2(m_ledger, this); },
+                        [this](Form2 *editor) { installEventFilter(new CloseWithOwner(editor)); });
+}
+
+Form3 &Form1::form3()
+{
+    return m_dateFormat.get([this] { return new Form3(m_ledger, this); },
+                            [this](Form3 *dialog) {
+                                // An open editor's date is written again in the order chosen.
+                                connect(dialog, &Form3::dateOrderChanged, this, [this](bool from, bool to) {
+                                    if (Form2 *editor = openForm2())
+                                        editor->rewriteDateOrder(from, to);
+                                });
+                            });
 }
 
 void Form1::Form_Load()
@@ -76,7 +120,7 @@ void Form1::Form_Load()
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_Load "));
     const QString folder = platform::programFolder();
 
-    on.step(100, [&] { Main::loadSkin(*this); });
+    on.step(100, [&] { Main::loadSkin(*this, *m_ui.SkinFramework1); });
     on.step(104, [&] {
         setWindowTitle(QLatin1String(kProductTitle));
         setWindowIcon(programIcon());
@@ -91,8 +135,8 @@ void Form1::Form_Load()
         on.step(114, [&] { m_pointer.setCustomImage(loadPointerFile(folder + QStringLiteral("/HAND-M.CUR"))); });
     on.step(116, [&] { Main::visitHomePage(); });
 
-    ListViewModel &income = m_ui.ListView1->items();
-    ListViewModel &expenses = m_ui.ListView2->items();
+    RowStore &income = m_ledger.incomeList();
+    RowStore &expenses = m_ledger.expenseList();
     for (int i = 0; i < 6; ++i)
         on.step(136 + 2 * i, [&] { income.addColumnHeader(QLatin1String(kColumns[std::size_t(i)].income)); });
     for (int i = 0; i < 6; ++i)
@@ -102,16 +146,19 @@ void Form1::Form_Load()
     for (int i = 0; i < 6; ++i)
         on.step(172 + 2 * i, [&] { expenses.setColumnHeaderWidth(i + 1, kColumns[std::size_t(i)].width); });
 
+    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
+    m_ledger.requireFullRefill();
     on.step(184, [&] { ledgerConnection = std::make_unique<Connection>(); });
     on.step(186, [&] { ledgerConnection->Open(connectionStringFor(folder)); });
-    on.step(188, [&] { modExpense::listIncome(); });
-    on.step(190, [&] { modExpense::listExpenses(); });
-    on.step(192, [&] { modExpense::showTotals(); });
+    on.step(188, [&] { modExpense::listIncome(m_ledger); });
+    on.step(190, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(192, [&] { modExpense::showTotals(m_ledger); });
 }
 
 void Form1::Form_QueryUnload()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_QueryUnload "));
+    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
     if (on.test(100, [&] { return ledgerConnection != nullptr; })) {
         on.step(102, [&] {
             if (ledgerConnection && ledgerConnection->State() != 0)
@@ -136,16 +183,6 @@ void Form1::PushButton9_Click()
                              + QStringLiteral(TALLYMERE_CONTACT_PAGE),
                          platform::vbOKOnly);
     });
-}
-
-ListViewModel &Form1::incomeList()
-{
-    return m_ui.ListView1->items();
-}
-
-ListViewModel &Form1::expenseList()
-{
-    return m_ui.ListView2->items();
 }
 
 void Form1::setTotalCaptions(const QString &income, const QString &expenses, const QString &balance)

@@ -4,14 +4,18 @@
 
 #include <QWidget>
 
-#include "app/pointer.h"
+#include "controls/pointer.h"
+#include "dateformat/form3.h"
+#include "entries/form2.h"
 #include "export/listexport.h"
-#include "ledger/modexpense.h"
+#include "ledger/ledger.h"
 #include "windows/form1layout.h"
+#include "windows/singlewindow.h"
 
 namespace tallymere {
 
-/// The main window: the income and expense lists with their commands and the totals.
+/// The main window: the income and expense lists with their commands and the totals. It owns
+/// the ledger, and the entry editor and the date format dialog it opens over it.
 class Form1 : public QWidget, public LedgerWindow, public ExportHost
 {
     Q_OBJECT
@@ -47,9 +51,18 @@ public:
     void PushButton4_Click();
     void PushButton5_Click();
 
+    Ledger &ledger() noexcept { return m_ledger; }
+
+    /// The entry editor: the open one, or a new one, loaded, when none is open.
+    Form2 &form2();
+    /// The editor that is open now, or null.
+    Form2 *openForm2() const noexcept { return m_editor.open(); }
+    /// The date format dialog: the open one, or a new one, loaded, when none is open.
+    Form3 &form3();
+    /// The dialog that is open now, or null.
+    Form3 *openForm3() const noexcept { return m_dateFormat.open(); }
+
     // LedgerWindow
-    ListViewModel &incomeList() override;
-    ListViewModel &expenseList() override;
     int MousePointer() const override { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
     void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
@@ -65,6 +78,9 @@ private:
 
     Form1Layout m_ui;
     WindowPointer m_pointer;
+    Ledger m_ledger;
+    SingleWindow<Form2> m_editor;
+    SingleWindow<Form3> m_dateFormat;
     std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
     std::array<int, 3> m_totalsWidth{};
 };

@@ -4,13 +4,12 @@
 #include <QMouseEvent>
 
 #include "errors/error.h"
-#include "platform/twips.h"
+#include "desktop/twips.h"
 
 namespace tallymere {
 
-ListView::ListView(QWidget *parent) : QTreeView(parent), m_model(new ListViewModel(this))
+ListView::ListView(QWidget *parent) : QTreeView(parent)
 {
-    setModel(m_model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -23,11 +22,34 @@ ListView::ListView(QWidget *parent) : QTreeView(parent), m_model(new ListViewMod
     header()->setSectionsMovable(false);
     header()->setMinimumSectionSize(0);
 
-    connect(m_model, &ListViewModel::columnWidthChanged, this, [this](int column, int twips) {
+}
+
+void ListView::setItems(RowStore &items)
+{
+    m_model = &items;
+    setModel(m_model);
+    connect(m_model, &RowStore::columnWidthChanged, this, [this](int column, int twips) {
         header()->resizeSection(column, twipsToPixels(twips, this));
     });
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, &ListView::rememberSelection);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ListView::restoreSelection);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ListView::keepSelection);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ListView::keepSelection);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &ListView::keepSelection);
+}
+
+void ListView::keepSelection()
+{
+    if (m_model->itemCount() == 0)
+        return;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (!rows.isEmpty()) {
+        scrollTo(rows.first());
+        return;
+    }
+    const QModelIndex first = m_model->index(0, 0);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(first);
 }
 
 int ListView::selectedItem() const

@@ -3,14 +3,14 @@
 #include <QString>
 #include <QTreeView>
 
-#include "controls/listviewmodel.h"
+#include "ledger/rowstore.h"
 
 namespace tallymere {
 
 /// The list view control of the main window: a report view with a header row, whole-row single
-/// selection and uniform row heights over its own ListViewModel. After every fill it keeps the
-/// selected entry (found by its item text) when it is still there, otherwise it selects the
-/// first row, so that a list with rows always has a selected item.
+/// selection and uniform row heights over a list of the ledger. After every fill or change it
+/// keeps the selected entry (found by its item text) when it is still there, otherwise it
+/// selects the first row, so that a list with rows always has a selected item.
 class ListView : public QTreeView
 {
     Q_OBJECT
@@ -18,8 +18,10 @@ class ListView : public QTreeView
 public:
     explicit ListView(QWidget *parent = nullptr);
 
-    ListViewModel &items() noexcept { return *m_model; }
-    const ListViewModel &items() const noexcept { return *m_model; }
+    /// Shows `items` (a list of the ledger, which outlives the view).
+    void setItems(RowStore &items);
+    RowStore &items() noexcept { return *m_model; }
+    const RowStore &items() const noexcept { return *m_model; }
 
     /// SelectedItem: the 1-based index of the selected item; throws tallymere::Error when no
     /// item is selected.
@@ -35,8 +37,10 @@ protected:
 private:
     void rememberSelection();
     void restoreSelection();
+    /// After a change of single rows: a list with rows keeps a selected item, in view.
+    void keepSelection();
 
-    ListViewModel *m_model;
+    RowStore *m_model = nullptr;
     QString m_selectedText;
     bool m_hadSelection = false;
 };

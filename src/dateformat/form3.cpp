@@ -7,20 +7,19 @@
 #include <QRadioButton>
 #include <QShortcut>
 
-#include "app/main.h"
-#include "app/pointerfeedback.h"
+#include "windows/main.h"
+#include "controls/pointerfeedback.h"
 #include "controls/pushbutton.h"
 #include "errors/errorreport.h"
+#include "ledger/ledger.h"
 #include "ledger/modexpense.h"
+#include "platform/pointershape.h"
 #include "platform/program.h"
 #include "settings/settings.h"
 #include "windows/icons.h"
-#include "windows/singlewindow.h"
 
 namespace tallymere {
 namespace {
-
-SingleWindow<Form3> g_form3;
 
 void saveEuropeanDate(const QString &value)
 {
@@ -40,7 +39,8 @@ std::optional<bool> storedOrder() noexcept
 
 } // namespace
 
-Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Dialog), m_ui(Form3Layout::build(this)), m_pointer(this)
+Form3::Form3(Ledger &ledger, QWidget *parent)
+    : QWidget(parent, Qt::Dialog), m_ledger(ledger), m_ui(Form3Layout::build(this)), m_pointer(this)
 {
     connect(m_ui.PushButton3, &QPushButton::clicked, this, &Form3::PushButton3_Click);
 
@@ -87,9 +87,11 @@ void Form3::PushButton3_Click()
     // else can read that date in the new one.
     if (const std::optional<bool> after = storedOrder(); before && after && *before != *after)
         emit dateOrderChanged(*before, *after);
-    on.step(106, [] { modExpense::listIncome(); });
-    on.step(108, [] { modExpense::listExpenses(); });
-    on.step(110, [] { modExpense::showTotals(); });
+    // Both lists are read whole again, in case anything of them depends on the order.
+    m_ledger.requireFullRefill();
+    on.step(106, [&] { modExpense::listIncome(m_ledger); });
+    on.step(108, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(110, [&] { modExpense::showTotals(m_ledger); });
     on.step(112, [&] { close(); });
 }
 
@@ -105,16 +107,6 @@ bool Form3::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_ui.PushButton3 && event->type() == QEvent::Leave)
         pointerMoved(m_pointer, vbDefault);
     return QWidget::eventFilter(watched, event);
-}
-
-Form3 &form3(QWidget *owner)
-{
-    return g_form3.get(owner);
-}
-
-Form3 *openForm3() noexcept
-{
-    return g_form3.open();
 }
 
 } // namespace tallymere

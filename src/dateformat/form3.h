@@ -2,22 +2,25 @@
 
 #include <QWidget>
 
-#include "app/pointer.h"
+#include "controls/pointer.h"
 #include "windows/form3layout.h"
 
 namespace tallymere {
 
+class Ledger;
+
 /// The date format dialog: month-first ("mm/dd/yyyy") or day-first ("dd/mm/yyyy (European)")
 /// dates in the entry editor. Only OK stores the choice (EuropeanDate "False" or "True") and
 /// refreshes the main window's lists and totals; any other close stores nothing. It is shown
-/// modeless, and a closed dialog is destroyed (see form3()).
+/// modeless, and a closed dialog is destroyed (the main window keeps at most one).
 class Form3 : public QWidget
 {
     Q_OBJECT
 
 public:
-    /// Builds the window from its layout; Form_Load has not run yet.
-    explicit Form3(QWidget *parent = nullptr);
+    /// Builds the window from its layout over the ledger whose lists it refreshes; Form_Load has
+    /// not run yet. A dialog owned by `parent`, so it goes with it.
+    Form3(Ledger &ledger, QWidget *parent = nullptr);
     ~Form3() override;
 
     const Form3Layout &ui() const noexcept { return m_ui; }
@@ -42,16 +45,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    Ledger &m_ledger;
     Form3Layout m_ui;
     WindowPointer m_pointer;
 };
-
-/// The one date format dialog. The first access while none is open creates it (a top-level
-/// window owned by `owner` when one is given, so it goes with the main window) and runs its load
-/// step; later accesses return the same dialog, not loaded again, until it is closed.
-Form3 &form3(QWidget *owner = nullptr);
-
-/// The dialog that is open now, or null.
-Form3 *openForm3() noexcept;
 
 } // namespace tallymere

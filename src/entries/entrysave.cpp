@@ -6,26 +6,16 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 
-#include "entries/datetext.h"
-#include "entries/statements.h"
+#include "ledger/datetext.h"
+#include "ledger/statements.h"
 #include "errors/error.h"
 #include "errors/errorreport.h"
+#include "ledger/ledger.h"
 #include "ledger/modexpense.h"
 #include "ledger/numerictext.h"
 #include "platform/messagebox.h"
 
 namespace tallymere {
-namespace {
-
-/// Runs a statement; returns the number of rows it changed.
-int execute(const QString &statement)
-{
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
-    return ledgerConnection->Execute(statement);
-}
-
-} // namespace
 
 void Form2::PushButton1_Click()
 {
@@ -42,8 +32,9 @@ void Form2::PushButton1_Click()
     QString values;
     QString setList;
     QDate date;
+    bool income = true;
 
-    if (on.test(100, [&] { return entrySql::isIncomeCaption(windowTitle()); })) {
+    if (on.test(100, [&] { return income = entrySql::isIncomeCaption(windowTitle()); })) {
         on.step(102, [&] { table = entrySql::tableText(true); });
         on.step(104, [&] { columns = entrySql::columnListText(true); });
     } else {
@@ -102,13 +93,15 @@ void Form2::PushButton1_Click()
     bool written = false;
     if (on.test(140, [&] { return mUpdateID.isEmpty(); })) {
         on.step(142, [&] {
-            execute(entrySql::insertStatement(table, columns, values));
+            m_ledger.write(entrySql::insertStatement(table, columns, values), income, Ledger::Change::Insert);
             written = true;
         });
     } else {
         bool vanished = false;
         on.step(144, [&] {
-            vanished = execute(entrySql::updateStatement(table, setList, mUpdateID)) == 0;
+            vanished = m_ledger.write(entrySql::updateStatement(table, setList, mUpdateID), income,
+                                      Ledger::Change::Update, mUpdateID)
+                == 0;
             written = !vanished;
         });
         // The entry was deleted while it was being changed: an update that changed no row is no
@@ -122,16 +115,17 @@ void Form2::PushButton1_Click()
             });
             if (answer == platform::vbYes) {
                 on.step(142, [&] {
-                    execute(entrySql::insertStatement(table, columns, values));
+                    m_ledger.write(entrySql::insertStatement(table, columns, values), income,
+                                   Ledger::Change::Insert);
                     written = true;
                 });
             }
         }
     }
 
-    on.step(146, [] { modExpense::listIncome(); });
-    on.step(148, [] { modExpense::listExpenses(); });
-    on.step(148, [] { modExpense::showTotals(); });
+    on.step(146, [&] { modExpense::listIncome(m_ledger); });
+    on.step(148, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(148, [&] { modExpense::showTotals(m_ledger); });
     if (written)
         on.step(150, [&] { close(); });
 }

@@ -10,11 +10,11 @@
 #include <QLineEdit>
 #include <QShortcut>
 
-#include "app/main.h"
-#include "app/pointerfeedback.h"
+#include "windows/main.h"
+#include "controls/pointerfeedback.h"
 #include "controls/calendar.h"
 #include "controls/pushbutton.h"
-#include "entries/datetext.h"
+#include "ledger/datetext.h"
 #include "errors/errorreport.h"
 #include "ledger/numerictext.h"
 #include "platform/messagebox.h"
@@ -24,7 +24,8 @@
 
 namespace tallymere {
 
-Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(Form2Layout::build(this)), m_pointer(this)
+Form2::Form2(Ledger &ledger, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_ledger(ledger), m_ui(Form2Layout::build(this)), m_pointer(this)
 {
     connect(m_ui.PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
     connect(m_ui.PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
@@ -109,6 +110,12 @@ void Form2::Form_QueryUnload()
     on.step(100, [&] { mUpdateID.clear(); });
     on.step(102, [] { platform::doEvents(); });
     on.step(104, [] { platform::doEvents(); });
+}
+
+void Form2::showEntry(const modExpense::EntryFields &fields)
+{
+    for (std::size_t i = 1; i <= 4; ++i)
+        m_ui.Text1[i]->setText(fields[i - 1]);
 }
 
 void Form2::rewriteDateOrder(bool fromDayFirst, bool toDayFirst)

@@ -3,22 +3,26 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/pointer.h"
+#include "controls/pointer.h"
+#include "ledger/modexpense.h"
 #include "windows/form2layout.h"
 
 namespace tallymere {
 
+class Ledger;
+
 /// The entry editor: one income or expense entry typed or changed in four fields with a month
 /// calendar. Its caption tells the table ("income" in it means income), mUpdateID tells add
 /// ("") from update (the entry's sr_no). It is shown modeless, and every close forgets the
-/// update number; a closed editor is destroyed (see form2()).
+/// update number; a closed editor is destroyed (the main window keeps at most one).
 class Form2 : public QWidget
 {
     Q_OBJECT
 
 public:
-    /// Builds the window from its layout; Form_Load has not run yet.
-    explicit Form2(QWidget *parent = nullptr);
+    /// Builds the window from its layout over the ledger it writes to; Form_Load has not run
+    /// yet. A top-level window owned by `parent`, so it goes with it.
+    Form2(Ledger &ledger, QWidget *parent = nullptr);
     ~Form2() override;
 
     /// "" to add an entry, otherwise the sr_no of the entry to change.
@@ -41,6 +45,9 @@ public:
     /// refuses the close.
     void Form_QueryUnload();
 
+    /// Writes an entry's four fields, as a loader reads them, into Text1(1) to Text1(4).
+    void showEntry(const modExpense::EntryFields &fields);
+
     /// The date order changed from day-first (`fromDayFirst`) or month-first to the other: a date
     /// field that reads as a date in the old order is written again in the new one, so Save
     /// reads the same calendar date. Any other text stays as typed; the calendar keeps its date.
@@ -57,6 +64,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    Ledger &m_ledger;
     Form2Layout m_ui;
     WindowPointer m_pointer;
     bool m_saving = false;  // a save runs

@@ -4,7 +4,7 @@
 
 #include <QElapsedTimer>
 
-#include "controls/listviewmodel.h"
+#include "ledger/rowstore.h"
 #include "errors/error.h"
 #include "errors/errorreport.h"
 #include "export/spreadsheetapplication.h"
@@ -60,7 +60,7 @@ SpreadsheetWorksheet &activeSheetOf(SpreadsheetWorkbook *workbook)
 
 } // namespace
 
-void exportList(const ListViewModel &list, const QString &errorLocation, ExportHost &host) noexcept
+void exportList(const RowStore &list, const QString &errorLocation, ExportHost &host) noexcept
 {
     ErrorHandler handler(errorLocation);
     if (handler.test(100, [&] { return host.exportRunning; }))

@@ -4,7 +4,7 @@
 
 namespace tallymere {
 
-class ListViewModel;
+class RowStore;
 
 /// What an export needs of the main window that runs it.
 class ExportHost
@@ -25,7 +25,7 @@ public:
 /// A failing step is reported with `errorLocation` and its line, and the export goes on.
 /// Pending window events run now and then while it works; a second export started meanwhile
 /// through the same host does nothing.
-void exportList(const ListViewModel &list, const QString &errorLocation, ExportHost &host) noexcept;
+void exportList(const RowStore &list, const QString &errorLocation, ExportHost &host) noexcept;
 
 /// True when the spreadsheet application can be started; when it cannot, says so in a message
 /// box and returns false. Reports no failure and never throws.

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include <QDate>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -58,7 +57,8 @@ bool realLauncher(const QString &workbookPath)
     const QString soffice = QStandardPaths::findExecutable(kLibreOffice);
     if (!soffice.isEmpty())
         return QProcess::startDetached(soffice, {QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath});
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(workbookPath));
+    // The desktop's default program for the file, as its file manager would open it.
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {workbookPath});
 }
 
 struct Seams {

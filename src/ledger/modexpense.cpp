@@ -1,41 +1,22 @@
 #include "ledger/modexpense.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
 
-#include "controls/listviewmodel.h"
 #include "errors/error.h"
 #include "errors/errorreport.h"
+#include "ledger/datetext.h"
+#include "ledger/ledger.h"
 #include "ledger/numerictext.h"
 #include "ledger/recordset.h"
+#include "ledger/rowstore.h"
+#include "ledger/statements.h"
+#include "platform/pointershape.h"
 
-namespace tallymere {
-
-std::unique_ptr<Connection> ledgerConnection;
-
-namespace modExpense {
-
-double totalIncome = 0;
-double totalExpenses = 0;
-
+namespace tallymere::modExpense {
 namespace {
-
-LedgerWindow *g_window = nullptr;
-
-LedgerWindow &window()
-{
-    if (!g_window)
-        throw Error(QStringLiteral("The main window is not loaded."));
-    return *g_window;
-}
-
-const Connection &connection()
-{
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
-    return *ledgerConnection;
-}
 
 /// The columns of one table as a fill reads them: sr_no, date, source or category, amount,
 /// particulars. Each is found by name once per fill; a column that is missing is reported for
@@ -60,6 +41,12 @@ public:
         return m_values[c];
     }
 
+    /// False once a column was found missing.
+    bool complete() const noexcept
+    {
+        return std::none_of(m_positions.begin(), m_positions.end(), [](int p) { return p == kMissing; });
+    }
+
     /// Makes the next row current; the values read of this row are gone with it.
     void moveNext()
     {
@@ -82,11 +69,15 @@ private:
 class PointerReset
 {
 public:
+    explicit PointerReset(const Ledger &ledger) : m_window(ledger.attachedWindow()) {}
     ~PointerReset()
     {
-        if (g_window && g_window->MousePointer() == vbHourglass)
-            g_window->setMousePointer(vbDefault);
+        if (m_window && m_window->MousePointer() == vbHourglass)
+            m_window->setMousePointer(vbDefault);
     }
+
+private:
+    LedgerWindow *m_window;
 };
 
 const std::array<QString, 5> kIncomeColumns{QStringLiteral("sr_no"), QStringLiteral("date"),
@@ -94,22 +85,97 @@ const std::array<QString, 5> kIncomeColumns{QStringLiteral("sr_no"), QStringLite
 const std::array<QString, 5> kExpenseColumns{QStringLiteral("sr_no"), QStringLiteral("date"),
     QStringLiteral("category"), QStringLiteral("amount"), QStringLiteral("particulars")};
 
+const std::array<QString, 5> &columnsOf(bool income)
+{
+    return income ? kIncomeColumns : kExpenseColumns;
+}
+
+/// Applies the program's own changes noted since the list was read, when nothing else can have
+/// changed the table meanwhile; false (the list then needs a full fill) in any other case.
+/// Each change reads its one row the way a fill reads rows, so the texts are the same.
+bool applyOwnChanges(Ledger &ledger, bool income) noexcept
+{
+    Ledger::ListState &state = ledger.state(income);
+    try {
+        if (!state.whole || state.unknownChange || state.rows.columnHeaderCount() != 6
+            || ledger.dataVersion() != state.dataVersion)
+            return false;
+        const NumericReader numbers;
+        const auto readRow = [&](long long srNo) -> std::optional<RowStore::Row> {
+            Recordset rs;
+            rs.Open(entrySql::selectEntryStatement(income, QString::number(srNo)), ledger.connection());
+            if (rs.Eof())
+                return std::nullopt;
+            RowReader reader(rs, columnsOf(income));
+            RowStore::Row row;
+            for (const int column : {0, 0, 1, 2, 3, 4})
+                row.cells.emplace_back(reader.field(column));
+            row.amount = numbers.read(reader.field(3));
+            return row;
+        };
+        RowStore &rows = state.rows;
+        for (const Ledger::ListState::Pending &change : state.pending) {
+            if (change.changed == 0)
+                continue;
+            if (change.changed != 1)
+                return false;
+            if (change.change == Ledger::Change::Insert) {
+                const std::optional<long long> last = rows.lastRecord();
+                const auto row = readRow(change.srNo);
+                if (!rows.inRecordOrder() || (last && change.srNo <= *last) || !row)
+                    return false;
+                rows.appendRow(*row);
+                continue;
+            }
+            const int at = rows.findRecord(change.srNo);
+            if (at < 0)
+                return false;
+            if (change.change == Ledger::Change::Delete) {
+                rows.removeRecordRow(at);
+            } else {
+                const auto row = readRow(change.srNo);
+                if (!row)
+                    return false;
+                rows.replaceRow(at, *row);
+            }
+        }
+        state.pending.clear();
+        return true;
+    } catch (...) {
+        state.whole = false;
+        return false;
+    }
+}
+
+/// Before a full fill: the list is about to hold the table as it is now.
+void beginFullFill(Ledger &ledger, bool income)
+{
+    Ledger::ListState &state = ledger.state(income);
+    state.whole = false;
+    state.pending.clear();
+    state.unknownChange = false;
+    try {
+        state.dataVersion = ledger.dataVersion();
+    } catch (...) {
+        state.dataVersion = -1; // the fill reports what is wrong with the connection
+    }
+}
+
 } // namespace
 
-void attach(LedgerWindow *w)
-{
-    g_window = w;
-}
-
-LedgerWindow *attachedWindow()
-{
-    return g_window;
-}
-
-void listIncome()
+void listIncome(Ledger &ledger)
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.modExpense.listIncome "));
-    PointerReset pointerReset;
+    PointerReset pointerReset(ledger);
+    const auto window = [&]() -> LedgerWindow & { return ledger.window(); };
+    if (applyOwnChanges(ledger, true)) {
+        on.step(102, [&] { window().setMousePointer(vbHourglass); });
+        ledger.totalIncome = ledger.incomeList().sumOfAmounts();
+        on.step(136, [&] { window().setMousePointer(vbDefault); });
+        return;
+    }
+    beginFullFill(ledger, true);
+    bool complete = true;
     Recordset rs; // line 100 creates the recordset; creating it cannot fail
     std::optional<ListFill> fill;
     auto items = [&]() -> ListFill & {
@@ -119,34 +185,59 @@ void listIncome()
     };
 
     on.step(102, [&] { window().setMousePointer(vbHourglass); });
-    on.step(104, [&] { rs.Open(QStringLiteral("select * from [income]"), connection(), adOpenStatic, adLockReadOnly); });
-    on.step(106, [&] { fill.emplace(window().incomeList()); });
-    on.step(108, [&] { totalIncome = 0; });
+    on.step(104, [&] {
+        try {
+            rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), adOpenStatic, adLockReadOnly);
+        } catch (...) {
+            complete = false;
+            throw;
+        }
+    });
+    on.step(106, [&] { fill.emplace(ledger.incomeList()); });
+    on.step(108, [&] { ledger.totalIncome = 0; });
 
     RowReader row(rs, kIncomeColumns);
     const NumericReader numbers;
     std::optional<double> amount;
     // A recordset that never opened is at its end: the fill leaves the loop at once rather than
     // running its body again and again (the failed open has been reported already).
+    // Any failure on the way leaves the list in doubt: the next fill reads the table again.
+    const auto step = [&](int line, auto &&statement) {
+        on.step(line, [&] {
+            try {
+                statement();
+            } catch (...) {
+                complete = false;
+                throw;
+            }
+        });
+    };
     while (on.test(110, [&] { return !rs.Eof(); })) {
-        on.step(112, [&] { items().addItem(row.field(0)); });
-        on.step(114, [&] { items().setSubItem(1, row.field(0)); });
-        on.step(120, [&] { items().setSubItem(2, row.field(1)); });
-        on.step(122, [&] { items().setSubItem(3, row.field(2)); });
-        on.step(124, [&] { items().setSubItem(4, row.field(3)); });
-        on.step(126, [&] { items().setSubItem(5, row.field(4)); });
+        step(112, [&] { items().addItem(row.field(0)); });
+        step(114, [&] { items().setSubItem(1, row.field(0)); });
+        step(120, [&] { items().setSubItem(2, row.field(1)); });
+        step(122, [&] { items().setSubItem(3, row.field(2)); });
+        step(124, [&] { items().setSubItem(4, row.field(3)); });
+        step(126, [&] { items().setSubItem(5, row.field(4)); });
         if (on.test(128, [&] {
-                amount = numbers.read(row.field(3));
+                try {
+                    amount = numbers.read(row.field(3));
+                } catch (...) {
+                    complete = false;
+                    throw;
+                }
                 return amount.has_value();
             }))
-            on.step(130, [&] {
+            step(130, [&] {
                 if (!amount)
                     throw Error(QStringLiteral("Type mismatch: the amount is not a number."));
-                totalIncome += *amount;
+                ledger.totalIncome += *amount;
+                items().setAmount(amount);
             });
-        on.step(132, [&] { row.moveNext(); });
+        step(132, [&] { row.moveNext(); });
     }
     fill.reset(); // the list shows its new rows
+    ledger.state(true).whole = complete && row.complete();
     on.step(134, [&] {
         if (rs.State() != 0)
             rs.Close();
@@ -154,14 +245,21 @@ void listIncome()
     on.step(136, [&] { window().setMousePointer(vbDefault); });
 }
 
-void listExpenses()
+void listExpenses(Ledger &ledger)
 {
-    PointerReset pointerReset;
+    PointerReset pointerReset(ledger);
+    if (applyOwnChanges(ledger, false)) {
+        ledger.window().setMousePointer(vbHourglass);
+        ledger.totalExpenses = ledger.expenseList().sumOfAmounts();
+        ledger.window().setMousePointer(vbDefault);
+        return;
+    }
+    beginFullFill(ledger, false);
     Recordset rs;
-    window().setMousePointer(vbHourglass);
-    rs.Open(QStringLiteral("select * from [expenses]"), connection(), adOpenStatic, adLockReadOnly);
-    ListFill fill(window().expenseList());
-    totalExpenses = 0;
+    ledger.window().setMousePointer(vbHourglass);
+    rs.Open(QStringLiteral("select * from [expenses]"), ledger.connection(), adOpenStatic, adLockReadOnly);
+    ListFill fill(ledger.expenseList());
+    ledger.totalExpenses = 0;
     RowReader row(rs, kExpenseColumns);
     const NumericReader numbers;
     while (!rs.Eof()) {
@@ -171,21 +269,25 @@ void listExpenses()
         fill.setSubItem(3, row.field(2));
         fill.setSubItem(4, row.field(3));
         fill.setSubItem(5, row.field(4));
-        if (const auto amount = numbers.read(row.field(3)))
-            totalExpenses += *amount;
+        if (const auto amount = numbers.read(row.field(3))) {
+            ledger.totalExpenses += *amount;
+            fill.setAmount(amount);
+        }
         row.moveNext();
     }
+    ledger.state(false).whole = row.complete();
     if (rs.State() != 0)
         rs.Close();
-    window().setMousePointer(vbDefault);
+    ledger.window().setMousePointer(vbDefault);
 }
 
-void showTotals()
+void showTotals(Ledger &ledger)
 {
-    LedgerWindow &w = window();
-    w.setTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(totalIncome),
-                       QStringLiteral("Total Expenses: ") + generalNumberText(totalExpenses),
-                       QStringLiteral("Available Balance: ") + balanceText(totalIncome, totalExpenses));
+    LedgerWindow &w = ledger.window();
+    w.setTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome),
+                       QStringLiteral("Total Expenses: ") + generalNumberText(ledger.totalExpenses),
+                       QStringLiteral("Available Balance: ")
+                           + balanceText(ledger.totalIncome, ledger.totalExpenses));
 }
 
 QString balanceText(double income, double expenses)
@@ -206,5 +308,38 @@ QString balanceText(double income, double expenses)
     return generalNumberText(balance);
 }
 
-} // namespace modExpense
-} // namespace tallymere
+namespace {
+
+std::optional<EntryFields> loadEntry(Ledger &ledger, bool income, const QString &srNo)
+{
+    Recordset rs;
+    rs.Open(entrySql::selectEntryStatement(income, srNo), ledger.connection(), adOpenStatic, adLockReadOnly);
+    std::optional<EntryFields> fields;
+    if (!rs.Eof()) {
+        fields.emplace();
+        for (int i = 1; i <= 4; ++i) {
+            // The date in the current order, the amount as the user types numbers.
+            const QString value = rs.Fields(i);
+            (*fields)[std::size_t(i - 1)] = i == 1 ? dateText::fromStored(value)
+                : i == 3                         ? typedDecimalText(value)
+                                                 : value;
+        }
+    }
+    if (rs.State() != 0)
+        rs.Close();
+    return fields;
+}
+
+} // namespace
+
+std::optional<EntryFields> loadIncomeEntry(Ledger &ledger, const QString &srNo)
+{
+    return loadEntry(ledger, true, srNo);
+}
+
+std::optional<EntryFields> loadExpenseEntry(Ledger &ledger, const QString &srNo)
+{
+    return loadEntry(ledger, false, srNo);
+}
+
+} // namespace tallymere::modExpense

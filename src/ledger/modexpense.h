@@ -1,62 +1,43 @@
 #pragma once
 
-#include <memory>
+#include <array>
+#include <optional>
 
 #include <QString>
 
-#include "ledger/connection.h"
-
 namespace tallymere {
 
-class ListViewModel;
+class Ledger;
 
-/// The one program-wide connection to the ledger: empty until the main window's load step
-/// creates it, closed and emptied by the main window's closing step.
-extern std::unique_ptr<Connection> ledgerConnection;
-
-/// What the list fills and totals write to: the main window's two lists, its pointer and its
-/// three total labels. The main window implements it.
-class LedgerWindow
-{
-public:
-    virtual ListViewModel &incomeList() = 0;  ///< ListView1
-    virtual ListViewModel &expenseList() = 0; ///< ListView2
-    virtual int MousePointer() const = 0;
-    virtual void setMousePointer(int shape) = 0;
-    virtual void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) = 0;
-
-protected:
-    ~LedgerWindow() = default;
-};
-
-/// Pointer shapes of a window.
-inline constexpr int vbDefault = 0;
-inline constexpr int vbHourglass = 11;
-inline constexpr int vbCustom = 99;
-
-/// The ledger module: fills the lists from the tables and shows the totals.
+/// The ledger module: fills the lists from the tables, shows the totals, and reads one entry
+/// for the entry editor. Every procedure works on the ledger it is given.
 namespace modExpense {
 
-/// Totals left behind by the last fill of each list.
-extern double totalIncome;
-extern double totalExpenses;
-
-/// The window the fills and totals write to; set by the main window when it loads.
-void attach(LedgerWindow *window);
-LedgerWindow *attachedWindow();
-
 /// Reloads the income list from the table `income` and recomputes totalIncome. Reports its own
-/// failures and always returns normally.
-void listIncome();
-/// Reloads the expense list from the table `expenses` and recomputes totalExpenses. Throws on the
-/// first failure; the list keeps the items it had received so far.
-void listExpenses();
+/// failures and always returns normally. After the program's own change, with no other writer
+/// since the list was read, it applies just that change and sums the total again from the
+/// stored amounts: the list and the total come out as a full reload would leave them.
+void listIncome(Ledger &ledger);
+/// Reloads the expense list from the table `expenses` and recomputes totalExpenses, in the same
+/// way. Throws on the first failure; the list keeps the items it had received so far.
+void listExpenses(Ledger &ledger);
 /// Writes the three total labels from totalIncome and totalExpenses. Throws on failure.
-void showTotals();
+void showTotals(Ledger &ledger);
 
 /// The text of the available balance: income minus expenses, rounded to the precision that the
 /// two totals themselves carry, so that equal sums show a balance of exactly 0.
 QString balanceText(double income, double expenses);
+
+/// The four fields of an entry as the entry editor shows them: date, source or category,
+/// amount, particulars.
+using EntryFields = std::array<QString, 4>;
+
+/// The income entry numbered `srNo` as the editor shows it: the date in the current order, the
+/// amount as the user types numbers, the rest as stored (Null as empty). Nothing when no entry
+/// has that number. Throws on failure; the calling command reports it.
+std::optional<EntryFields> loadIncomeEntry(Ledger &ledger, const QString &srNo);
+/// The same for an expense entry.
+std::optional<EntryFields> loadExpenseEntry(Ledger &ledger, const QString &srNo);
 
 } // namespace modExpense
 } // namespace tallymere

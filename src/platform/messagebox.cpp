@@ -1,7 +1,6 @@
 #include "platform/messagebox.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace tallymere::platform {
 namespace {
@@ -18,27 +17,10 @@ QString &title()
     return t;
 }
 
-int showRealBox(const QString &text, int style, const QString &caption)
+MessageBoxHandler &presenter()
 {
-    // The program's texts use CR LF and bare CR as line breaks; Qt breaks lines at LF only.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(caption);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(shown);
-    box.setIcon((style & vbExclamation) == vbExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
-    if ((style & 7) == vbYesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return vbOK;
+    static MessageBoxHandler p;
+    return p;
 }
 
 } // namespace
@@ -48,12 +30,21 @@ int msgBox(const QString &text, int style, const QString &caption)
     const QString shownCaption = caption.isEmpty() ? title() : caption;
     if (handler())
         return handler()(text, style, shownCaption);
-    return showRealBox(text, style, shownCaption);
+    if (presenter())
+        return presenter()(text, style, shownCaption);
+    // No window system to ask (a command-line tool): the safe answer, and the text on stderr.
+    std::fprintf(stderr, "%s: %s\n", qPrintable(shownCaption), qPrintable(text));
+    return (style & 7) == vbYesNo ? vbNo : vbOK;
 }
 
 void setMessageBoxHandler(MessageBoxHandler h)
 {
     handler() = std::move(h);
+}
+
+void setMessageBoxPresenter(MessageBoxHandler p)
+{
+    presenter() = std::move(p);
 }
 
 QString applicationTitle()

@@ -30,6 +30,10 @@ using MessageBoxHandler = std::function<int(const QString &text, int style, cons
 /// Replaces how boxes are shown (tests script the answers); an empty handler restores the real box.
 void setMessageBoxHandler(MessageBoxHandler handler);
 
+/// The real box, installed by the windows at start. Without one a box is written to stderr and
+/// answered OK (No for a Yes/No box).
+void setMessageBoxPresenter(MessageBoxHandler presenter);
+
 /// The application title: the caption of every box that names none.
 QString applicationTitle();
 void setApplicationTitle(const QString &title);

@@ -20,7 +20,7 @@
 #include "controls/listview.h"
 #include "controls/pushbutton.h"
 #include "controls/skin.h"
-#include "platform/twips.h"
+#include "desktop/twips.h"
 #include "windows/icons.h"
 
 namespace tallymere {

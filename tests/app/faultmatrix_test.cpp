@@ -226,7 +226,7 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
         ASSERT_EQ(env.boxes().size(), 1u);
         EXPECT_EQ(env.boxes()[0].text, platform::programFolder() + QStringLiteral("/dbExpense.mdb not found."));
         EXPECT_EQ(env.endCount(), 1);
-        EXPECT_EQ(ledgerConnection, nullptr);
+        EXPECT_EQ(main->ledger().ledgerConnection, nullptr);
         EXPECT_FALSE(QFileInfo(ledger).isFile());
         return;
     }
@@ -242,7 +242,7 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
     // A user adds an income entry: the refresh as the editor opens may report again; the save's
     // own reports are what this case is about.
     w.PushButton1_Click();
-    Form2 *e = openForm2();
+    Form2 *e = main->openForm2();
     ASSERT_NE(e, nullptr);
     env.clearBoxes();
     if (c.beforeSave)
@@ -259,7 +259,7 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
     EXPECT_EQ(env.endCount(), 0);
     const test::Row stored{"2021-12-24", "Gift \u2603", "99.99", particulars.toStdString()};
     if (expected.empty()) {
-        EXPECT_EQ(openForm2(), nullptr);
+        EXPECT_EQ(main->openForm2(), nullptr);
         const test::Rows rows = test::readRows(ledger, "income");
         ASSERT_FALSE(rows.empty());
         EXPECT_EQ(test::Row(rows.back().begin() + 1, rows.back().begin() + 5), stored);
@@ -267,7 +267,7 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
     }
 
     // The save failed: nothing was written, and the editor still holds what the user typed.
-    ASSERT_EQ(openForm2(), e);
+    ASSERT_EQ(main->openForm2(), e);
     EXPECT_TRUE(e->isVisible());
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(field(i)->text(), typed[i - 1]) << "field " << i;
@@ -280,7 +280,7 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
     c.lift(*this);
     e->ui().PushButton1->click();
     EXPECT_EQ(shown(), std::vector<QString>());
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     const test::Rows rows = test::readRows(ledger, "income");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(test::Row(rows[1].begin() + 1, rows[1].end()), stored);
@@ -292,8 +292,8 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
 void limitPages(FaultMatrix &)
 {
     Recordset pages;
-    pages.Open(QStringLiteral("pragma page_count"), *ledgerConnection);
-    ledgerConnection->Execute(QStringLiteral("pragma max_page_count = ") + pages.Fields(0));
+    pages.Open(QStringLiteral("pragma page_count"), *main->ledger().ledgerConnection);
+    main->ledger().ledgerConnection->Execute(QStringLiteral("pragma max_page_count = ") + pages.Fields(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ledger, FaultMatrix, ::testing::Values(
@@ -372,7 +372,7 @@ INSTANTIATE_TEST_SUITE_P(Ledger, FaultMatrix, ::testing::Values(
               .beforeSave = limitPages,
               .atSave = {{QStringLiteral("database or disk is full"), kSave, 142}},
               .lift = [](FaultMatrix &) {
-                  ledgerConnection->Execute(QStringLiteral("pragma max_page_count = 1073741823"));
+                  main->ledger().ledgerConnection->Execute(QStringLiteral("pragma max_page_count = 1073741823"));
               }},
     FaultCase{.name = "disk full (tmpfs)",
               .make = [](FaultMatrix &m) {

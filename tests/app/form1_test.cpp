@@ -7,7 +7,7 @@
 #include <QLocale>
 
 #include "app/form1.h"
-#include "app/main.h"
+#include "windows/main.h"
 #include "config.h"
 #include "controls/listview.h"
 #include "ledger/ledgerschema.h"
@@ -33,7 +33,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        ledgerConnection.reset();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -81,8 +80,8 @@ TEST_F(Form1Test, emptyLedgerShowsEmptyListsAndZeroTotals)
     EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 0"));
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 0"));
     EXPECT_EQ(w.MousePointer(), vbDefault);
-    ASSERT_NE(ledgerConnection, nullptr);
-    EXPECT_EQ(ledgerConnection->State(), 1);
+    ASSERT_NE(form->ledger().ledgerConnection, nullptr);
+    EXPECT_EQ(form->ledger().ledgerConnection->State(), 1);
     EXPECT_EQ(test::fileStamp(ledger), before);
 }
 
@@ -124,7 +123,7 @@ TEST_F(Form1Test, rowsAreListedInAscendingRecordNumberWithTotals)
     EXPECT_EQ(cell(income, 4, 4), QStringLiteral("12a"));
     EXPECT_EQ(cell(w.ui().ListView2, 2, 3), QStringLiteral("Food"));
 
-    EXPECT_DOUBLE_EQ(modExpense::totalIncome, 1500.3);
+    EXPECT_DOUBLE_EQ(form->ledger().totalIncome, 1500.3);
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1500.3"));
     EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 1700.55"));
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: -200.25"));
@@ -160,10 +159,10 @@ TEST_F(Form1Test, fillingAgainGivesTheSameListNotADoubledOne)
     test::makeLedger(ledger);
     test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
     Form1 &w = start();
-    modExpense::listIncome();
-    modExpense::listIncome();
+    modExpense::listIncome(form->ledger());
+    modExpense::listIncome(form->ledger());
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
-    EXPECT_DOUBLE_EQ(modExpense::totalIncome, 1500);
+    EXPECT_DOUBLE_EQ(form->ledger().totalIncome, 1500);
 }
 
 /// A ledger file that is absent in some way: the program names it and ends, showing nothing.
@@ -185,7 +184,7 @@ TEST_P(MissingLedger, namesTheFileAndEndsWithoutWindowOrConnection)
     EXPECT_EQ(env.boxes()[0].style, platform::vbOKOnly);
     EXPECT_EQ(env.boxes()[0].caption, QStringLiteral("Tallymere"));
     EXPECT_EQ(env.endCount(), 1);
-    EXPECT_EQ(ledgerConnection, nullptr);
+    EXPECT_EQ(form->ledger().ledgerConnection, nullptr);
     EXPECT_FALSE(QFile::exists(ledger) && QFileInfo(ledger).isFile());
 }
 
@@ -283,7 +282,7 @@ TEST_F(Form1Test, closingReleasesTheConnectionAndEndsTheProgram)
     Form1 &w = start();
     w.show();
     w.close();
-    EXPECT_EQ(ledgerConnection, nullptr);
+    EXPECT_EQ(form->ledger().ledgerConnection, nullptr);
     EXPECT_EQ(env.endCount(), 1);
     EXPECT_TRUE(env.boxes().empty());
 }

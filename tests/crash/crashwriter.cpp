@@ -32,7 +32,7 @@
 #include <QUrl>
 
 #include "app/form1.h"
-#include "app/main.h"
+#include "windows/main.h"
 #include "controls/listview.h"
 #include "controls/pushbutton.h"
 #include "entries/form2.h"
@@ -205,7 +205,7 @@ int main(int argc, char **argv)
         } else {
             window.PushButton7_Click();
         }
-        Form2 *editor = openForm2();
+        Form2 *editor = window.openForm2();
         if (!editor || editor->mUpdateID != id)
             fail(QStringLiteral("the editor did not open for save %1").arg(n));
 
@@ -222,7 +222,7 @@ int main(int argc, char **argv)
 
         editor->ui().PushButton1->click();
 
-        if (openForm2())
+        if (window.openForm2())
             fail(QStringLiteral("the editor is still open after save %1").arg(n));
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const int items = list->items().itemCount();

@@ -20,7 +20,7 @@
 #include "controls/listview.h"
 #include "controls/pushbutton.h"
 #include "dateformat/form3.h"
-#include "entries/datetext.h"
+#include "ledger/datetext.h"
 #include "entries/form2.h"
 #include "entries/forms.h"
 #include "ledger/modexpense.h"
@@ -48,7 +48,6 @@ protected:
     {
         main.reset(); // the dialog and the editor go with their owner
         settle();
-        ledgerConnection.reset();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -65,7 +64,7 @@ protected:
         if (!main)
             start();
         main->PushButton10_Click();
-        Form3 *dialog = openForm3();
+        Form3 *dialog = main->openForm3();
         EXPECT_NE(dialog, nullptr);
         return *dialog;
     }
@@ -175,7 +174,7 @@ TEST_P(Form3Choice, okStoresTheChoiceRefreshesTheLedgerAndCloses)
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1520.5"));
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 720.5"));
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(openForm3(), nullptr);
+    EXPECT_EQ(main->openForm3(), nullptr);
     EXPECT_TRUE(env.boxes().empty());
 
     // The choice holds: the next dialog loads afresh and preselects it.
@@ -195,7 +194,7 @@ TEST_P(Form3Choice, enterPressesOkWhereverTheFocusIs)
     QTest::keyClick(option(dialog), GetParam().dayFirst ? Qt::Key_Enter : Qt::Key_Return);
 
     EXPECT_EQ(storedValue(), QVariant(QString::fromUtf8(GetParam().stored)));
-    EXPECT_EQ(openForm3(), nullptr);
+    EXPECT_EQ(main->openForm3(), nullptr);
 }
 
 TEST_P(Form3Choice, closingWithoutOkStoresAndRefreshesNothing)
@@ -211,7 +210,7 @@ TEST_P(Form3Choice, closingWithoutOkStoresAndRefreshesNothing)
     EXPECT_EQ(storedValue(), QVariant(otherValue()));
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1500"));
-    EXPECT_EQ(openForm3(), nullptr);
+    EXPECT_EQ(main->openForm3(), nullptr);
     settle();
     Form3 &again = openDialog();
     EXPECT_FALSE(option(again)->isChecked());
@@ -236,7 +235,7 @@ TEST_P(Form3Choice, failingWriteIsReportedAndTheLedgerStillRefreshesAndTheDialog
     EXPECT_EQ(env.boxes()[0].style, 48);
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), 2);
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1520.5"));
-    EXPECT_EQ(openForm3(), nullptr);
+    EXPECT_EQ(main->openForm3(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Orders, Form3Choice, ::testing::Values(Choice{false, "False"}, Choice{true, "True"}));
@@ -249,7 +248,7 @@ TEST_F(Form3Test, secondOpenBringsTheSameDialogForwardWithoutLoadingIt)
 
     main->PushButton10_Click();
 
-    EXPECT_EQ(openForm3(), &dialog);
+    EXPECT_EQ(main->openForm3(), &dialog);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.ui().Option2->isChecked());
     EXPECT_EQ(dialog.parentWidget(), main.get());
@@ -279,7 +278,7 @@ protected:
         dialog.ui().PushButton3->click();
         settle();
     }
-    QString dateField() { return openForm2()->ui().Text1[1]->text(); }
+    QString dateField() { return main->openForm2()->ui().Text1[1]->text(); }
 };
 
 TEST_P(Form3EditorDate, freshEditorCalendarAndLoadedEntryFollowTheChoiceWithoutRestart)
@@ -290,18 +289,18 @@ TEST_P(Form3EditorDate, freshEditorCalendarAndLoadedEntryFollowTheChoiceWithoutR
     choose();
 
     w.PushButton1_Click();
-    ASSERT_NE(openForm2(), nullptr);
+    ASSERT_NE(main->openForm2(), nullptr);
     EXPECT_EQ(dateField(), dateText::format(QDate::currentDate(), GetParam().dayFirst));
 
-    QCalendarWidget *grid = openForm2()->ui().Calendar1->grid();
+    QCalendarWidget *grid = main->openForm2()->ui().Calendar1->grid();
     grid->setSelectedDate(QDate(2021, 12, 5));
     emit grid->clicked(QDate(2021, 12, 5));
     EXPECT_EQ(dateField(), GetParam().dayFirst ? QStringLiteral("5/12/2021") : QStringLiteral("12/5/2021"));
 
-    openForm2()->close();
+    main->openForm2()->close();
     settle();
     w.PushButton2_Click();
-    ASSERT_NE(openForm2(), nullptr);
+    ASSERT_NE(main->openForm2(), nullptr);
     EXPECT_EQ(dateField(), GetParam().dayFirst ? QStringLiteral("5/12/2021") : QStringLiteral("12/5/2021"));
 
     // The lists show the stored dates whatever the order.
@@ -315,23 +314,23 @@ TEST_P(Form3EditorDate, openEditorDateIsWrittenInTheNewOrderAndSavesTheSameDay)
     setEuropeanDate(GetParam().dayFirst ? QStringLiteral("False") : QStringLiteral("True"));
     Form1 &w = start();
     w.PushButton2_Click();
-    ASSERT_NE(openForm2(), nullptr);
+    ASSERT_NE(main->openForm2(), nullptr);
     ASSERT_EQ(dateField(), GetParam().dayFirst ? QStringLiteral("12/5/2021") : QStringLiteral("5/12/2021"));
-    const QDate calendar = openForm2()->ui().Calendar1->value();
+    const QDate calendar = main->openForm2()->ui().Calendar1->value();
 
     choose();
     EXPECT_EQ(dateField(), GetParam().dayFirst ? QStringLiteral("5/12/2021") : QStringLiteral("12/5/2021"));
-    EXPECT_EQ(openForm2()->ui().Calendar1->value(), calendar);
-    openForm2()->ui().PushButton1->click();
+    EXPECT_EQ(main->openForm2()->ui().Calendar1->value(), calendar);
+    main->openForm2()->ui().PushButton1->click();
     EXPECT_EQ(test::readRows(ledger, "income").at(0).at(1), "2021-12-05");
 
     // A text that is no date in the old order is left as typed; choosing the same order again
     // changes nothing.
     w.PushButton1_Click();
-    openForm2()->ui().Text1[1]->setText(QStringLiteral("31/31/2021"));
+    main->openForm2()->ui().Text1[1]->setText(QStringLiteral("31/31/2021"));
     choose(!GetParam().dayFirst);
     EXPECT_EQ(dateField(), QStringLiteral("31/31/2021"));
-    openForm2()->ui().Text1[1]->setText(QStringLiteral("1/2/2022"));
+    main->openForm2()->ui().Text1[1]->setText(QStringLiteral("1/2/2022"));
     choose(!GetParam().dayFirst);
     EXPECT_EQ(dateField(), QStringLiteral("1/2/2022"));
     EXPECT_TRUE(env.boxes().empty());

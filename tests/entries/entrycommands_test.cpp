@@ -71,7 +71,7 @@ TEST_P(EntryCommands, updateAndDeleteOnAnEmptyListDoNothing)
     start();
     run(GetParam().update);
     run(GetParam().remove);
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     EXPECT_TRUE(env.boxes().empty());
     EXPECT_TRUE(writes().empty());
 }
@@ -111,7 +111,7 @@ TEST_P(EntryCommands, updateLoadsTheSelectedEntryAndItsSaveChangesThatRowOnly)
     test::Rows expected = original();
     expected[1][3] = "99";
     EXPECT_EQ(rows(), expected);
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     EXPECT_TRUE(env.boxes().empty());
 }
 
@@ -158,7 +158,7 @@ TEST_P(EntryCommands, deletingTheEntryAnOpenEditorUpdatesMakesItsSaveAskAndChang
     select(list(), 2);
     env.answerNext(platform::vbYes);
     run(GetParam().remove);
-    ASSERT_NE(openForm2(), nullptr);
+    ASSERT_NE(main->openForm2(), nullptr);
     EXPECT_EQ(field(2)->text().toStdString(), original()[1][2]); // the editor keeps what it holds
 
     field(4)->setText(QStringLiteral("changed"));
@@ -166,7 +166,7 @@ TEST_P(EntryCommands, deletingTheEntryAnOpenEditorUpdatesMakesItsSaveAskAndChang
     EXPECT_EQ(rows(), test::Rows{original()[0]});
     ASSERT_EQ(env.boxes().size(), 2u); // the delete's question, then the save's
     EXPECT_EQ(env.boxes()[1].text, QStringLiteral("This entry is no longer in the ledger. Save it as a new entry?"));
-    ASSERT_NE(openForm2(), nullptr);
+    ASSERT_NE(main->openForm2(), nullptr);
     EXPECT_EQ(field(4)->text(), QStringLiteral("changed"));
 }
 
@@ -225,7 +225,7 @@ TEST_P(EntryCommands, noSelectedItemIsReportedAndNothingIsDeleted)
     EXPECT_TRUE(reported(updateWhere, 106));
     EXPECT_TRUE(reported(updateWhere, 108));
     EXPECT_EQ(env.boxes().size(), 2u);
-    ASSERT_NE(openForm2(), nullptr);
+    ASSERT_NE(main->openForm2(), nullptr);
     EXPECT_EQ(editor().windowTitle(), QString::fromUtf8(GetParam().updateCaption));
     EXPECT_TRUE(editor().mUpdateID.isEmpty());
     EXPECT_TRUE(field(2)->text().isEmpty());

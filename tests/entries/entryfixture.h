@@ -45,7 +45,6 @@ protected:
     void TearDown() override
     {
         main.reset(); // the editor goes with its owner
-        ledgerConnection.reset();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -54,8 +53,8 @@ protected:
     {
         main = std::make_unique<Form1>();
         main->Form_Load();
-        if (ledgerConnection && ledgerConnection->handle())
-            sqlite3_trace_v2(ledgerConnection->handle(), SQLITE_TRACE_STMT, &EntryTest::trace, &sent);
+        if (main->ledger().ledgerConnection && main->ledger().ledgerConnection->handle())
+            sqlite3_trace_v2(main->ledger().ledgerConnection->handle(), SQLITE_TRACE_STMT, &EntryTest::trace, &sent);
         return *main;
     }
 
@@ -78,7 +77,7 @@ protected:
         return result;
     }
 
-    Form2 &editor() { return *openForm2(); }
+    Form2 &editor() { return *main->openForm2(); }
     QLineEdit *field(int i) { return editor().ui().Text1[std::size_t(i)]; }
 
     /// Types the four fields of the open editor.

@@ -51,7 +51,7 @@ TEST_F(EntrySaveTest, addingIncomeStoresTheEntryRefreshesAndCloses)
     EXPECT_EQ(main->ui().ListView1->items().subItem(1, 2), QStringLiteral("2021-12-05"));
     EXPECT_EQ(main->ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1500"));
     EXPECT_EQ(main->ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 1500"));
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     EXPECT_TRUE(env.boxes().empty());
 }
 
@@ -78,7 +78,7 @@ TEST_F(EntrySaveTest, updatingAnExpenseChangesThatRowOnly)
     EXPECT_EQ(test::readRows(ledger, "expenses"), (test::Rows{{"13", "2021-03-01", "Food", "20", "Market"},
                                                              {"14", "2021-03-08", "Rent", "700", "March"}}));
     EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 720"));
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     EXPECT_TRUE(env.boxes().empty());
 }
 
@@ -118,7 +118,7 @@ TEST_P(EntrySaveRefusal, showsOneMessageWritesNothingAndKeepsWhatWasTyped)
     EXPECT_EQ(env.boxes()[0].style, platform::vbOKOnly);
     EXPECT_TRUE(writes().empty());
     EXPECT_TRUE(test::readRows(ledger, c.income ? "income" : "expenses").empty());
-    ASSERT_EQ(openForm2(), &e);
+    ASSERT_EQ(main->openForm2(), &e);
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(field(i)->text(), typed[i - 1]);
     QWidget *focused = c.focusedField ? static_cast<QWidget *>(field(c.focusedField)) : e.ui().PushButton1;
@@ -271,7 +271,7 @@ TEST_P(EntrySaveOnce, pressesQueuedBehindASaveNeitherSaveAgainNorTouchTheClosing
         w.PushButton2_Click();
     else
         w.PushButton1_Click();
-    QPointer<Form2> first = openForm2();
+    QPointer<Form2> first = main->openForm2();
     type(QStringLiteral("3/9/2021"), QStringLiteral("Bonus"), QStringLiteral("200"), QStringLiteral("Extra"));
 
     // A double click on Save, then Cancel and an add command of the main window, all waiting in
@@ -289,7 +289,7 @@ TEST_P(EntrySaveOnce, pressesQueuedBehindASaveNeitherSaveAgainNorTouchTheClosing
                                     {"2", "2021-03-09", "Bonus", "200", "Extra"}}));
     EXPECT_FALSE(first->isVisible());
     // The add command opened an editor of its own.
-    Form2 *second = openForm2();
+    Form2 *second = main->openForm2();
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first.data());
     EXPECT_TRUE(second->isVisible());
@@ -328,11 +328,11 @@ TEST_P(EntrySaveVanished, updateOfADeletedEntryAsksAndLosesNothing)
         EXPECT_EQ(test::readRows(ledger, "expenses"), (test::Rows{{"2", "2021-03-02", "Groceries", "25", "Market"}}));
         EXPECT_EQ(w.ui().ListView2->items().itemCount(), 1);
         EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 25"));
-        EXPECT_EQ(openForm2(), nullptr);
+        EXPECT_EQ(main->openForm2(), nullptr);
     } else {
         EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
         EXPECT_EQ(w.ui().ListView2->items().itemCount(), 0);
-        ASSERT_EQ(openForm2(), &e);
+        ASSERT_EQ(main->openForm2(), &e);
         EXPECT_TRUE(e.isVisible());
         EXPECT_EQ(e.mUpdateID, QStringLiteral("1"));
         EXPECT_EQ(field(2)->text(), QStringLiteral("Groceries"));
@@ -364,7 +364,7 @@ TEST_F(EntrySaveTest, refusedStatementIsReportedRefreshesAndKeepsTheEditorOpen)
     EXPECT_TRUE(test::readRows(ledger, "income").empty());
     EXPECT_EQ(w.ui().ListView2->items().itemCount(), 1);
     EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 20"));
-    ASSERT_EQ(openForm2(), &e);
+    ASSERT_EQ(main->openForm2(), &e);
     EXPECT_TRUE(e.isVisible());
     EXPECT_EQ(field(1)->text(), QStringLiteral("8/3/2021"));
     EXPECT_EQ(field(2)->text(), QStringLiteral("Salary"));
@@ -376,7 +376,7 @@ TEST_F(EntrySaveTest, failingRefreshIsReportedAndTheSaveGoesOnToClose)
 {
     Form1 &w = start();
     openAdd();
-    ledgerConnection->Execute(QStringLiteral("alter table expenses rename to spent"));
+    main->ledger().ledgerConnection->Execute(QStringLiteral("alter table expenses rename to spent"));
     type(QStringLiteral("8/3/2021"), QStringLiteral("Salary"), QStringLiteral("10"), QStringLiteral("March"));
     save();
 
@@ -385,7 +385,7 @@ TEST_F(EntrySaveTest, failingRefreshIsReportedAndTheSaveGoesOnToClose)
     EXPECT_EQ(test::readRows(ledger, "income").size(), 1u);
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 10"));
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
 }
 
 } // namespace

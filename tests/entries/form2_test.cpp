@@ -10,7 +10,7 @@
 
 #include "controls/calendar.h"
 #include "controls/pushbutton.h"
-#include "entries/datetext.h"
+#include "ledger/datetext.h"
 #include "platform/messagebox.h"
 
 namespace tallymere {
@@ -118,7 +118,7 @@ TEST_F(Form2Test, cancelClosesWhateverTheAmountHolds)
     QTest::mouseClick(e.ui().PushButton2, Qt::LeftButton);
 
     EXPECT_TRUE(env.boxes().empty());
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     EXPECT_FALSE(e.isVisible());
     settle();
 }
@@ -157,7 +157,7 @@ TEST_P(Form2Close, closingWritesNothingForgetsTheUpdateAndTheNextEditorIsFresh)
     test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
     Form1 &w = start();
     w.PushButton2_Click();
-    QPointer<Form2> first = openForm2();
+    QPointer<Form2> first = main->openForm2();
     ASSERT_TRUE(first);
     ASSERT_EQ(first->mUpdateID, QStringLiteral("1"));
     QApplication::setActiveWindow(first);
@@ -179,7 +179,7 @@ TEST_P(Form2Close, closingWritesNothingForgetsTheUpdateAndTheNextEditorIsFresh)
     ASSERT_TRUE(first); // deleted only when the event loop comes round
     EXPECT_FALSE(first->isVisible());
     EXPECT_TRUE(first->mUpdateID.isEmpty());
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     settle();
     EXPECT_FALSE(first);
 
@@ -187,7 +187,7 @@ TEST_P(Form2Close, closingWritesNothingForgetsTheUpdateAndTheNextEditorIsFresh)
     EXPECT_EQ(test::readRows(ledger, "income"), (test::Rows{{"1", "2021-12-05", "Salary", "1500", "December"}}));
     EXPECT_TRUE(env.boxes().empty());
 
-    Form2 &fresh = form2(&w);
+    Form2 &fresh = w.form2();
     EXPECT_TRUE(fresh.mUpdateID.isEmpty());
     EXPECT_EQ(fresh.ui().Text1[1]->text(), dateText::format(QDate::currentDate(), false));
     EXPECT_TRUE(fresh.ui().Text1[2]->text().isEmpty());
@@ -201,7 +201,7 @@ TEST_F(Form2Test, closingTheMainWindowClosesTheEditor)
     openEditor();
     main->show();
     main->close();
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     EXPECT_EQ(env.endCount(), 1);
     settle();
 }

@@ -112,7 +112,7 @@ TEST_P(LedgerLock, saveWaitsBrieflyReportsTheEngineKeepsTheTypedEntryAndSucceeds
     }
     // The editor is open with everything the user typed; the save wrote nothing, and the
     // other process's work is whole.
-    ASSERT_EQ(openForm2(), &e);
+    ASSERT_EQ(main->openForm2(), &e);
     EXPECT_TRUE(e.isVisible());
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(field(i)->text(), typed[i - 1]);
@@ -124,7 +124,7 @@ TEST_P(LedgerLock, saveWaitsBrieflyReportsTheEngineKeepsTheTypedEntryAndSucceeds
     // The same click again, the lock gone: the entry is stored as typed and the editor closes.
     e.ui().PushButton1->click();
     EXPECT_TRUE(env.boxes().empty());
-    EXPECT_EQ(openForm2(), nullptr);
+    EXPECT_EQ(main->openForm2(), nullptr);
     test::Rows incomeAfter = incomeBefore;
     incomeAfter.push_back({"2", "2021-12-05", "Bonus", "250.75", "Year's end"});
     EXPECT_EQ(test::readRows(ledger, "income"), incomeAfter);

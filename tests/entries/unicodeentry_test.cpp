@@ -45,7 +45,7 @@ TEST_P(UnicodeEntry, isStoredListedAndLoadedBackExactlyThroughTheEditor)
     ASSERT_TRUE(env.boxes().empty()) << env.boxes()[0].text.toStdString();
     EXPECT_EQ(test::readRows(ledger, "expenses"),
               (test::Rows{{"1", "2024-02-29", bytes, "7.25", bytes + " / " + bytes}}));
-    const ListViewModel &list = w.ui().ListView2->items();
+    const RowStore &list = w.ui().ListView2->items();
     ASSERT_EQ(list.itemCount(), 1);
     EXPECT_EQ(list.subItem(1, 3), text);
     EXPECT_EQ(list.subItem(1, 5), text + QStringLiteral(" / ") + text);

@@ -34,7 +34,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        ledgerConnection.reset();
         QLocale::setDefault(QLocale::c());
     }
 

@@ -18,7 +18,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include "controls/listviewmodel.h"
+#include "ledger/rowstore.h"
 #include "export/spreadsheetapplication.h"
 #include "platform/messagebox.h"
 #include "support/scriptedspreadsheet.h"
@@ -47,7 +47,7 @@ public:
     std::vector<int> pointers;
 };
 
-void fill(ListViewModel &list, const Rows &rows)
+void fill(RowStore &list, const Rows &rows)
 {
     ListFill fill(list);
     for (const auto &row : rows) {
@@ -57,7 +57,7 @@ void fill(ListViewModel &list, const Rows &rows)
     }
 }
 
-void addHeaders(ListViewModel &list, const QStringList &headers)
+void addHeaders(RowStore &list, const QStringList &headers)
 {
     for (const QString &header : headers)
         list.addColumnHeader(header);
@@ -106,8 +106,8 @@ protected:
     test::TestEnvironment environment;
     ScriptedSpreadsheet spreadsheet;
     RecordingHost host;
-    ListViewModel income;
-    ListViewModel expenses;
+    RowStore income;
+    RowStore expenses;
 
 private:
     QLocale m_locale;
@@ -162,7 +162,7 @@ TEST_F(ListExportTest, expenseListArrivesWithItsCategoryColumn)
 
 TEST_F(ListExportTest, equalsSignsAreRemovedFromDataCellsOnly)
 {
-    ListViewModel list;
+    RowStore list;
     addHeaders(list, {QStringLiteral("ID"), QStringLiteral("Note=Remark"), QStringLiteral("B"), QStringLiteral("C"),
                       QStringLiteral("D"), QStringLiteral("E")});
     fill(list, {{"1", "a=b=c", "===", "=SUM(A1:A2)", "=5", "after"}});
@@ -182,7 +182,7 @@ TEST_F(ListExportTest, equalsSignsAreRemovedFromDataCellsOnly)
 
 TEST_F(ListExportTest, listWithOnlyItsFirstColumnGivesAnEmptyFittedSheetThatIsShown)
 {
-    ListViewModel list;
+    RowStore list;
     list.addColumnHeader(QStringLiteral("ID"));
     fill(list, {{"1"}, {"2"}});
 

@@ -1,6 +1,6 @@
 #include "support/testenvironment.h"
 
-#include "app/main.h"
+#include "windows/main.h"
 #include "platform/messagebox.h"
 #include "platform/program.h"
 #include "settings/settings.h"

@@ -2,7 +2,7 @@
 
 #include <QDate>
 
-#include "entries/datetext.h"
+#include "ledger/datetext.h"
 #include "settings/settings.h"
 #include "support/testenvironment.h"
 

@@ -1,13 +1,12 @@
-#include "app/main.h"
+#include "windows/main.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTime>
 
-#include "app/form1.h"
+#include "controls/skin.h"
 #include "config.h"
 #include "platform/messagebox.h"
 #include "platform/program.h"
@@ -28,16 +27,6 @@ int realDraw()
 
 } // namespace
 
-int start()
-{
-    Form1 mainWindow;
-    mainWindow.Form_Load();
-    if (platform::programEnded())
-        return 0;
-    mainWindow.show();
-    return QApplication::exec();
-}
-
 bool fileExists(const QString &path)
 {
     return QFileInfo(path).lastModified().isValid();
@@ -50,14 +39,13 @@ bool ordinaryFileExists(const QString &folder, const QString &relativePath)
     return dir.entryList({relative.fileName()}, QDir::Files | QDir::CaseSensitive).contains(relative.fileName());
 }
 
-void loadSkin(Form1 &mainWindow)
+void loadSkin(QWidget &mainWindow, SkinFramework &skin)
 {
     const QString folder = platform::programFolder();
     if (!ordinaryFileExists(folder, QStringLiteral("x/o.cjs")))
         return;
     setButtonFaceColour(&mainWindow);
 
-    SkinFramework &skin = *mainWindow.ui().SkinFramework1;
     skin.LoadSkin(folder + QStringLiteral("/x/o.cjs"), QString());
     skin.setOptions(skin.Options() | 1);
     skin.setProperty5(true);

@@ -4,19 +4,19 @@
 #include <QSignalSpy>
 
 #include "controls/listview.h"
-#include "controls/listviewmodel.h"
+#include "ledger/rowstore.h"
 #include "errors/error.h"
 
 namespace tallymere {
 namespace {
 
-void addHeaders(ListViewModel &model)
+void addHeaders(RowStore &model)
 {
     for (const char *text : {"ID", "SR No", "Date", "Source", "Amount", "Particulars"})
         model.addColumnHeader(QLatin1String(text));
 }
 
-void fillRows(ListViewModel &model, const std::vector<std::vector<std::string>> &rows)
+void fillRows(RowStore &model, const std::vector<std::vector<std::string>> &rows)
 {
     ListFill fill(model);
     for (const auto &row : rows) {
@@ -26,9 +26,9 @@ void fillRows(ListViewModel &model, const std::vector<std::vector<std::string>> 
     }
 }
 
-TEST(ListViewModel, keepsItemsInOrderWithEveryCellIntact)
+TEST(RowStore, keepsItemsInOrderWithEveryCellIntact)
 {
-    ListViewModel model;
+    RowStore model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     addHeaders(model);
     const std::string longText(10000, 'x');
@@ -52,9 +52,9 @@ TEST(ListViewModel, keepsItemsInOrderWithEveryCellIntact)
     EXPECT_THROW(model.subItem(1, 6), Error);
 }
 
-TEST(ListViewModel, aFillReplacesTheItemsWithOneResetAndNoRowSignals)
+TEST(RowStore, aFillReplacesTheItemsWithOneResetAndNoRowSignals)
 {
-    ListViewModel model;
+    RowStore model;
     addHeaders(model);
     fillRows(model, {{"1", "1"}, {"2", "2"}});
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
@@ -71,9 +71,9 @@ TEST(ListViewModel, aFillReplacesTheItemsWithOneResetAndNoRowSignals)
     EXPECT_EQ(model.itemText(5000), QStringLiteral("4999"));
 }
 
-TEST(ListViewModel, aFillCutShortByAnExceptionKeepsTheItemsAddedSoFar)
+TEST(RowStore, aFillCutShortByAnExceptionKeepsTheItemsAddedSoFar)
 {
-    ListViewModel model;
+    RowStore model;
     addHeaders(model);
     try {
         ListFill fill(model);
@@ -90,7 +90,7 @@ TEST(ListViewModel, aFillCutShortByAnExceptionKeepsTheItemsAddedSoFar)
 TEST(ListView, selectionFollowsTheSelectedEntryAcrossFillsOrFallsBackToTheFirstRow)
 {
     ListView view;
-    ListViewModel &model = view.items();
+    RowStore &model = view.items();
     addHeaders(model);
     EXPECT_THROW(view.selectedItem(), Error); // an empty list has no selection
 

@@ -1,4 +1,4 @@
-#include "platform/twips.h"
+#include "desktop/twips.h"
 
 #include <cmath>
 

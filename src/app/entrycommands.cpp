@@ -7,11 +7,9 @@
 
 #include "controls/calendar.h"
 #include "controls/listview.h"
-#include "entries/datetext.h"
-#include "entries/entryloader.h"
+#include "ledger/datetext.h"
 #include "entries/form2.h"
-#include "entries/forms.h"
-#include "entries/statements.h"
+#include "ledger/statements.h"
 #include "errors/error.h"
 #include "errors/errorreport.h"
 #include "ledger/modexpense.h"
@@ -48,36 +46,29 @@ void calendarFromDateField(Form2 &editor)
     editor.ui().Calendar1->setValue(*date);
 }
 
-void execute(const QString &statement)
-{
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
-    ledgerConnection->Execute(statement);
-}
-
 } // namespace
 
 void Form1::PushButton1_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton1_Click "));
-    on.step(100, [&] { form2(this).setWindowTitle(QStringLiteral("Add New Income")); });
+    on.step(100, [&] { form2().setWindowTitle(QStringLiteral("Add New Income")); });
     // An editor still open from an update must not change that entry: the next save adds.
-    on.step(102, [&] { form2(this).mUpdateID.clear(); });
-    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Source:")); });
-    on.step(106, [&] { showModeless(form2(this)); });
-    on.step(108, [] { modExpense::listIncome(); });
-    on.step(110, [] { modExpense::showTotals(); });
+    on.step(102, [&] { form2().mUpdateID.clear(); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Source:")); });
+    on.step(106, [&] { showModeless(form2()); });
+    on.step(108, [&] { modExpense::listIncome(m_ledger); });
+    on.step(110, [&] { modExpense::showTotals(m_ledger); });
 }
 
 void Form1::PushButton7_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton7_Click "));
-    on.step(100, [&] { form2(this).setWindowTitle(QStringLiteral("Add New Expenses")); });
-    on.step(102, [&] { form2(this).mUpdateID.clear(); });
-    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Category:")); });
-    on.step(106, [&] { showModeless(form2(this)); });
-    on.step(108, [] { modExpense::listExpenses(); });
-    on.step(110, [] { modExpense::showTotals(); });
+    on.step(100, [&] { form2().setWindowTitle(QStringLiteral("Add New Expenses")); });
+    on.step(102, [&] { form2().mUpdateID.clear(); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Category:")); });
+    on.step(106, [&] { showModeless(form2()); });
+    on.step(108, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(110, [&] { modExpense::showTotals(m_ledger); });
 }
 
 void Form1::PushButton2_Click()
@@ -86,14 +77,17 @@ void Form1::PushButton2_Click()
     const ListView *list = m_ui.ListView1;
     if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
         return;
-    on.step(102, [&] { form2(this).setWindowTitle(QStringLiteral("Update Income")); });
-    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Source:")); });
-    on.step(106, [&] { form2(this).mUpdateID = selectedText(list); });
-    on.step(108, [&] { modExpense::loadIncomeEntry(selectedText(list)); });
-    on.step(110, [&] { showModeless(form2(this)); });
-    on.step(112, [] { modExpense::listIncome(); });
-    on.step(114, [] { modExpense::showTotals(); });
-    on.step(114, [&] { calendarFromDateField(form2(this)); });
+    on.step(102, [&] { form2().setWindowTitle(QStringLiteral("Update Income")); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Source:")); });
+    on.step(106, [&] { form2().mUpdateID = selectedText(list); });
+    on.step(108, [&] {
+        if (const auto fields = modExpense::loadIncomeEntry(m_ledger, selectedText(list)))
+            form2().showEntry(*fields);
+    });
+    on.step(110, [&] { showModeless(form2()); });
+    on.step(112, [&] { modExpense::listIncome(m_ledger); });
+    on.step(114, [&] { modExpense::showTotals(m_ledger); });
+    on.step(114, [&] { calendarFromDateField(form2()); });
 }
 
 void Form1::PushButton6_Click()
@@ -102,14 +96,17 @@ void Form1::PushButton6_Click()
     const ListView *list = m_ui.ListView2;
     if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
         return;
-    on.step(102, [&] { form2(this).setWindowTitle(QStringLiteral("Update Expenses")); });
-    on.step(104, [&] { form2(this).ui().Label1[2]->setText(QStringLiteral("Category:")); });
-    on.step(106, [&] { form2(this).mUpdateID = selectedText(list); });
-    on.step(108, [&] { modExpense::loadExpenseEntry(selectedText(list)); });
-    on.step(110, [&] { showModeless(form2(this)); });
-    on.step(110, [&] { calendarFromDateField(form2(this)); });
-    on.step(112, [] { modExpense::listExpenses(); });
-    on.step(114, [] { modExpense::showTotals(); });
+    on.step(102, [&] { form2().setWindowTitle(QStringLiteral("Update Expenses")); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Category:")); });
+    on.step(106, [&] { form2().mUpdateID = selectedText(list); });
+    on.step(108, [&] {
+        if (const auto fields = modExpense::loadExpenseEntry(m_ledger, selectedText(list)))
+            form2().showEntry(*fields);
+    });
+    on.step(110, [&] { showModeless(form2()); });
+    on.step(110, [&] { calendarFromDateField(form2()); });
+    on.step(112, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(114, [&] { modExpense::showTotals(m_ledger); });
 }
 
 namespace {
@@ -117,7 +114,7 @@ namespace {
 /// The delete command of one list. A row goes only when the answer is Yes: when the question
 /// itself fails (no selected item), the delete step still reads the selection and is reported,
 /// but deletes nothing.
-void deleteSelected(ErrorHandler &on, const ListView *list, bool income)
+void deleteSelected(ErrorHandler &on, Ledger &ledger, const ListView *list, bool income)
 {
     if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
         return;
@@ -134,15 +131,15 @@ void deleteSelected(ErrorHandler &on, const ListView *list, bool income)
     on.step(110, [&] {
         const QString srNo = selectedText(list);
         if (confirmed)
-            execute(entrySql::deleteStatement(income, srNo));
+            ledger.write(entrySql::deleteStatement(income, srNo), income, Ledger::Change::Delete, srNo);
     });
     on.step(112, [&] {
         if (income)
-            modExpense::listIncome();
+            modExpense::listIncome(ledger);
         else
-            modExpense::listExpenses();
+            modExpense::listExpenses(ledger);
     });
-    on.step(114, [] { modExpense::showTotals(); });
+    on.step(114, [&] { modExpense::showTotals(ledger); });
 }
 
 } // namespace
@@ -150,13 +147,13 @@ void deleteSelected(ErrorHandler &on, const ListView *list, bool income)
 void Form1::PushButton3_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton3_Click "));
-    deleteSelected(on, m_ui.ListView1, true);
+    deleteSelected(on, m_ledger, m_ui.ListView1, true);
 }
 
 void Form1::PushButton8_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton8_Click "));
-    deleteSelected(on, m_ui.ListView2, false);
+    deleteSelected(on, m_ledger, m_ui.ListView2, false);
 }
 
 } // namespace tallymere

@@ -1,4 +1,4 @@
-#include "app/pointer.h"
+#include "controls/pointer.h"
 
 #include <QFile>
 #include <QImage>
@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "errors/error.h"
-#include "ledger/modexpense.h"
+#include "platform/pointershape.h"
 
 namespace tallymere {
 

@@ -9,7 +9,7 @@ class QWidget;
 
 namespace tallymere {
 
-class Form1;
+class SkinFramework;
 
 /// The product title: the main window's caption and the settings section.
 inline constexpr const char *kProductTitle = "Tallymere";
@@ -17,9 +17,6 @@ inline constexpr const char *kProductTitle = "Tallymere";
 /// The module Main: start of the program and the small procedures the windows share. None of
 /// them reports failures itself: they throw, and the caller's error handler reports.
 namespace Main {
-
-/// Runs the program with the main window; returns the exit code.
-int start();
 
 /// True when the file's date can be read, that is when something exists at `path`. Never throws.
 bool fileExists(const QString &path);
@@ -31,7 +28,7 @@ bool ordinaryFileExists(const QString &folder, const QString &relativePath);
 /// When the skin file "x/o.cjs" lies in the program folder: the main window and its labels,
 /// frames, option buttons and check boxes take the button-face colour, then the skin is loaded
 /// and applied to the main window. Without the file nothing changes.
-void loadSkin(Form1 &mainWindow);
+void loadSkin(QWidget &mainWindow, SkinFramework &skin);
 
 /// Gives a window and its labels, frames, option buttons and check boxes the button-face colour.
 void applySystemColors(QWidget *window);

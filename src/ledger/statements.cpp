@@ -1,4 +1,4 @@
-#include "entries/statements.h"
+#include "ledger/statements.h"
 
 namespace tallymere::entrySql {
 

@@ -1,4 +1,4 @@
-#include "entries/datetext.h"
+#include "ledger/datetext.h"
 
 #include <QRegularExpression>
 

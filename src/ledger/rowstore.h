@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -10,17 +12,18 @@
 
 namespace tallymere {
 
-/// The column headers and items of one list view, as the program fills and reads them.
-/// Items are kept as UTF-8 text in large shared chunks (about the size of the text itself plus a
-/// few bytes per cell); a QString is made only for a cell that is drawn or read.
-/// Indices of the list's own members are 1-based, as the program uses them.
-class ListViewModel : public QAbstractTableModel
+/// The rows of one ledger list as the list view shows them: its column headers and items, and
+/// beside each item the amount its Amount column was read as (so totals can be summed again
+/// from memory, in row order). Items are kept as UTF-8 text in large shared chunks (about the
+/// size of the text itself plus a few bytes per cell); a QString is made only for a cell that
+/// is drawn or read. Indices of the list's own members are 1-based, as the program uses them.
+class RowStore : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    explicit ListViewModel(QObject *parent = nullptr);
-    ~ListViewModel() override;
+    explicit RowStore(QObject *parent = nullptr);
+    ~RowStore() override;
 
     /// ColumnHeaders.Add: appends a column at the right end with the default width.
     void addColumnHeader(const QString &text);
@@ -41,6 +44,30 @@ public:
     std::string_view cellUtf8(int row, int column) const;
     /// ListItems.Clear: removes every item.
     void clearItems();
+
+    /// The sum of the rows' amounts, added in row order from 0 as a fill adds them; rows whose
+    /// amount is not numeric add nothing.
+    double sumOfAmounts() const noexcept;
+
+    /// The row (0-based) whose item text is the record number `srNo`, or -1. Found by halving
+    /// when the rows stand in ascending record number, as the ledger gives them; -1 otherwise.
+    int findRecord(long long srNo) const noexcept;
+    /// Whether every item text is a record number, each greater than the one before.
+    bool inRecordOrder() const noexcept { return m_recordOrder; }
+    /// The record number of the last row, or nothing (no rows, or no number).
+    std::optional<long long> lastRecord() const noexcept;
+
+    /// One row's cells (item text first) and amount, as a change of a single row brings them.
+    struct Row {
+        std::vector<std::string> cells;
+        std::optional<double> amount;
+    };
+    /// Adds a row at the end; the view hears of that row only.
+    void appendRow(const Row &row);
+    /// Replaces row `row` (0-based).
+    void replaceRow(int row, const Row &cells);
+    /// Removes row `row` (0-based).
+    void removeRecordRow(int row);
 
     /// Bytes held for the items (chunks, lengths and row index); for measuring.
     std::size_t itemMemory() const noexcept;
@@ -65,6 +92,10 @@ private:
     void releaseItems() noexcept;
     char *allocateRow(std::size_t bytes, RowRef &ref);
     const char *rowData(int row) const noexcept;
+    /// Stores a row's cells in a chunk; `cells` has m_cellsPerRow entries.
+    RowRef storeCells(const std::vector<std::string> &cells);
+    /// Notes the record number of a row added at the end, for the record order.
+    void noteRecord(std::string_view itemText) noexcept;
 
     QStringList m_headers;
     std::vector<int> m_widths;
@@ -72,7 +103,9 @@ private:
     std::vector<std::size_t> m_chunkSizes;
     std::size_t m_chunkUsed = 0;
     std::vector<RowRef> m_rows;
+    std::vector<double> m_amounts; // NaN where the amount is not numeric
     std::size_t m_cellsPerRow = 1; // the column count when the items were filled, at least 1
+    bool m_recordOrder = true;
 };
 
 /// One fill of a list: the list is emptied when the fill starts, items are added in order, and
@@ -81,7 +114,7 @@ private:
 class ListFill
 {
 public:
-    explicit ListFill(ListViewModel &model);
+    explicit ListFill(RowStore &model);
     ~ListFill();
     ListFill(const ListFill &) = delete;
     ListFill &operator=(const ListFill &) = delete;
@@ -90,12 +123,15 @@ public:
     void addItem(std::string_view text);
     /// SubItems(index) of the item last added (index from 1 to the column count - 1).
     void setSubItem(int index, std::string_view text);
+    /// The amount of the item last added, as its total counts it (nothing: not numeric).
+    void setAmount(std::optional<double> amount);
 
 private:
     void storePending();
 
-    ListViewModel &m_model;
+    RowStore &m_model;
     std::vector<std::string> m_pending;
+    std::optional<double> m_pendingAmount;
     bool m_hasPending = false;
 };
 

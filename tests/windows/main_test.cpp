@@ -6,7 +6,7 @@
 #include <QProcess>
 
 #include "app/form1.h"
-#include "app/main.h"
+#include "windows/main.h"
 #include "platform/messagebox.h"
 #include "support/ledgerfile.h"
 #include "support/testenvironment.h"

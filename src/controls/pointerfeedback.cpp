@@ -1,13 +1,13 @@
-#include "app/pointerfeedback.h"
+#include "controls/pointerfeedback.h"
 
 #include <QEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "app/pointer.h"
+#include "controls/pointer.h"
 #include "controls/listview.h"
 #include "controls/pushbutton.h"
-#include "ledger/modexpense.h"
+#include "platform/pointershape.h"
 
 namespace tallymere {
 namespace {

@@ -1,6 +1,8 @@
-#include "controls/listviewmodel.h"
+#include "ledger/rowstore.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "errors/error.h"
@@ -42,11 +44,11 @@ void writeLength(char *at, unsigned char width, std::size_t length)
 
 } // namespace
 
-ListViewModel::ListViewModel(QObject *parent) : QAbstractTableModel(parent) {}
+RowStore::RowStore(QObject *parent) : QAbstractTableModel(parent) {}
 
-ListViewModel::~ListViewModel() = default;
+RowStore::~RowStore() = default;
 
-void ListViewModel::addColumnHeader(const QString &text)
+void RowStore::addColumnHeader(const QString &text)
 {
     // Items keep a fixed number of cells per row, so a column can only come before any item.
     beginResetModel();
@@ -56,14 +58,14 @@ void ListViewModel::addColumnHeader(const QString &text)
     endResetModel();
 }
 
-QString ListViewModel::columnHeaderText(int index) const
+QString RowStore::columnHeaderText(int index) const
 {
     if (index < 1 || index > columnHeaderCount())
         throw Error(QStringLiteral("Column header %1 does not exist.").arg(index));
     return m_headers.at(index - 1);
 }
 
-void ListViewModel::setColumnHeaderWidth(int index, int twips)
+void RowStore::setColumnHeaderWidth(int index, int twips)
 {
     if (index < 1 || index > columnHeaderCount())
         throw Error(QStringLiteral("Column header %1 does not exist.").arg(index));
@@ -71,14 +73,14 @@ void ListViewModel::setColumnHeaderWidth(int index, int twips)
     emit columnWidthChanged(index - 1, twips);
 }
 
-int ListViewModel::columnHeaderWidth(int index) const
+int RowStore::columnHeaderWidth(int index) const
 {
     if (index < 1 || index > columnHeaderCount())
         throw Error(QStringLiteral("Column header %1 does not exist.").arg(index));
     return m_widths[std::size_t(index - 1)];
 }
 
-QString ListViewModel::itemText(int item) const
+QString RowStore::itemText(int item) const
 {
     if (item < 1 || item > itemCount())
         throw Error(QStringLiteral("List item %1 does not exist.").arg(item));
@@ -86,7 +88,7 @@ QString ListViewModel::itemText(int item) const
     return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
 }
 
-QString ListViewModel::subItem(int item, int index) const
+QString RowStore::subItem(int item, int index) const
 {
     if (item < 1 || item > itemCount())
         throw Error(QStringLiteral("List item %1 does not exist.").arg(item));
@@ -96,7 +98,7 @@ QString ListViewModel::subItem(int item, int index) const
     return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
 }
 
-std::string_view ListViewModel::cellUtf8(int row, int column) const
+std::string_view RowStore::cellUtf8(int row, int column) const
 {
     const char *data = rowData(row);
     const auto width = static_cast<unsigned char>(data[0]);
@@ -110,32 +112,117 @@ std::string_view ListViewModel::cellUtf8(int row, int column) const
     return {data + offset, length};
 }
 
-void ListViewModel::clearItems()
+void RowStore::clearItems()
 {
     beginResetModel();
     releaseItems();
     endResetModel();
 }
 
-std::size_t ListViewModel::itemMemory() const noexcept
+double RowStore::sumOfAmounts() const noexcept
 {
-    std::size_t bytes = m_rows.capacity() * sizeof(RowRef);
+    double sum = 0;
+    for (const double amount : m_amounts) {
+        if (!std::isnan(amount))
+            sum += amount;
+    }
+    return sum;
+}
+
+namespace {
+
+std::optional<long long> recordNumber(std::string_view text) noexcept
+{
+    long long number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+int RowStore::findRecord(long long srNo) const noexcept
+{
+    if (!m_recordOrder)
+        return -1;
+    int low = 0;
+    int high = itemCount() - 1;
+    while (low <= high) {
+        const int middle = low + (high - low) / 2;
+        const long long found = recordNumber(cellUtf8(middle, 0)).value_or(0);
+        if (found == srNo)
+            return middle;
+        if (found < srNo)
+            low = middle + 1;
+        else
+            high = middle - 1;
+    }
+    return -1;
+}
+
+std::optional<long long> RowStore::lastRecord() const noexcept
+{
+    if (m_rows.empty())
+        return std::nullopt;
+    return recordNumber(cellUtf8(itemCount() - 1, 0));
+}
+
+void RowStore::noteRecord(std::string_view itemText) noexcept
+{
+    if (!m_recordOrder)
+        return;
+    const std::optional<long long> number = recordNumber(itemText);
+    const std::optional<long long> last = lastRecord();
+    m_recordOrder = number && (!last || *number > *last);
+}
+
+void RowStore::appendRow(const Row &row)
+{
+    const int at = itemCount();
+    beginInsertRows({}, at, at);
+    const RowRef ref = storeCells(row.cells);
+    noteRecord(row.cells.front());
+    m_rows.push_back(ref);
+    m_amounts.push_back(row.amount.value_or(std::nan("")));
+    endInsertRows();
+}
+
+void RowStore::replaceRow(int row, const Row &cells)
+{
+    // The old cells stay unused in their chunk until the next fill: a few bytes per change.
+    m_rows[std::size_t(row)] = storeCells(cells.cells);
+    m_amounts[std::size_t(row)] = cells.amount.value_or(std::nan(""));
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void RowStore::removeRecordRow(int row)
+{
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    m_amounts.erase(m_amounts.begin() + row);
+    endRemoveRows();
+}
+
+std::size_t RowStore::itemMemory() const noexcept
+{
+    std::size_t bytes = m_rows.capacity() * sizeof(RowRef) + m_amounts.capacity() * sizeof(double);
     for (std::size_t size : m_chunkSizes)
         bytes += size;
     return bytes;
 }
 
-int ListViewModel::rowCount(const QModelIndex &parent) const
+int RowStore::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : itemCount();
 }
 
-int ListViewModel::columnCount(const QModelIndex &parent) const
+int RowStore::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : columnHeaderCount();
 }
 
-QVariant ListViewModel::data(const QModelIndex &index, int role) const
+QVariant RowStore::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= itemCount()
         || std::size_t(index.column()) >= m_cellsPerRow)
@@ -144,7 +231,7 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const
     return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
 }
 
-QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant RowStore::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
         || section >= columnHeaderCount())
@@ -152,15 +239,17 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
     return m_headers.at(section);
 }
 
-void ListViewModel::releaseItems() noexcept
+void RowStore::releaseItems() noexcept
 {
     m_rows = decltype(m_rows)();
+    m_amounts = decltype(m_amounts)();
+    m_recordOrder = true;
     m_chunks = decltype(m_chunks)();
     m_chunkSizes = decltype(m_chunkSizes)();
     m_chunkUsed = 0;
 }
 
-char *ListViewModel::allocateRow(std::size_t bytes, RowRef &ref)
+char *RowStore::allocateRow(std::size_t bytes, RowRef &ref)
 {
     if (m_chunks.empty() || m_chunkUsed + bytes > m_chunkSizes.back()) {
         const std::size_t size = std::max(bytes, kChunkSize);
@@ -174,13 +263,13 @@ char *ListViewModel::allocateRow(std::size_t bytes, RowRef &ref)
     return m_chunks.back().get() + ref.offset;
 }
 
-const char *ListViewModel::rowData(int row) const noexcept
+const char *RowStore::rowData(int row) const noexcept
 {
     const RowRef ref = m_rows[std::size_t(row)];
     return m_chunks[ref.chunk].get() + ref.offset;
 }
 
-ListFill::ListFill(ListViewModel &model) : m_model(model)
+ListFill::ListFill(RowStore &model) : m_model(model)
 {
     m_model.beginResetModel();
     m_model.releaseItems();
@@ -214,32 +303,51 @@ void ListFill::setSubItem(int index, std::string_view text)
     m_pending[std::size_t(index)].assign(text);
 }
 
+void ListFill::setAmount(std::optional<double> amount)
+{
+    if (!m_hasPending)
+        throw Error(QStringLiteral("There is no list item to set the amount of."));
+    m_pendingAmount = amount;
+}
+
 void ListFill::storePending()
 {
     if (!m_hasPending)
         return;
     m_hasPending = false;
-    const std::size_t columns = m_model.m_cellsPerRow;
+    const RowStore::RowRef ref = m_model.storeCells(m_pending);
+    m_model.noteRecord(m_pending.front());
+    m_model.m_rows.push_back(ref);
+    m_model.m_amounts.push_back(m_pendingAmount.value_or(std::nan("")));
+    m_pendingAmount.reset();
+    for (std::string &cell : m_pending)
+        cell.clear();
+}
+
+RowStore::RowRef RowStore::storeCells(const std::vector<std::string> &cells)
+{
+    const std::size_t columns = m_cellsPerRow;
     std::size_t textBytes = 0;
     std::size_t longest = 0;
     for (std::size_t c = 0; c < columns; ++c) {
-        textBytes += m_pending[c].size();
-        longest = std::max(longest, m_pending[c].size());
+        const std::size_t size = c < cells.size() ? cells[c].size() : 0;
+        textBytes += size;
+        longest = std::max(longest, size);
     }
     const unsigned char width = longest > 0xFFFF ? kLongLengths : kShortLengths;
 
-    ListViewModel::RowRef ref{};
-    char *out = m_model.allocateRow(1 + columns * width + textBytes, ref);
+    RowRef ref{};
+    char *out = allocateRow(1 + columns * width + textBytes, ref);
     out[0] = char(width);
     char *text = out + 1 + columns * width;
     for (std::size_t c = 0; c < columns; ++c) {
-        const std::size_t length = m_pending[c].size();
+        const std::size_t length = c < cells.size() ? cells[c].size() : 0;
         writeLength(out + 1 + c * width, width, length);
-        std::memcpy(text, m_pending[c].data(), length);
+        if (length)
+            std::memcpy(text, cells[c].data(), length);
         text += length;
-        m_pending[c].clear();
     }
-    m_model.m_rows.push_back(ref);
+    return ref;
 }
 
 } // namespace tallymere

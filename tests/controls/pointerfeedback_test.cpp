@@ -14,7 +14,7 @@
 #include <QWindow>
 
 #include "app/form1.h"
-#include "app/pointerfeedback.h"
+#include "controls/pointerfeedback.h"
 #include "controls/calendar.h"
 #include "controls/listview.h"
 #include "controls/pushbutton.h"
@@ -56,7 +56,6 @@ protected:
     {
         main.reset();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ledgerConnection.reset();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -171,7 +170,7 @@ TEST_F(PointerFeedbackTest, dateFormatDialogShowsTheHandOverOkOnlyAndTouchesNoOt
 {
     Form1 &w = start();
     w.PushButton10_Click();
-    Form3 *dialog = openForm3();
+    Form3 *dialog = main->openForm3();
     ASSERT_NE(dialog, nullptr);
     const Form3Layout &ui = dialog->ui();
     EXPECT_TRUE(dialog->pointer().hasCustomImage());
@@ -210,7 +209,7 @@ TEST_F(PointerFeedbackTest, entryEditorShowsTheHandOverItsButtonsAndTheOrdinaryP
 {
     Form1 &w = start();
     w.PushButton1_Click();
-    Form2 *editor = openForm2();
+    Form2 *editor = main->openForm2();
     ASSERT_NE(editor, nullptr);
     const Form2Layout &ui = editor->ui();
     WindowPointer &pointer = editor->pointer();

@@ -3,7 +3,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include "entries/statements.h"
+#include "ledger/statements.h"
 #include "ledger/connection.h"
 #include "ledger/recordset.h"
 #include "support/ledgerfile.h"

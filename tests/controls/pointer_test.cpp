@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "app/pointer.h"
+#include "controls/pointer.h"
 #include "errors/error.h"
 #include "ledger/modexpense.h"
 

@@ -1,0 +1,22 @@
+#include "app/start.h"
+
+#include <QApplication>
+
+#include "app/form1.h"
+#include "desktop/messageboxes.h"
+#include "platform/program.h"
+
+namespace tallymere::Main {
+
+int start()
+{
+    installMessageBoxes();
+    Form1 mainWindow;
+    mainWindow.Form_Load();
+    if (platform::programEnded())
+        return 0;
+    mainWindow.show();
+    return QApplication::exec();
+}
+
+} // namespace tallymere::Main

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QString>
+
+#include "ledger/connection.h"
+#include "ledger/rowstore.h"
+
+namespace tallymere {
+
+/// What the list fills and the totals write to beside the lists: the main window's pointer and
+/// its three total labels. The main window implements it.
+class LedgerWindow
+{
+public:
+    virtual int MousePointer() const = 0;
+    virtual void setMousePointer(int shape) = 0;
+    virtual void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) = 0;
+
+protected:
+    ~LedgerWindow() = default;
+};
+
+/// The open ledger: the one connection, the two lists as read from it and their totals. The
+/// main window owns it and hands it to the windows it opens; modExpense's procedures work on it.
+///
+/// The program's own writes go through write(), which notes the change; the next fill of that
+/// list then applies just that change when nothing else can have changed the table since the
+/// list was read (see modExpense::listIncome).
+class Ledger
+{
+public:
+    /// A write's kind, and the table and entry it is about.
+    enum class Change { Insert, Update, Delete };
+
+    explicit Ledger(LedgerWindow *window = nullptr);
+    ~Ledger();
+    Ledger(const Ledger &) = delete;
+    Ledger &operator=(const Ledger &) = delete;
+
+    /// The one connection: empty until the main window's load step creates it, closed and
+    /// emptied by its closing step.
+    std::unique_ptr<Connection> ledgerConnection;
+
+    /// The income list (ListView1) and the expense list (ListView2).
+    RowStore &incomeList() noexcept { return m_income.rows; }
+    RowStore &expenseList() noexcept { return m_expenses.rows; }
+    RowStore &list(bool income) noexcept { return income ? m_income.rows : m_expenses.rows; }
+
+    /// Totals left behind by the last fill of each list.
+    double totalIncome = 0;
+    double totalExpenses = 0;
+
+    /// The window the fills and totals write to; throws when there is none.
+    LedgerWindow &window() const;
+    LedgerWindow *attachedWindow() const noexcept { return m_window; }
+
+    /// The open connection; throws when it has not been created.
+    const Connection &connection() const;
+
+    /// Runs a statement that changes entry `srNo` of one table, for the save and the delete
+    /// commands; returns the rows changed. An insert's `srNo` is the number the engine gives it.
+    int write(const QString &statement, bool income, Change change, const QString &srNo = {});
+
+    /// The next fill of both lists reads the whole tables again (start-up, a changed date
+    /// order, any doubt).
+    void requireFullRefill() noexcept;
+
+    /// One list's state for the fills: whether its rows are what the table held when last read
+    /// (plus the program's own changes noted since), and the engine's data version then.
+    struct ListState {
+        RowStore rows;
+        bool whole = false;
+        long long dataVersion = -1;
+        struct Pending {
+            Change change;
+            long long srNo;
+            int changed;
+        };
+        std::vector<Pending> pending;
+        bool unknownChange = false; // a write that could not be noted
+    };
+    ListState &state(bool income) noexcept { return income ? m_income : m_expenses; }
+
+    /// The engine's data version of the connection: it changes when another connection commits.
+    long long dataVersion() const;
+
+    void attach(LedgerWindow *window) noexcept { m_window = window; }
+
+private:
+    LedgerWindow *m_window;
+    ListState m_income;
+    ListState m_expenses;
+};
+
+} // namespace tallymere
