@@ -1,5 +1,7 @@
 #include "controls/listview.h"
 
+#include <utility>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -38,12 +40,22 @@ void ListView::setItems(RowStore &items)
     connect(m_model, &QAbstractItemModel::dataChanged, this, &ListView::keepSelection);
 }
 
+void ListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    // The view itself moves the selection to the next row; the list selects its first row, as
+    // after a fill that no longer finds the selected entry.
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    m_selectionRemoved = !rows.isEmpty() && rows.first().row() >= start && rows.first().row() <= end;
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 void ListView::keepSelection()
 {
+    const bool removed = std::exchange(m_selectionRemoved, false);
     if (m_model->itemCount() == 0)
         return;
     const QModelIndexList rows = selectionModel()->selectedRows();
-    if (!rows.isEmpty()) {
+    if (!rows.isEmpty() && !removed) {
         scrollTo(rows.first());
         return;
     }

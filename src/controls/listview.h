@@ -33,6 +33,7 @@ signals:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
     void rememberSelection();
@@ -43,6 +44,7 @@ private:
     RowStore *m_model = nullptr;
     QString m_selectedText;
     bool m_hadSelection = false;
+    bool m_selectionRemoved = false; // the selected entry went with the rows removed last
 };
 
 } // namespace tallymere

@@ -16,7 +16,6 @@
 #include "app/form1.h"
 #include "controls/listview.h"
 #include "entries/form2.h"
-#include "entries/forms.h"
 #include "ledger/modexpense.h"
 #include "settings/settings.h"
 #include "support/ledgerfile.h"
