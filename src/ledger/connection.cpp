@@ -129,6 +129,25 @@ int Connection::Execute(const QString &statement)
     return int(sqlite3_total_changes64(m_db) - before);
 }
 
+long long Connection::dataVersion() const
+{
+    if (!m_db)
+        throw Error(QStringLiteral("The connection to the ledger is closed."));
+    // Not worth a wait: a reader that cannot tell reads the whole table, and that read waits.
+    sqlite3_busy_timeout(m_db, 0);
+    long long version = 0;
+    try {
+        Recordset pragma;
+        pragma.Open(QStringLiteral("PRAGMA data_version"), *this);
+        version = pragma.Fields(0).toLongLong();
+    } catch (...) {
+        sqlite3_busy_timeout(m_db, busyTimeoutMs);
+        throw;
+    }
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    return version;
+}
+
 void Connection::Close() noexcept
 {
     // close_v2 lets a recordset that is still open finish with its statement first; the file is

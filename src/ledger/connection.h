@@ -29,6 +29,10 @@ public:
     /// included). Waits a short, bounded time when another process holds the file.
     int Execute(const QString &statement);
 
+    /// The engine's data version: it changes whenever another connection commits a change to the
+    /// file. Read without waiting for another process's lock; throws when it cannot be read.
+    long long dataVersion() const;
+
     /// 0 when closed, 1 when open.
     int State() const noexcept { return m_db ? 1 : 0; }
 

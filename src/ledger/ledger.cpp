@@ -77,9 +77,7 @@ void Ledger::requireFullRefill() noexcept
 
 long long Ledger::dataVersion() const
 {
-    Recordset version;
-    version.Open(QStringLiteral("PRAGMA data_version"), connection());
-    return version.Fields(0).toLongLong();
+    return connection().dataVersion();
 }
 
 } // namespace tallymere
