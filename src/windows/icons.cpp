@@ -32,7 +32,9 @@ QIcon layoutIcon()
 
 QIcon programIcon()
 {
-    // The artwork of resources/icons, embedded by cmake/desktop.cmake.
+    // The artwork the build also renders the desktop's theme icons from, in the same sizes
+    // (resources/icons, embedded by cmake/desktop.cmake): one picture in the title bar, the
+    // task bar and the menu.
     QSvgRenderer artwork(QStringLiteral(":/icons/program.svg"));
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})

@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QString>
 
+#include "config.h"
 #include "windows/icons.h"
 
 namespace {
@@ -32,8 +34,9 @@ class ProgramIconSize : public ::testing::TestWithParam<int>
 {
 };
 
-// Each size the icon theme gets: the window's icon holds a picture in it.
-TEST_P(ProgramIconSize, showsTheBook)
+// Each size the icon theme gets: the window's icon holds a picture in it, and it is the very
+// picture the build made for the theme, so the title bar and the menu show the same.
+TEST_P(ProgramIconSize, showsTheBookAsTheThemeIconDoes)
 {
     const int side = GetParam();
     const QIcon icon = tallymere::programIcon();
@@ -44,6 +47,12 @@ TEST_P(ProgramIconSize, showsTheBook)
     EXPECT_GT(opaquePixels(image), side * side / 2);
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(image.pixel(side - 1, side - 1)), 0);
+
+    const QString themePng = QStringLiteral(TALLYMERE_THEME_ICONS "/%1x%1/apps/" TALLYMERE_APP_ID ".png").arg(side);
+    const QImage themeIcon(themePng);
+    ASSERT_FALSE(themeIcon.isNull()) << themePng.toStdString();
+    EXPECT_TRUE(themeIcon.convertToFormat(QImage::Format_ARGB32) == image)
+        << themePng.toStdString() << " is another picture than the window's icon";
 }
 
 INSTANTIATE_TEST_SUITE_P(ThemeSizes, ProgramIconSize, ::testing::Values(16, 32, 48, 64, 128, 256));
