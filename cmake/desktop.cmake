@@ -1,9 +1,10 @@
 # Tallymere on the desktop: the program icon is drawn once, as an SVG; the windows render it at
-# run time, and the build renders the theme icons from it, which install into share/ under the
-# program folder.
+# run time, and the build renders the theme icons from it. With the desktop entry and the
+# AppStream metadata they install into share/ under the program folder.
 
 set(TALLYMERE_ICON_SVG ${PROJECT_SOURCE_DIR}/resources/icons/${TALLYMERE_APP_ID}.svg)
 set(TALLYMERE_ICON_SIZES 16 32 48 64 128 256)
+set(TALLYMERE_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/resources/desktop)
 
 find_package(Qt6 REQUIRED COMPONENTS Svg)
 
@@ -33,3 +34,11 @@ endforeach()
 add_custom_target(tallymere_theme_icons ALL DEPENDS ${theme_pngs})
 
 install(FILES ${TALLYMERE_ICON_SVG} DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${TALLYMERE_DESKTOP_DIR}/${TALLYMERE_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+# The entry's Exec line names the program under the prefix given to cmake --install, so the
+# entry is written then, not when the build is configured.
+install(CODE "
+  set(TALLYMERE_ENTRY_TEMPLATE [[${TALLYMERE_DESKTOP_DIR}/${TALLYMERE_APP_ID}.desktop.in]])
+  set(TALLYMERE_ENTRY_STAGING [[${PROJECT_BINARY_DIR}/desktop/${TALLYMERE_APP_ID}.desktop]])
+  include([[${CMAKE_CURRENT_LIST_DIR}/installentry.cmake]])
+")
