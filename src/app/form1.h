@@ -16,7 +16,7 @@ namespace tallymere {
 
 /// The main window: the income and expense lists with their commands and the totals. It owns
 /// the ledger, and the entry editor and the date format dialog it opens over it.
-class Form1 : public QWidget, public LedgerWindow, public ExportHost
+class Form1 : public QWidget, public ExportHost
 {
     Q_OBJECT
 
@@ -62,10 +62,10 @@ public:
     /// The dialog that is open now, or null.
     Form3 *openForm3() const noexcept { return m_dateFormat.open(); }
 
-    // LedgerWindow
-    int MousePointer() const override { return m_pointer.shape(); }
+    int MousePointer() const { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
-    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
+    /// Writes the captions of the three total labels.
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance);
 
     WindowPointer &pointer() noexcept { return m_pointer; }
 

@@ -22,15 +22,15 @@ std::optional<long long> recordNumber(const QString &text)
 
 } // namespace
 
-Ledger::Ledger(LedgerWindow *window) : m_window(window) {}
+Ledger::Ledger(LedgerWindow window) : m_window(std::move(window)) {}
 
 Ledger::~Ledger() = default;
 
-LedgerWindow &Ledger::window() const
+const LedgerWindow &Ledger::window() const
 {
     if (!m_window)
         throw Error(QStringLiteral("The main window is not loaded."));
-    return *m_window;
+    return m_window;
 }
 
 const Connection &Ledger::connection() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -10,17 +11,14 @@
 
 namespace tallymere {
 
-/// What the list fills and the totals write to beside the lists: the main window's pointer and
-/// its three total labels. The main window implements it.
-class LedgerWindow
-{
-public:
-    virtual int MousePointer() const = 0;
-    virtual void setMousePointer(int shape) = 0;
-    virtual void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) = 0;
+/// What the list fills and the totals show beside the lists: the main window's pointer and its
+/// three total labels. The main window gives them when it makes the ledger.
+struct LedgerWindow {
+    std::function<int()> pointerShape;
+    std::function<void(int shape)> showPointer;
+    std::function<void(const QString &income, const QString &expenses, const QString &balance)> showTotalCaptions;
 
-protected:
-    ~LedgerWindow() = default;
+    explicit operator bool() const noexcept { return pointerShape && showPointer && showTotalCaptions; }
 };
 
 /// The open ledger: the one connection, the two lists as read from it and their totals. The
@@ -35,7 +33,7 @@ public:
     /// A write's kind, and the table and entry it is about.
     enum class Change { Insert, Update, Delete };
 
-    explicit Ledger(LedgerWindow *window = nullptr);
+    explicit Ledger(LedgerWindow window = {});
     ~Ledger();
     Ledger(const Ledger &) = delete;
     Ledger &operator=(const Ledger &) = delete;
@@ -54,8 +52,9 @@ public:
     double totalExpenses = 0;
 
     /// The window the fills and totals write to; throws when there is none.
-    LedgerWindow &window() const;
-    LedgerWindow *attachedWindow() const noexcept { return m_window; }
+    const LedgerWindow &window() const;
+    /// The window, or null when there is none.
+    const LedgerWindow *attachedWindow() const noexcept { return m_window ? &m_window : nullptr; }
 
     /// The open connection; throws when it has not been created.
     const Connection &connection() const;
@@ -87,10 +86,10 @@ public:
     /// The engine's data version of the connection: it changes when another connection commits.
     long long dataVersion() const;
 
-    void attach(LedgerWindow *window) noexcept { m_window = window; }
+    void attach(LedgerWindow window) noexcept { m_window = std::move(window); }
 
 private:
-    LedgerWindow *m_window;
+    LedgerWindow m_window;
     ListState m_income;
     ListState m_expenses;
 };

@@ -72,12 +72,12 @@ public:
     explicit PointerReset(const Ledger &ledger) : m_window(ledger.attachedWindow()) {}
     ~PointerReset()
     {
-        if (m_window && m_window->MousePointer() == vbHourglass)
-            m_window->setMousePointer(vbDefault);
+        if (m_window && m_window->pointerShape() == vbHourglass)
+            m_window->showPointer(vbDefault);
     }
 
 private:
-    LedgerWindow *m_window;
+    const LedgerWindow *m_window;
 };
 
 const std::array<QString, 5> kIncomeColumns{QStringLiteral("sr_no"), QStringLiteral("date"),
@@ -167,11 +167,11 @@ void listIncome(Ledger &ledger)
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.modExpense.listIncome "));
     PointerReset pointerReset(ledger);
-    const auto window = [&]() -> LedgerWindow & { return ledger.window(); };
+    const auto window = [&]() -> const LedgerWindow & { return ledger.window(); };
     if (applyOwnChanges(ledger, true)) {
-        on.step(102, [&] { window().setMousePointer(vbHourglass); });
+        on.step(102, [&] { window().showPointer(vbHourglass); });
         ledger.totalIncome = ledger.incomeList().sumOfAmounts();
-        on.step(136, [&] { window().setMousePointer(vbDefault); });
+        on.step(136, [&] { window().showPointer(vbDefault); });
         return;
     }
     beginFullFill(ledger, true);
@@ -184,7 +184,7 @@ void listIncome(Ledger &ledger)
         return *fill;
     };
 
-    on.step(102, [&] { window().setMousePointer(vbHourglass); });
+    on.step(102, [&] { window().showPointer(vbHourglass); });
     on.step(104, [&] {
         try {
             rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), adOpenStatic, adLockReadOnly);
@@ -242,21 +242,21 @@ void listIncome(Ledger &ledger)
         if (rs.State() != 0)
             rs.Close();
     });
-    on.step(136, [&] { window().setMousePointer(vbDefault); });
+    on.step(136, [&] { window().showPointer(vbDefault); });
 }
 
 void listExpenses(Ledger &ledger)
 {
     PointerReset pointerReset(ledger);
     if (applyOwnChanges(ledger, false)) {
-        ledger.window().setMousePointer(vbHourglass);
+        ledger.window().showPointer(vbHourglass);
         ledger.totalExpenses = ledger.expenseList().sumOfAmounts();
-        ledger.window().setMousePointer(vbDefault);
+        ledger.window().showPointer(vbDefault);
         return;
     }
     beginFullFill(ledger, false);
     Recordset rs;
-    ledger.window().setMousePointer(vbHourglass);
+    ledger.window().showPointer(vbHourglass);
     rs.Open(QStringLiteral("select * from [expenses]"), ledger.connection(), adOpenStatic, adLockReadOnly);
     ListFill fill(ledger.expenseList());
     ledger.totalExpenses = 0;
@@ -278,13 +278,12 @@ void listExpenses(Ledger &ledger)
     ledger.state(false).whole = row.complete();
     if (rs.State() != 0)
         rs.Close();
-    ledger.window().setMousePointer(vbDefault);
+    ledger.window().showPointer(vbDefault);
 }
 
 void showTotals(Ledger &ledger)
 {
-    LedgerWindow &w = ledger.window();
-    w.setTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome),
+    ledger.window().showTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome),
                        QStringLiteral("Total Expenses: ") + generalNumberText(ledger.totalExpenses),
                        QStringLiteral("Available Balance: ")
                            + balanceText(ledger.totalIncome, ledger.totalExpenses));

@@ -17,10 +17,14 @@ namespace tallymere {
 namespace {
 
 /// A second reader of the same file: its lists are always filled from the whole tables.
-class FullReader : public LedgerWindow
+class FullReader
 {
 public:
-    explicit FullReader(const QString &path) : m_ledger(this)
+    explicit FullReader(const QString &path)
+        : m_ledger(LedgerWindow{[] { return 0; }, [](int) {},
+                                [this](const QString &income, const QString &expenses, const QString &balance) {
+                                    m_captions = {income, expenses, balance};
+                                }})
     {
         m_ledger.ledgerConnection = std::make_unique<Connection>();
         m_ledger.ledgerConnection->openFile(path);
@@ -41,16 +45,9 @@ public:
     Ledger &ledger() { return m_ledger; }
     const QStringList &captions() const { return m_captions; }
 
-    int MousePointer() const override { return 0; }
-    void setMousePointer(int) override {}
-    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override
-    {
-        m_captions = {income, expenses, balance};
-    }
-
 private:
-    Ledger m_ledger;
     QStringList m_captions;
+    Ledger m_ledger;
 };
 
 std::vector<std::string> cellsOf(const RowStore &list)
