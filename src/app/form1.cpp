@@ -72,6 +72,7 @@ Form1::Form1(QWidget *parent)
     connect(m_ui.PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(m_ui.PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connectUndo();
 }
 
 Form1::~Form1()

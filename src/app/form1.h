@@ -47,6 +47,11 @@ public:
     void PushButton6_Click();
     void PushButton8_Click();
 
+    /// Undoes the last add, update or delete made in this run (Ctrl+Z), or redoes the last one
+    /// undone (Ctrl+Y, Ctrl+Shift+Z); the lists and totals are refreshed as after a save.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+
     // Send the income list (4) or the expense list (5) to a new spreadsheet workbook.
     void PushButton4_Click();
     void PushButton5_Click();
@@ -75,6 +80,12 @@ protected:
 private:
     /// Places the three totals in the Report frame so that each shows whole.
     void arrangeTotals();
+    /// The context menu of a list (undo, redo), at `position` of `list`.
+    void showListMenu(QWidget *list, const QPoint &position);
+    /// Undo or redo, with its refresh and its message when the entry changed meanwhile.
+    void replayChange(bool undoing);
+    /// The keys and the list menus of undo and redo.
+    void connectUndo();
 
     Form1Layout m_ui;
     WindowPointer m_pointer;

@@ -119,11 +119,16 @@ void Connection::openFile(const QString &path)
 
 int Connection::Execute(const QString &statement)
 {
+    return Execute(statement, Parameters());
+}
+
+int Connection::Execute(const QString &statement, const Parameters &parameters)
+{
     // A recordset runs the statement to its first row; stepping over the rest finishes it, so
     // an insert, update or delete is done before this returns.
     const sqlite3_int64 before = m_db ? sqlite3_total_changes64(m_db) : 0;
     Recordset run;
-    run.Open(statement, *this);
+    run.Open(statement, *this, parameters);
     while (!run.Eof())
         run.MoveNext();
     return int(sqlite3_total_changes64(m_db) - before);

@@ -5,8 +5,10 @@
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 
 #include "ledger/connection.h"
+#include "ledger/recordset.h"
 #include "ledger/rowstore.h"
 
 namespace tallymere {
@@ -61,7 +63,38 @@ public:
 
     /// Runs a statement that changes entry `srNo` of one table, for the save and the delete
     /// commands; returns the rows changed. An insert's `srNo` is the number the engine gives it.
+    /// A change of one entry is kept for undo; it clears what could be redone.
     int write(const QString &statement, bool income, Change change, const QString &srNo = {});
+
+    /// One change the program made to an entry: the entry's values in the table's columns
+    /// before and after it (none before an add, none after a delete).
+    struct EntryChange {
+        bool income;
+        Change change;
+        long long srNo;
+        QStringList columns;
+        Parameters before;
+        Parameters after;
+
+        /// "delete of income entry 12".
+        QString what() const;
+    };
+
+    enum class Outcome {
+        Done,
+        Nothing, ///< there was nothing to undo or redo
+        Refused, ///< the entry is no longer as the program left it: nothing was written
+    };
+    /// Undoes the last change not undone yet (or redoes the last undone): one statement that
+    /// changes the entry only when it is exactly as the program left it. A refused change is
+    /// dropped from the history. Throws when the statement fails. The lists are not refreshed.
+    Outcome undo();
+    Outcome redo();
+    bool canUndo() const noexcept { return !m_done.empty(); }
+    bool canRedo() const noexcept { return !m_undone.empty(); }
+    /// What the next undo or redo would do ("delete of income entry 12"), or empty.
+    QString undoText() const;
+    QString redoText() const;
 
     /// The next fill of both lists reads the whole tables again (start-up, a changed date
     /// order, any doubt).
@@ -89,7 +122,20 @@ public:
     void attach(LedgerWindow window) noexcept { m_window = std::move(window); }
 
 private:
+    struct EntryImage {
+        QStringList columns;
+        Parameters values;
+    };
+    /// Entry `srNo` as stored, or nothing when it is not there or cannot be read.
+    std::optional<EntryImage> readEntry(bool income, long long srNo) const;
+    /// Runs one statement and notes the change for the next refresh of the list.
+    int execute(const QString &statement, const Parameters &parameters, bool income, Change change,
+                std::optional<long long> number);
+    Outcome replay(bool undoing);
+
     LedgerWindow m_window;
+    std::vector<EntryChange> m_done;
+    std::vector<EntryChange> m_undone;
     ListState m_income;
     ListState m_expenses;
 };

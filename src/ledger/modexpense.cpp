@@ -120,11 +120,9 @@ bool applyOwnChanges(Ledger &ledger, bool income) noexcept
             if (change.changed != 1)
                 return false;
             if (change.change == Ledger::Change::Insert) {
-                const std::optional<long long> last = rows.lastRecord();
                 const auto row = readRow(change.srNo);
-                if (!rows.inRecordOrder() || (last && change.srNo <= *last) || !row)
+                if (!row || !rows.insertRecordRow(change.srNo, *row))
                     return false;
-                rows.appendRow(*row);
                 continue;
             }
             const int at = rows.findRecord(change.srNo);
