@@ -173,7 +173,6 @@ void listIncome(Ledger &ledger)
         return;
     }
     beginFullFill(ledger, true);
-    bool complete = true;
     Recordset rs; // line 100 creates the recordset; creating it cannot fail
     std::optional<ListFill> fill;
     auto items = [&]() -> ListFill & {
@@ -183,14 +182,7 @@ void listIncome(Ledger &ledger)
     };
 
     on.step(102, [&] { window().showPointer(vbHourglass); });
-    on.step(104, [&] {
-        try {
-            rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), adOpenStatic, adLockReadOnly);
-        } catch (...) {
-            complete = false;
-            throw;
-        }
-    });
+    on.step(104, [&] { rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), adOpenStatic, adLockReadOnly); });
     on.step(106, [&] { fill.emplace(ledger.incomeList()); });
     on.step(108, [&] { ledger.totalIncome = 0; });
 
@@ -199,43 +191,28 @@ void listIncome(Ledger &ledger)
     std::optional<double> amount;
     // A recordset that never opened is at its end: the fill leaves the loop at once rather than
     // running its body again and again (the failed open has been reported already).
-    // Any failure on the way leaves the list in doubt: the next fill reads the table again.
-    const auto step = [&](int line, auto &&statement) {
-        on.step(line, [&] {
-            try {
-                statement();
-            } catch (...) {
-                complete = false;
-                throw;
-            }
-        });
-    };
     while (on.test(110, [&] { return !rs.Eof(); })) {
-        step(112, [&] { items().addItem(row.field(0)); });
-        step(114, [&] { items().setSubItem(1, row.field(0)); });
-        step(120, [&] { items().setSubItem(2, row.field(1)); });
-        step(122, [&] { items().setSubItem(3, row.field(2)); });
-        step(124, [&] { items().setSubItem(4, row.field(3)); });
-        step(126, [&] { items().setSubItem(5, row.field(4)); });
+        on.step(112, [&] { items().addItem(row.field(0)); });
+        on.step(114, [&] { items().setSubItem(1, row.field(0)); });
+        on.step(120, [&] { items().setSubItem(2, row.field(1)); });
+        on.step(122, [&] { items().setSubItem(3, row.field(2)); });
+        on.step(124, [&] { items().setSubItem(4, row.field(3)); });
+        on.step(126, [&] { items().setSubItem(5, row.field(4)); });
         if (on.test(128, [&] {
-                try {
-                    amount = numbers.read(row.field(3));
-                } catch (...) {
-                    complete = false;
-                    throw;
-                }
+                amount = numbers.read(row.field(3));
                 return amount.has_value();
             }))
-            step(130, [&] {
+            on.step(130, [&] {
                 if (!amount)
                     throw Error(QStringLiteral("Type mismatch: the amount is not a number."));
                 ledger.totalIncome += *amount;
                 items().setAmount(amount);
             });
-        step(132, [&] { row.moveNext(); });
+        on.step(132, [&] { row.moveNext(); });
     }
     fill.reset(); // the list shows its new rows
-    ledger.state(true).whole = complete && row.complete();
+    // A fill with any failure on the way leaves the list in doubt: the next one reads it whole.
+    ledger.state(true).whole = on.failures() == 0 && row.complete();
     on.step(134, [&] {
         if (rs.State() != 0)
             rs.Close();
