@@ -1,14 +1,20 @@
 #include "benchledger.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <stdexcept>
 #include <string>
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 
 #include <sqlite3.h>
 
 #include "ledger/ledgerschema.h"
+#include "platform/messagebox.h"
+#include "windows/main.h"
 
 namespace tallymere::bench {
 namespace {
@@ -43,6 +49,23 @@ void fillTable(sqlite3 *db, const char *insert, int rows)
     sqlite3_finalize(stmt);
 }
 
+void flushToDisk(const QString &path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path.toStdString());
+    const int rc = ::fsync(fd);
+    ::close(fd);
+    if (rc != 0)
+        throw std::runtime_error("cannot flush " + path.toStdString());
+}
+
+QStringList &boxes()
+{
+    static QStringList texts;
+    return texts;
+}
+
 } // namespace
 
 QString ledgerFolder(int rows)
@@ -65,6 +88,48 @@ QString ledgerFolder(int rows)
     sqlite3_close(db);
     QFile::rename(partial, path);
     return folder;
+}
+
+void warmUp(const QString &folder)
+{
+    QFile file(ledgerPath(folder));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + file.fileName().toStdString());
+    while (!file.read(1 << 20).isEmpty()) {
+    }
+}
+
+LedgerCopy::LedgerCopy(int rows)
+{
+    const QString source = ledgerPath(ledgerFolder(rows));
+    if (!m_dir.isValid() || !QFile::copy(source, path()))
+        throw std::runtime_error("the ledger could not be copied");
+    flushToDisk(path(), O_RDWR);
+    flushToDisk(m_dir.path(), O_RDONLY | O_DIRECTORY);
+}
+
+QString LedgerCopy::path() const
+{
+    return ledgerPath(m_dir.path());
+}
+
+void quietProgram()
+{
+    Main::setHomePageSeams([] { return 0; }, [](const QUrl &) {});
+    platform::setMessageBoxHandler([](const QString &text, int style, const QString &) -> int {
+        boxes().append(text);
+        return (style & 7) == platform::vbYesNo ? platform::vbYes : platform::vbOK;
+    });
+}
+
+const QStringList &boxTexts()
+{
+    return boxes();
+}
+
+void clearBoxes()
+{
+    boxes().clear();
 }
 
 } // namespace tallymere::bench

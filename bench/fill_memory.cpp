@@ -10,7 +10,7 @@
 
 #include "app/form1.h"
 #include "benchledger.h"
-#include "ledger/modexpense.h"
+#include "ledger/ledger.h"
 #include "platform/program.h"
 
 namespace {
@@ -36,6 +36,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int rows = argc > 1 ? std::stoi(argv[1]) : 1'000'000;
     tallymere::platform::setProgramFolder(tallymere::bench::ledgerFolder(rows));
+    tallymere::bench::quietProgram();
 
     tallymere::Form1 form;
     form.show();
@@ -46,8 +47,12 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     const long after = statusKiB("VmHWM");
     const double perRow = double(after - before) * 1024.0 / (2.0 * rows);
-    std::printf("rows per table %d, peak growth %ld KiB, %.1f bytes per row (both lists held: %zu + %zu bytes)\n",
-                rows, after - before, perRow, form.incomeList().itemMemory(), form.expenseList().itemMemory());
+    tallymere::Ledger &ledger = form.ledger();
+    const std::size_t held = ledger.incomeList().itemMemory() + ledger.expenseList().itemMemory();
+    std::printf("rows per table %d, peak growth %ld KiB, %.1f bytes per row (list stores: %zu bytes, %.1f per row)\n",
+                rows, after - before, perRow, held, double(held) / (2.0 * rows));
+    for (const QString &box : tallymere::bench::boxTexts())
+        std::printf("box: %s\n", qPrintable(box));
     form.Form_QueryUnload();
-    return 0;
+    return tallymere::bench::boxTexts().isEmpty() ? 0 : 1;
 }

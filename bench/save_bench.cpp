@@ -1,87 +1,220 @@
-// A save from the entry editor: the statement, the refill of both lists and the totals, at the
-// size of a ledger kept for years.
+// A save from the entry editor of a loaded main window (the statement, the refresh of both lists
+// and the totals) at 1k, 100k and 1M entries in each table, beside the bare commit of the same
+// statement on a connection of its own, in the same run.
+
+#include <optional>
+#include <stdexcept>
 
 #include <benchmark/benchmark.h>
 
-#include <stdexcept>
-
 #include <QApplication>
-#include <QFile>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 #include "app/form1.h"
 #include "benchledger.h"
+#include "controls/listview.h"
 #include "entries/form2.h"
-#include "entries/forms.h"
-#include "ledger/ledgerschema.h"
-#include "ledger/modexpense.h"
-#include "platform/messagebox.h"
+#include "ledger/connection.h"
+#include "ledger/ledger.h"
+#include "ledger/statements.h"
 #include "platform/program.h"
 
 namespace tallymere {
 namespace {
 
-/// A private copy of the cached ledger, so the saves never change the one other benchmarks read.
-class LedgerCopy
+enum class Kind { Insert, Update, Delete };
+
+// The entry typed for an insert; an update types the amount only, over the loaded entry.
+const QString kSource = QStringLiteral("Salary");
+const QString kParticulars = QStringLiteral("December");
+
+/// The amount of save `i`: a different one each time, since the engine writes nothing for an
+/// update that leaves a row as it was.
+QString amount(int i)
 {
-public:
-    explicit LedgerCopy(int rows)
-    {
-        if (!QFile::copy(ledgerPath(bench::ledgerFolder(rows)), ledgerPath(m_dir.path())))
-            throw std::runtime_error("the ledger could not be copied");
-        platform::setProgramFolder(m_dir.path());
-        platform::setMessageBoxHandler([](const QString &text, int, const QString &) -> int {
-            throw std::runtime_error(text.toStdString()); // a benchmark never shows a box
-        });
-    }
+    return QString::number(1500 + i);
+}
 
-private:
-    QTemporaryDir m_dir;
-};
+/// Makes row `row` (0-based) of a list the selected item, as a click on it does.
+void selectRow(ListView *list, int row)
+{
+    const QModelIndex index = list->items().index(row, 0);
+    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
 
-/// Saves one entry, a new one (add) or a change of entry 1 (update), each iteration.
-void saveAndRefresh(benchmark::State &state, bool update)
+/// One click on Save (insert, update) or one confirmed delete of the income list, each
+/// iteration, in a shown main window over a private copy of the ledger. Timed: the click and the
+/// events it leaves waiting (the lists and totals drawn again). Untimed: opening the editor
+/// through the main window's own command and typing, and deleting the closed editor.
+void saveAndRefresh(benchmark::State &state, Kind kind)
 {
     const int rows = int(state.range(0));
-    LedgerCopy copy(rows);
+    bench::LedgerCopy copy(rows);
+    platform::setProgramFolder(copy.folder());
+    bench::quietProgram();
+    bench::clearBoxes();
+
     Form1 form;
     form.Form_Load();
-    for (auto _ : state) {
-        state.PauseTiming();
-        Form2 &editor = form2(&form);
-        editor.setWindowTitle(update ? QStringLiteral("Update Income") : QStringLiteral("Add New Income"));
-        editor.mUpdateID = update ? QStringLiteral("1") : QString();
-        editor.ui().Label1[2]->setText(QStringLiteral("Source:"));
-        editor.ui().Text1[1]->setText(QStringLiteral("12/5/2021"));
-        editor.ui().Text1[2]->setText(QStringLiteral("Salary"));
-        editor.ui().Text1[3]->setText(QStringLiteral("1500"));
-        editor.ui().Text1[4]->setText(QStringLiteral("December"));
-        state.ResumeTiming();
+    form.show();
+    QApplication::processEvents();
+    ListView *list = form.ui().ListView1;
 
-        editor.PushButton1_Click();
-
-        state.PauseTiming();
-        if (openForm2())
+    int saves = 0;
+    const auto prepare = [&] {
+        // The middle of the list: an update or a delete finds its row by halving, and a delete
+        // moves the half of the rows after it.
+        const int middle = list->items().itemCount() / 2;
+        if (kind == Kind::Delete) {
+            selectRow(list, middle);
+            return;
+        }
+        if (kind == Kind::Insert) {
+            form.PushButton1_Click();
+        } else {
+            selectRow(list, middle);
+            form.PushButton2_Click();
+        }
+        Form2 *editor = form.openForm2();
+        if (!editor)
+            throw std::runtime_error("the editor did not open");
+        if (kind == Kind::Insert) {
+            editor->ui().Text1[2]->setText(kSource);
+            editor->ui().Text1[4]->setText(kParticulars);
+        }
+        editor->ui().Text1[3]->setText(amount(saves++));
+    };
+    const auto act = [&] {
+        if (kind == Kind::Delete)
+            form.PushButton3_Click();
+        else
+            form.openForm2()->PushButton1_Click();
+        QApplication::processEvents();
+    };
+    const auto tidy = [&] {
+        if (form.openForm2())
             throw std::runtime_error("the save did not close the editor");
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+
+    // One save before the timed ones: the first flush of the file and the first editor's
+    // resources are not what a save costs.
+    prepare();
+    act();
+    tidy();
+    bench::clearBoxes();
+    const int before = list->items().itemCount();
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        prepare();
+        state.ResumeTiming();
+        act();
+        state.PauseTiming();
+        tidy();
         state.ResumeTiming();
     }
-    state.counters["rows"] = double(form.incomeList().itemCount() + form.expenseList().itemCount());
+
+    const int expected = kind == Kind::Insert ? before + int(state.iterations())
+        : kind == Kind::Delete                ? before - int(state.iterations())
+                                              : before;
+    const int boxes = int(bench::boxTexts().size());
+    if (list->items().itemCount() != expected)
+        state.SkipWithError("the list does not hold the rows the saves leave");
+    else if (boxes != (kind == Kind::Delete ? int(state.iterations()) : 0))
+        state.SkipWithError(bench::boxTexts().last().toUtf8().constData());
     form.Form_QueryUnload();
 }
 
 void BM_SaveInsert(benchmark::State &state)
 {
-    saveAndRefresh(state, false);
+    saveAndRefresh(state, Kind::Insert);
 }
-BENCHMARK(BM_SaveInsert)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 void BM_SaveUpdate(benchmark::State &state)
 {
-    saveAndRefresh(state, true);
+    saveAndRefresh(state, Kind::Update);
 }
-BENCHMARK(BM_SaveUpdate)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_SaveDelete(benchmark::State &state)
+{
+    saveAndRefresh(state, Kind::Delete);
+}
+
+/// The floor: the statement a save sends, run on a connection opened with the program's own
+/// settings (Connection::openFile) over a private copy of the ledger, and nothing else.
+void bareCommit(benchmark::State &state, Kind kind)
+{
+    const int rows = int(state.range(0));
+    bench::LedgerCopy copy(rows);
+    Connection connection;
+    connection.openFile(copy.path());
+
+    const QString date = QStringLiteral("2021-12-05");
+    const auto insert = [&](int i) {
+        const QString values = entrySql::valueItem(date) + entrySql::valueItem(kSource)
+            + entrySql::valueItem(amount(i)) + entrySql::valueItem(kParticulars);
+        return entrySql::insertStatement(entrySql::tableText(true), entrySql::columnListText(true), values.chopped(1));
+    };
+    const auto update = [&](int i) {
+        const QString setList = entrySql::setItem(QStringLiteral("Date:"), date)
+            + entrySql::setItem(QStringLiteral("Source:"), QStringLiteral("Household 7"))
+            + entrySql::setItem(QStringLiteral("Amount:"), amount(i))
+            + entrySql::setItem(QStringLiteral("Particulars:"), kParticulars);
+        return entrySql::updateStatement(entrySql::tableText(true), setList.chopped(1), QString::number(rows / 2));
+    };
+
+    const auto statement = [&](int i) {
+        switch (kind) {
+        case Kind::Insert:
+            return insert(i);
+        case Kind::Update:
+            return update(i);
+        case Kind::Delete:
+            return entrySql::deleteStatement(true, QString::number(rows / 2 + i));
+        }
+        return QString();
+    };
+
+    int i = 0;
+    int changed = connection.Execute(statement(i++)); // the first flush of the file, untimed
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString text = statement(i++);
+        state.ResumeTiming();
+        changed += connection.Execute(text);
+    }
+    if (changed != i)
+        state.SkipWithError("a statement changed no row");
+    connection.Close();
+}
+
+void BM_CommitInsert(benchmark::State &state)
+{
+    bareCommit(state, Kind::Insert);
+}
+
+void BM_CommitUpdate(benchmark::State &state)
+{
+    bareCommit(state, Kind::Update);
+}
+
+void BM_CommitDelete(benchmark::State &state)
+{
+    bareCommit(state, Kind::Delete);
+}
+
+constexpr int kSaves = 30;
+
+// Registered side by side, so one run gives each save beside its floor.
+BENCHMARK(BM_CommitInsert)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
+BENCHMARK(BM_SaveInsert)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
+BENCHMARK(BM_CommitUpdate)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
+BENCHMARK(BM_SaveUpdate)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
+BENCHMARK(BM_CommitDelete)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
+BENCHMARK(BM_SaveDelete)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
 
 } // namespace
 } // namespace tallymere
