@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include <QPointer>
 #include <QString>
 #include <QTreeView>
 
@@ -7,10 +10,17 @@
 
 namespace tallymere {
 
+class SortedRows;
+
 /// The list view control of the main window: a report view with a header row, whole-row single
 /// selection and uniform row heights over a list of the ledger. After every fill or change it
 /// keeps the selected entry (found by its item text) when it is still there, otherwise it
 /// selects the first row, so that a list with rows always has a selected item.
+///
+/// A click on a column header sorts the rows shown by that column (dates as dates, amounts as
+/// numbers, other columns as text in the user's collation), a second click reverses; the sort
+/// holds for the rest of the run. Items keep their indices in the list: SelectedItem names the
+/// entry shown selected, wherever the sort shows it.
 class ListView : public QTreeView
 {
     Q_OBJECT
@@ -23,9 +33,16 @@ public:
     RowStore &items() noexcept { return *m_model; }
     const RowStore &items() const noexcept { return *m_model; }
 
-    /// SelectedItem: the 1-based index of the selected item; throws tallymere::Error when no
-    /// item is selected.
+    /// SelectedItem: the 1-based index in items() of the selected item; throws tallymere::Error
+    /// when no item is selected.
     int selectedItem() const;
+
+    /// The rows of items() (0-based) in the order shown.
+    std::vector<int> shownRows() const;
+
+    /// Sorts the rows shown by `column` (0-based), as a click on its header does; -1 shows the
+    /// list's own order.
+    void sortRows(int column, Qt::SortOrder order);
 
 signals:
     /// The mouse moved over the list.
@@ -33,16 +50,20 @@ signals:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
+    void headerClicked(int column);
     void rememberSelection();
     void restoreSelection();
     /// After a change of single rows: a list with rows keeps a selected item, in view.
     void keepSelection();
 
-    RowStore *m_model = nullptr;
+    QPointer<RowStore> m_model; // null once the list is gone before the view
+    SortedRows *m_shown = nullptr;
     QString m_selectedText;
     bool m_hadSelection = false;
+    bool m_selectionRemoved = false; // the selected entry went with the rows removed last
 };
 
 } // namespace tallymere
