@@ -108,7 +108,21 @@ std::optional<Day> readIsoAscii(std::string_view t)
 {
     if (t.size() != 10 || t[4] != '-' || t[7] != '-')
         return std::nullopt;
-    return validDay(digitsValue(t, 0, 4), digitsValue(t, 5, 7), digitsValue(t, 8, 10));
+    const auto digit = [&t](std::size_t i) { return unsigned(static_cast<unsigned char>(t[i])) - unsigned('0'); };
+    unsigned digits[8];
+    constexpr std::size_t at[8] = {0, 1, 2, 3, 5, 6, 8, 9};
+    for (std::size_t i = 0; i < 8; ++i) {
+        digits[i] = digit(at[i]);
+        if (digits[i] > 9)
+            return std::nullopt;
+    }
+    const int year = int(digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3]);
+    const int month = int(digits[4] * 10 + digits[5]);
+    const int day = int(digits[6] * 10 + digits[7]);
+    // Every month has its first 28 days, in every year but the year 0 that the calendar lacks.
+    if (year > 0 && month >= 1 && month <= 12 && day >= 1 && day <= 28)
+        return Day{year, month, day};
+    return validDay(year, month, day);
 }
 
 std::optional<Day> fromDate(const std::optional<QDate> &date)
@@ -126,6 +140,9 @@ std::optional<Day> fromDate(const std::optional<QDate> &date)
 
 std::optional<Day> readUtf8(std::string_view text, bool dayFirst)
 {
+    // The form the program itself stores, read before any search of the text.
+    if (auto iso = readIsoAscii(text))
+        return iso;
     const std::optional<std::string_view> ascii = trimmedAscii(text);
     if (!ascii)
         return fromDate(read(QString::fromUtf8(text.data(), qsizetype(text.size())), dayFirst));
@@ -148,6 +165,8 @@ std::optional<Day> readUtf8(std::string_view text, bool dayFirst)
 
 std::optional<Day> readIsoUtf8(std::string_view text)
 {
+    if (auto iso = readIsoAscii(text))
+        return iso;
     if (const std::optional<std::string_view> ascii = trimmedAscii(text))
         return readIsoAscii(*ascii);
     const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size())).trimmed();
