@@ -351,13 +351,13 @@ std::vector<SummaryShare> MonthSummary::shares(bool income, std::optional<int> k
         if (wanted < 0)
             return {};
     }
-    // Names are told apart by their bytes; a QString is made once per name, not per row.
     std::vector<int> counted;
     const int count = rows.itemCount();
     for (int row = 0; row < count; ++row) {
         if ((!key || t.slotOf[std::size_t(row)] == wanted) && !std::isnan(rows.amountAt(row)))
             counted.push_back(row);
     }
+    // Names are told apart by their bytes; a QString is made once per name, not per row.
     TextIndex names;
     std::vector<std::pair<std::string_view, double>> sums;
     // A month's rows lie far apart in the list: each is fetched a few rows ahead of its reading.
