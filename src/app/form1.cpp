@@ -46,7 +46,14 @@ constexpr std::array<ListColumn, 6> kColumns{{
 
 } // namespace
 
-Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)), m_pointer(this), m_ledger(this)
+Form1::Form1(QWidget *parent)
+    : QWidget(parent)
+    , m_ui(Form1Layout::build(this))
+    , m_pointer(this)
+    , m_ledger(LedgerWindow{[this] { return m_pointer.shape(); }, [this](int shape) { m_pointer.setShape(shape); },
+                            [this](const QString &income, const QString &expenses, const QString &balance) {
+                                setTotalCaptions(income, expenses, balance);
+                            }})
 {
     m_ui.ListView1->setItems(m_ledger.incomeList());
     m_ui.ListView2->setItems(m_ledger.expenseList());
@@ -71,6 +78,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)),
     connect(m_ui.PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connectFeatures();
+    connectUndo();
 }
 
 Form1::~Form1()
@@ -79,7 +87,7 @@ Form1::~Form1()
     delete m_editor.open();
     delete m_dateFormat.open();
     delete m_summary.open();
-    m_ledger.attach(nullptr);
+    m_ledger.attach({});
 }
 
 namespace {
@@ -171,6 +179,8 @@ QMenu *Form1::contextMenu()
 {
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    addUndoItems(menu);
+    menu->addSeparator();
     QAction *summary = menu->addAction(QStringLiteral("Monthly Summary..."));
     summary->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     summary->setShortcutVisibleInContextMenu(true);

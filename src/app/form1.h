@@ -17,7 +17,7 @@ namespace tallymere {
 
 /// The main window: the income and expense lists with their commands and the totals. It owns
 /// the ledger, and the entry editor and the date format dialog it opens over it.
-class Form1 : public QWidget, public LedgerWindow, public ExportHost
+class Form1 : public QWidget, public ExportHost
 {
     Q_OBJECT
 
@@ -48,6 +48,11 @@ public:
     void PushButton6_Click();
     void PushButton8_Click();
 
+    /// Undoes the last add, update or delete made in this run (Ctrl+Z), or redoes the last one
+    /// undone (Ctrl+Y, Ctrl+Shift+Z); the lists and totals are refreshed as after a save.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+
     // Send the income list (4) or the expense list (5) to a new spreadsheet workbook.
     void PushButton4_Click();
     void PushButton5_Click();
@@ -73,10 +78,10 @@ public:
     /// every feature that offers an item there adds it here.
     QMenu *contextMenu();
 
-    // LedgerWindow
-    int MousePointer() const override { return m_pointer.shape(); }
+    int MousePointer() const { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
-    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
+    /// Writes the captions of the three total labels.
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance);
 
     WindowPointer &pointer() noexcept { return m_pointer; }
 
@@ -93,6 +98,12 @@ private:
     /// The ways into the features that add to the window: a shortcut, the context menu of the
     /// lists and the Report frame, a click on a total.
     void connectFeatures();
+    /// Undo or redo, with its refresh and its message when the entry changed meanwhile.
+    void replayChange(bool undoing);
+    /// The keys of undo and redo.
+    void connectUndo();
+    /// The undo and redo items of the context menu, greyed when there is nothing to do.
+    void addUndoItems(QMenu *menu);
 
     Form1Layout m_ui;
     WindowPointer m_pointer;

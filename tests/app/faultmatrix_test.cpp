@@ -3,6 +3,7 @@
 // program only read is left byte for byte as it was, and that a save that fails keeps the
 // editor open with everything typed.
 
+#include "platform/pointershape.h"
 #include "entries/entryfixture.h"
 
 #include <cctype>
@@ -90,6 +91,8 @@ class FaultMatrix : public test::EntryTest, public ::testing::WithParamInterface
 {
 public:
     QString ledgerFile() const { return ledger; }
+    /// The program's own connection to the ledger.
+    Connection &programConnection() { return *main->ledger().ledgerConnection; }
     QString folder() const { return platform::programFolder(); }
 
     /// Makes `path` (the ledger or the program folder) read-only in a way that really stops
@@ -289,11 +292,11 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
 
 /// The engine's page limit, set on the program's own connection, stands in for a full disk: the
 /// file may not grow by a single page.
-void limitPages(FaultMatrix &)
+void limitPages(FaultMatrix &m)
 {
     Recordset pages;
-    pages.Open(QStringLiteral("pragma page_count"), *main->ledger().ledgerConnection);
-    main->ledger().ledgerConnection->Execute(QStringLiteral("pragma max_page_count = ") + pages.Fields(0));
+    pages.Open(QStringLiteral("pragma page_count"), m.programConnection());
+    m.programConnection().Execute(QStringLiteral("pragma max_page_count = ") + pages.Fields(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ledger, FaultMatrix, ::testing::Values(
@@ -371,8 +374,8 @@ INSTANTIATE_TEST_SUITE_P(Ledger, FaultMatrix, ::testing::Values(
               .make = [](FaultMatrix &) {},
               .beforeSave = limitPages,
               .atSave = {{QStringLiteral("database or disk is full"), kSave, 142}},
-              .lift = [](FaultMatrix &) {
-                  main->ledger().ledgerConnection->Execute(QStringLiteral("pragma max_page_count = 1073741823"));
+              .lift = [](FaultMatrix &m) {
+                  m.programConnection().Execute(QStringLiteral("pragma max_page_count = 1073741823"));
               }},
     FaultCase{.name = "disk full (tmpfs)",
               .make = [](FaultMatrix &m) {

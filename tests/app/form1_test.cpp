@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLocale>
 
+#include "platform/pointershape.h"
 #include "app/form1.h"
 #include "windows/main.h"
 #include "config.h"

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "platform/pointershape.h"
 #include "controls/pointer.h"
 #include "errors/error.h"
 #include "ledger/modexpense.h"

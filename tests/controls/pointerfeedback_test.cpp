@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include "platform/pointershape.h"
 #include "app/form1.h"
 #include "controls/pointerfeedback.h"
 #include "controls/calendar.h"
@@ -20,7 +21,6 @@
 #include "controls/pushbutton.h"
 #include "dateformat/form3.h"
 #include "entries/form2.h"
-#include "entries/forms.h"
 #include "ledger/modexpense.h"
 #include "support/ledgerfile.h"
 #include "support/testenvironment.h"

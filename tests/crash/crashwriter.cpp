@@ -36,7 +36,6 @@
 #include "controls/listview.h"
 #include "controls/pushbutton.h"
 #include "entries/form2.h"
-#include "entries/forms.h"
 #include "platform/messagebox.h"
 #include "platform/program.h"
 #include "settings/settings.h"

@@ -22,7 +22,6 @@
 #include "dateformat/form3.h"
 #include "ledger/datetext.h"
 #include "entries/form2.h"
-#include "entries/forms.h"
 #include "ledger/modexpense.h"
 #include "settings/settings.h"
 #include "support/ledgerfile.h"

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include "platform/pointershape.h"
 #include "app/form1.h"
 #include "export/spreadsheetapplication.h"
 #include "ledger/modexpense.h"

@@ -55,7 +55,7 @@ TEST(Skin, withoutTheSkinFileNoColourChanges)
     test::TestEnvironment env;
     Form1 form;
     const QColor before = form.palette().color(QPalette::Window);
-    Main::loadSkin(form);
+    Main::loadSkin(form, *form.ui().SkinFramework1);
     EXPECT_EQ(form.palette().color(QPalette::Window), before);
     EXPECT_TRUE(form.styleSheet().isEmpty());
 }
@@ -70,7 +70,7 @@ TEST(Skin, theSkinFileColoursTheWindowAndAppliesItsStyleSheet)
     skin.close();
 
     Form1 form;
-    Main::loadSkin(form);
+    Main::loadSkin(form, *form.ui().SkinFramework1);
     EXPECT_EQ(form.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
     EXPECT_EQ(form.ui().lblTotalIncome->palette().color(QPalette::Window),
               QApplication::palette().color(QPalette::Button));
