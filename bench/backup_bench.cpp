@@ -1,11 +1,13 @@
 // A backup of a ledger of 1M entries in each table, made by the program's Backup object while the
 // user-interface thread runs its event loop: the time of the whole run, and the longest the
 // thread went between two processed events meanwhile (a 1 ms timer notes every gap). Beside it
-// the floor: the engine's online backup alone, in one step, flushed to disk.
+// the floor, the engine's online backup alone in one step and flushed to disk, and the longest
+// gap of the same timer with no backup running.
 //
 // Usage: tallymere_backup_bench [Google Benchmark options]
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include <benchmark/benchmark.h>
@@ -56,17 +58,10 @@ LedgerFolder &folder()
     return f;
 }
 
-/// One run of the Backup object as the program starts it; returns its outcome and notes the
-/// longest gap between two ticks of a 1 ms timer on this thread.
-Backup::Result::Outcome runWatched(const QString &ledger, double &longestGapMs)
+/// Runs the event loop until `started` has led to a quit, and notes the longest gap between two
+/// ticks of a 1 ms timer on this thread meanwhile.
+void watchLoop(QEventLoop &loop, const std::function<void()> &started, double &longestGapMs)
 {
-    Backup backup(ledger);
-    Backup::Result result;
-    QEventLoop loop;
-    QObject::connect(&backup, &Backup::finished, &loop, [&](const Backup::Result &r) {
-        result = r;
-        loop.quit();
-    });
     QElapsedTimer clock;
     qint64 last = 0;
     qint64 longest = 0;
@@ -80,12 +75,37 @@ Backup::Result::Outcome runWatched(const QString &ledger, double &longestGapMs)
     });
     clock.start();
     tick.start();
-    backup.start();
+    started();
     loop.exec();
     longest = std::max(longest, clock.nsecsElapsed() - last);
     longestGapMs = std::max(longestGapMs, longest / 1e6);
+}
+
+/// One run of the Backup object as the program starts it; returns its outcome.
+Backup::Result::Outcome runWatched(const QString &ledger, double &longestGapMs)
+{
+    Backup backup(ledger);
+    Backup::Result result;
+    QEventLoop loop;
+    QObject::connect(&backup, &Backup::finished, &loop, [&](const Backup::Result &r) {
+        result = r;
+        loop.quit();
+    });
+    watchLoop(loop, [&] { backup.start(); }, longestGapMs);
     return result.outcome;
 }
+
+// The machine's own noise: the same timer for a second with no backup running.
+void BM_EventLoopAlone(benchmark::State &state)
+{
+    double longestGapMs = 0;
+    for (auto _ : state) {
+        QEventLoop loop;
+        watchLoop(loop, [&] { QTimer::singleShot(1000, &loop, &QEventLoop::quit); }, longestGapMs);
+    }
+    state.counters["longest_gap_ms"] = longestGapMs;
+}
+BENCHMARK(BM_EventLoopAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // The first start with no backup yet: compare (nothing to compare with), copy, flush, check,
 // rename.
