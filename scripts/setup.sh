@@ -5,12 +5,14 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libvulkan-dev
+  qt6-base-dev libgl-dev libvulkan-dev qt6-svg-dev
+  qt6-charts-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   xvfb xauth
+  desktop-file-utils appstream
   unzip
 )
 

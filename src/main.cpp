@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/start.h"
+#include "config.h"
 #include "platform/program.h"
 
 int main(int, char *argv[])
@@ -9,6 +10,7 @@ int main(int, char *argv[])
     int argc = 1;
     char *arguments[] = {argv[0], nullptr};
     QApplication app(argc, arguments);
+    QGuiApplication::setDesktopFileName(QStringLiteral(TALLYMERE_APP_ID));
     tallymere::platform::setProgramFolder(QCoreApplication::applicationDirPath());
     return tallymere::Main::start();
 }

@@ -41,7 +41,14 @@ constexpr std::array<ListColumn, 6> kColumns{{
 
 } // namespace
 
-Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)), m_pointer(this), m_ledger(this)
+Form1::Form1(QWidget *parent)
+    : QWidget(parent)
+    , m_ui(Form1Layout::build(this))
+    , m_pointer(this)
+    , m_ledger(LedgerWindow{[this] { return m_pointer.shape(); }, [this](int shape) { m_pointer.setShape(shape); },
+                            [this](const QString &income, const QString &expenses, const QString &balance) {
+                                setTotalCaptions(income, expenses, balance);
+                            }})
 {
     m_ui.ListView1->setItems(m_ledger.incomeList());
     m_ui.ListView2->setItems(m_ledger.expenseList());
@@ -65,6 +72,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(Form1Layout::build(this)),
     connect(m_ui.PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(m_ui.PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connectUndo();
 }
 
 Form1::~Form1()
@@ -72,7 +80,7 @@ Form1::~Form1()
     // The editor and the dialog go before the ledger they work on.
     delete m_editor.open();
     delete m_dateFormat.open();
-    m_ledger.attach(nullptr);
+    m_ledger.attach({});
 }
 
 namespace {

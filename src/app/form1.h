@@ -16,7 +16,7 @@ namespace tallymere {
 
 /// The main window: the income and expense lists with their commands and the totals. It owns
 /// the ledger, and the entry editor and the date format dialog it opens over it.
-class Form1 : public QWidget, public LedgerWindow, public ExportHost
+class Form1 : public QWidget, public ExportHost
 {
     Q_OBJECT
 
@@ -47,6 +47,11 @@ public:
     void PushButton6_Click();
     void PushButton8_Click();
 
+    /// Undoes the last add, update or delete made in this run (Ctrl+Z), or redoes the last one
+    /// undone (Ctrl+Y, Ctrl+Shift+Z); the lists and totals are refreshed as after a save.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+
     // Send the income list (4) or the expense list (5) to a new spreadsheet workbook.
     void PushButton4_Click();
     void PushButton5_Click();
@@ -62,10 +67,10 @@ public:
     /// The dialog that is open now, or null.
     Form3 *openForm3() const noexcept { return m_dateFormat.open(); }
 
-    // LedgerWindow
-    int MousePointer() const override { return m_pointer.shape(); }
+    int MousePointer() const { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
-    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
+    /// Writes the captions of the three total labels.
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance);
 
     WindowPointer &pointer() noexcept { return m_pointer; }
 
@@ -75,6 +80,12 @@ protected:
 private:
     /// Places the three totals in the Report frame so that each shows whole.
     void arrangeTotals();
+    /// The context menu of a list (undo, redo), at `position` of `list`.
+    void showListMenu(QWidget *list, const QPoint &position);
+    /// Undo or redo, with its refresh and its message when the entry changed meanwhile.
+    void replayChange(bool undoing);
+    /// The keys and the list menus of undo and redo.
+    void connectUndo();
 
     Form1Layout m_ui;
     WindowPointer m_pointer;

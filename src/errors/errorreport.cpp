@@ -37,8 +37,9 @@ QString describeError(std::exception_ptr error)
     }
 }
 
-void ErrorHandler::report(int line, std::exception_ptr error) const noexcept
+void ErrorHandler::report(int line, std::exception_ptr error) noexcept
 {
+    ++m_failures;
     try {
         showErrorReport(describeError(error), m_location, line);
     } catch (...) {

@@ -62,11 +62,14 @@ public:
     }
 
     const QString &location() const noexcept { return m_location; }
+    /// How many statements have failed (and been reported) so far.
+    int failures() const noexcept { return m_failures; }
 
 private:
-    void report(int line, std::exception_ptr error) const noexcept;
+    void report(int line, std::exception_ptr error) noexcept;
 
     QString m_location;
+    int m_failures = 0;
 };
 
 } // namespace tallymere

@@ -119,14 +119,38 @@ void Connection::openFile(const QString &path)
 
 int Connection::Execute(const QString &statement)
 {
+    return Execute(statement, Parameters());
+}
+
+int Connection::Execute(const QString &statement, const Parameters &parameters)
+{
     // A recordset runs the statement to its first row; stepping over the rest finishes it, so
     // an insert, update or delete is done before this returns.
     const sqlite3_int64 before = m_db ? sqlite3_total_changes64(m_db) : 0;
     Recordset run;
-    run.Open(statement, *this);
+    run.Open(statement, *this, parameters);
     while (!run.Eof())
         run.MoveNext();
     return int(sqlite3_total_changes64(m_db) - before);
+}
+
+long long Connection::dataVersion() const
+{
+    if (!m_db)
+        throw Error(QStringLiteral("The connection to the ledger is closed."));
+    // Not worth a wait: a reader that cannot tell reads the whole table, and that read waits.
+    sqlite3_busy_timeout(m_db, 0);
+    long long version = 0;
+    try {
+        Recordset pragma;
+        pragma.Open(QStringLiteral("PRAGMA data_version"), *this);
+        version = pragma.Fields(0).toLongLong();
+    } catch (...) {
+        sqlite3_busy_timeout(m_db, busyTimeoutMs);
+        throw;
+    }
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    return version;
 }
 
 void Connection::Close() noexcept

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
 
 struct sqlite3;
 
 namespace tallymere {
+
+struct FieldValue;
 
 /// The ledger's database connection: opened with a connection text, statements executed as
 /// text.
@@ -28,6 +32,12 @@ public:
     /// changed or deleted (0 for any other statement). Throws on failure (a closed connection
     /// included). Waits a short, bounded time when another process holds the file.
     int Execute(const QString &statement);
+    /// The same with values bound to the statement's "?" in order.
+    int Execute(const QString &statement, const std::vector<FieldValue> &parameters);
+
+    /// The engine's data version: it changes whenever another connection commits a change to the
+    /// file. Read without waiting for another process's lock; throws when it cannot be read.
+    long long dataVersion() const;
 
     /// 0 when closed, 1 when open.
     int State() const noexcept { return m_db ? 1 : 0; }

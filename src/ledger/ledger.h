@@ -1,26 +1,26 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 
 #include "ledger/connection.h"
+#include "ledger/recordset.h"
 #include "ledger/rowstore.h"
 
 namespace tallymere {
 
-/// What the list fills and the totals write to beside the lists: the main window's pointer and
-/// its three total labels. The main window implements it.
-class LedgerWindow
-{
-public:
-    virtual int MousePointer() const = 0;
-    virtual void setMousePointer(int shape) = 0;
-    virtual void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) = 0;
+/// What the list fills and the totals show beside the lists: the main window's pointer and its
+/// three total labels. The main window gives them when it makes the ledger.
+struct LedgerWindow {
+    std::function<int()> pointerShape;
+    std::function<void(int shape)> showPointer;
+    std::function<void(const QString &income, const QString &expenses, const QString &balance)> showTotalCaptions;
 
-protected:
-    ~LedgerWindow() = default;
+    explicit operator bool() const noexcept { return pointerShape && showPointer && showTotalCaptions; }
 };
 
 /// The open ledger: the one connection, the two lists as read from it and their totals. The
@@ -35,7 +35,7 @@ public:
     /// A write's kind, and the table and entry it is about.
     enum class Change { Insert, Update, Delete };
 
-    explicit Ledger(LedgerWindow *window = nullptr);
+    explicit Ledger(LedgerWindow window = {});
     ~Ledger();
     Ledger(const Ledger &) = delete;
     Ledger &operator=(const Ledger &) = delete;
@@ -54,15 +54,47 @@ public:
     double totalExpenses = 0;
 
     /// The window the fills and totals write to; throws when there is none.
-    LedgerWindow &window() const;
-    LedgerWindow *attachedWindow() const noexcept { return m_window; }
+    const LedgerWindow &window() const;
+    /// The window, or null when there is none.
+    const LedgerWindow *attachedWindow() const noexcept { return m_window ? &m_window : nullptr; }
 
     /// The open connection; throws when it has not been created.
     const Connection &connection() const;
 
     /// Runs a statement that changes entry `srNo` of one table, for the save and the delete
     /// commands; returns the rows changed. An insert's `srNo` is the number the engine gives it.
+    /// A change of one entry is kept for undo; it clears what could be redone.
     int write(const QString &statement, bool income, Change change, const QString &srNo = {});
+
+    /// One change the program made to an entry: the entry's values in the table's columns
+    /// before and after it (none before an add, none after a delete).
+    struct EntryChange {
+        bool income;
+        Change change;
+        long long srNo;
+        QStringList columns;
+        Parameters before;
+        Parameters after;
+
+        /// "delete of income entry 12".
+        QString what() const;
+    };
+
+    enum class Outcome {
+        Done,
+        Nothing, ///< there was nothing to undo or redo
+        Refused, ///< the entry is no longer as the program left it: nothing was written
+    };
+    /// Undoes the last change not undone yet (or redoes the last undone): one statement that
+    /// changes the entry only when it is exactly as the program left it. A refused change is
+    /// dropped from the history. Throws when the statement fails. The lists are not refreshed.
+    Outcome undo();
+    Outcome redo();
+    bool canUndo() const noexcept { return !m_done.empty(); }
+    bool canRedo() const noexcept { return !m_undone.empty(); }
+    /// What the next undo or redo would do ("delete of income entry 12"), or empty.
+    QString undoText() const;
+    QString redoText() const;
 
     /// The next fill of both lists reads the whole tables again (start-up, a changed date
     /// order, any doubt).
@@ -87,10 +119,23 @@ public:
     /// The engine's data version of the connection: it changes when another connection commits.
     long long dataVersion() const;
 
-    void attach(LedgerWindow *window) noexcept { m_window = window; }
+    void attach(LedgerWindow window) noexcept { m_window = std::move(window); }
 
 private:
-    LedgerWindow *m_window;
+    struct EntryImage {
+        QStringList columns;
+        Parameters values;
+    };
+    /// Entry `srNo` as stored, or nothing when it is not there or cannot be read.
+    std::optional<EntryImage> readEntry(bool income, long long srNo) const;
+    /// Runs one statement and notes the change for the next refresh of the list.
+    int execute(const QString &statement, const Parameters &parameters, bool income, Change change,
+                std::optional<long long> number);
+    Outcome replay(bool undoing);
+
+    LedgerWindow m_window;
+    std::vector<EntryChange> m_done;
+    std::vector<EntryChange> m_undone;
     ListState m_income;
     ListState m_expenses;
 };

@@ -72,12 +72,12 @@ public:
     explicit PointerReset(const Ledger &ledger) : m_window(ledger.attachedWindow()) {}
     ~PointerReset()
     {
-        if (m_window && m_window->MousePointer() == vbHourglass)
-            m_window->setMousePointer(vbDefault);
+        if (m_window && m_window->pointerShape() == vbHourglass)
+            m_window->showPointer(vbDefault);
     }
 
 private:
-    LedgerWindow *m_window;
+    const LedgerWindow *m_window;
 };
 
 const std::array<QString, 5> kIncomeColumns{QStringLiteral("sr_no"), QStringLiteral("date"),
@@ -120,11 +120,9 @@ bool applyOwnChanges(Ledger &ledger, bool income) noexcept
             if (change.changed != 1)
                 return false;
             if (change.change == Ledger::Change::Insert) {
-                const std::optional<long long> last = rows.lastRecord();
                 const auto row = readRow(change.srNo);
-                if (!rows.inRecordOrder() || (last && change.srNo <= *last) || !row)
+                if (!row || !rows.insertRecordRow(change.srNo, *row))
                     return false;
-                rows.appendRow(*row);
                 continue;
             }
             const int at = rows.findRecord(change.srNo);
@@ -167,15 +165,14 @@ void listIncome(Ledger &ledger)
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.modExpense.listIncome "));
     PointerReset pointerReset(ledger);
-    const auto window = [&]() -> LedgerWindow & { return ledger.window(); };
+    const auto window = [&]() -> const LedgerWindow & { return ledger.window(); };
     if (applyOwnChanges(ledger, true)) {
-        on.step(102, [&] { window().setMousePointer(vbHourglass); });
+        on.step(102, [&] { window().showPointer(vbHourglass); });
         ledger.totalIncome = ledger.incomeList().sumOfAmounts();
-        on.step(136, [&] { window().setMousePointer(vbDefault); });
+        on.step(136, [&] { window().showPointer(vbDefault); });
         return;
     }
     beginFullFill(ledger, true);
-    bool complete = true;
     Recordset rs; // line 100 creates the recordset; creating it cannot fail
     std::optional<ListFill> fill;
     auto items = [&]() -> ListFill & {
@@ -184,15 +181,8 @@ void listIncome(Ledger &ledger)
         return *fill;
     };
 
-    on.step(102, [&] { window().setMousePointer(vbHourglass); });
-    on.step(104, [&] {
-        try {
-            rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), adOpenStatic, adLockReadOnly);
-        } catch (...) {
-            complete = false;
-            throw;
-        }
-    });
+    on.step(102, [&] { window().showPointer(vbHourglass); });
+    on.step(104, [&] { rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), adOpenStatic, adLockReadOnly); });
     on.step(106, [&] { fill.emplace(ledger.incomeList()); });
     on.step(108, [&] { ledger.totalIncome = 0; });
 
@@ -201,62 +191,47 @@ void listIncome(Ledger &ledger)
     std::optional<double> amount;
     // A recordset that never opened is at its end: the fill leaves the loop at once rather than
     // running its body again and again (the failed open has been reported already).
-    // Any failure on the way leaves the list in doubt: the next fill reads the table again.
-    const auto step = [&](int line, auto &&statement) {
-        on.step(line, [&] {
-            try {
-                statement();
-            } catch (...) {
-                complete = false;
-                throw;
-            }
-        });
-    };
     while (on.test(110, [&] { return !rs.Eof(); })) {
-        step(112, [&] { items().addItem(row.field(0)); });
-        step(114, [&] { items().setSubItem(1, row.field(0)); });
-        step(120, [&] { items().setSubItem(2, row.field(1)); });
-        step(122, [&] { items().setSubItem(3, row.field(2)); });
-        step(124, [&] { items().setSubItem(4, row.field(3)); });
-        step(126, [&] { items().setSubItem(5, row.field(4)); });
+        on.step(112, [&] { items().addItem(row.field(0)); });
+        on.step(114, [&] { items().setSubItem(1, row.field(0)); });
+        on.step(120, [&] { items().setSubItem(2, row.field(1)); });
+        on.step(122, [&] { items().setSubItem(3, row.field(2)); });
+        on.step(124, [&] { items().setSubItem(4, row.field(3)); });
+        on.step(126, [&] { items().setSubItem(5, row.field(4)); });
         if (on.test(128, [&] {
-                try {
-                    amount = numbers.read(row.field(3));
-                } catch (...) {
-                    complete = false;
-                    throw;
-                }
+                amount = numbers.read(row.field(3));
                 return amount.has_value();
             }))
-            step(130, [&] {
+            on.step(130, [&] {
                 if (!amount)
                     throw Error(QStringLiteral("Type mismatch: the amount is not a number."));
                 ledger.totalIncome += *amount;
                 items().setAmount(amount);
             });
-        step(132, [&] { row.moveNext(); });
+        on.step(132, [&] { row.moveNext(); });
     }
     fill.reset(); // the list shows its new rows
-    ledger.state(true).whole = complete && row.complete();
+    // A fill with any failure on the way leaves the list in doubt: the next one reads it whole.
+    ledger.state(true).whole = on.failures() == 0 && row.complete();
     on.step(134, [&] {
         if (rs.State() != 0)
             rs.Close();
     });
-    on.step(136, [&] { window().setMousePointer(vbDefault); });
+    on.step(136, [&] { window().showPointer(vbDefault); });
 }
 
 void listExpenses(Ledger &ledger)
 {
     PointerReset pointerReset(ledger);
     if (applyOwnChanges(ledger, false)) {
-        ledger.window().setMousePointer(vbHourglass);
+        ledger.window().showPointer(vbHourglass);
         ledger.totalExpenses = ledger.expenseList().sumOfAmounts();
-        ledger.window().setMousePointer(vbDefault);
+        ledger.window().showPointer(vbDefault);
         return;
     }
     beginFullFill(ledger, false);
     Recordset rs;
-    ledger.window().setMousePointer(vbHourglass);
+    ledger.window().showPointer(vbHourglass);
     rs.Open(QStringLiteral("select * from [expenses]"), ledger.connection(), adOpenStatic, adLockReadOnly);
     ListFill fill(ledger.expenseList());
     ledger.totalExpenses = 0;
@@ -278,13 +253,12 @@ void listExpenses(Ledger &ledger)
     ledger.state(false).whole = row.complete();
     if (rs.State() != 0)
         rs.Close();
-    ledger.window().setMousePointer(vbDefault);
+    ledger.window().showPointer(vbDefault);
 }
 
 void showTotals(Ledger &ledger)
 {
-    LedgerWindow &w = ledger.window();
-    w.setTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome),
+    ledger.window().showTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome),
                        QStringLiteral("Total Expenses: ") + generalNumberText(ledger.totalExpenses),
                        QStringLiteral("Available Balance: ")
                            + balanceText(ledger.totalIncome, ledger.totalExpenses));

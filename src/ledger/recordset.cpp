@@ -39,6 +39,11 @@ Recordset::~Recordset()
 void Recordset::Open(const QString &statement, const Connection &connection,
                      [[maybe_unused]] int cursorType, [[maybe_unused]] int lockType)
 {
+    Open(statement, connection, Parameters());
+}
+
+void Recordset::Open(const QString &statement, const Connection &connection, const Parameters &parameters)
+{
     // Every recordset of the program is read once, forwards and read-only, so the engine's own
     // forward cursor serves for the static, read-only one that is asked for.
     Close();
@@ -58,6 +63,29 @@ void Recordset::Open(const QString &statement, const Connection &connection,
     if (!onlyBlanksFollow(db, tail, end)) {
         sqlite3_finalize(stmt);
         throw Error(QStringLiteral("Only one statement can be executed at a time."));
+    }
+
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const FieldValue &v = parameters[i];
+        const int at = int(i) + 1;
+        int rc = SQLITE_OK;
+        switch (v.type) {
+        case SQLITE_INTEGER: rc = sqlite3_bind_int64(stmt, at, v.integer); break;
+        case SQLITE_FLOAT: rc = sqlite3_bind_double(stmt, at, v.real); break;
+        case SQLITE_TEXT:
+            rc = sqlite3_bind_text64(stmt, at, v.bytes.constData(), sqlite3_uint64(v.bytes.size()), SQLITE_TRANSIENT,
+                                     SQLITE_UTF8);
+            break;
+        case SQLITE_BLOB:
+            rc = sqlite3_bind_blob64(stmt, at, v.bytes.constData(), sqlite3_uint64(v.bytes.size()), SQLITE_TRANSIENT);
+            break;
+        default: rc = sqlite3_bind_null(stmt, at); break;
+        }
+        if (rc != SQLITE_OK) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+            sqlite3_finalize(stmt);
+            throw Error(message);
+        }
     }
 
     m_stmt = stmt;
@@ -97,6 +125,31 @@ void Recordset::Close() noexcept
     m_stmt = nullptr;
     m_eof = true;
     m_columnNames.clear();
+}
+
+FieldValue Recordset::value(int position) const
+{
+    requireRow();
+    if (position < 0 || std::size_t(position) >= m_columnNames.size())
+        throw Error(QStringLiteral("The recordset has no column number %1.").arg(position));
+    FieldValue v;
+    v.type = sqlite3_column_type(m_stmt, position);
+    switch (v.type) {
+    case SQLITE_INTEGER: v.integer = sqlite3_column_int64(m_stmt, position); break;
+    case SQLITE_FLOAT: v.real = sqlite3_column_double(m_stmt, position); break;
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, position));
+        v.bytes = QByteArray(text, sqlite3_column_bytes(m_stmt, position));
+        break;
+    }
+    case SQLITE_BLOB: {
+        const auto *blob = static_cast<const char *>(sqlite3_column_blob(m_stmt, position));
+        v.bytes = QByteArray(blob, sqlite3_column_bytes(m_stmt, position));
+        break;
+    }
+    default: break;
+    }
+    return v;
 }
 
 QString Recordset::Fields(const QString &column) const

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 
 struct sqlite3_stmt;
@@ -14,6 +15,20 @@ class Connection;
 /// Cursor types and lock types the program passes when opening a recordset.
 inline constexpr int adOpenStatic = 3;
 inline constexpr int adLockReadOnly = 1;
+
+/// One stored value exactly as the engine keeps it: its type (SQLITE_NULL, SQLITE_INTEGER,
+/// SQLITE_FLOAT, SQLITE_TEXT or SQLITE_BLOB) and its content.
+struct FieldValue {
+    int type = 5; // Null
+    long long integer = 0;
+    double real = 0;
+    QByteArray bytes; // the UTF-8 text or the blob
+
+    bool operator==(const FieldValue &) const = default;
+};
+
+/// Values bound to the "?" of a statement, in order.
+using Parameters = std::vector<FieldValue>;
 
 /// A forward-read recordset over one select statement. The first row is current after Open.
 /// Every failure throws tallymere::Error carrying the engine's own message.
@@ -28,6 +43,8 @@ public:
     /// Runs the select on an open connection and makes its first row current.
     void Open(const QString &statement, const Connection &connection, int cursorType = adOpenStatic,
               int lockType = adLockReadOnly);
+    /// Runs a statement with values bound to its "?" in order.
+    void Open(const QString &statement, const Connection &connection, const Parameters &parameters);
 
     /// True when no current row is left (and when the recordset is not open). Named Eof because
     /// EOF itself is a macro of the C library.
@@ -46,6 +63,11 @@ public:
     /// The same value as UTF-8 bytes, valid until the next MoveNext or Close: for fills that
     /// copy many rows without making a QString per cell.
     std::string_view fieldUtf8(int position) const;
+    /// The current row's value in a column exactly as stored.
+    FieldValue value(int position) const;
+    /// The number of columns and the name of one.
+    int columnCount() const noexcept { return int(m_columnNames.size()); }
+    const QString &columnName(int position) const { return m_columnNames.at(std::size_t(position)); }
     /// The position of a column found by name without regard to case; throws when absent.
     int columnPosition(const QString &column) const;
 

@@ -188,6 +188,33 @@ void RowStore::appendRow(const Row &row)
     endInsertRows();
 }
 
+bool RowStore::insertRecordRow(long long srNo, const Row &row)
+{
+    if (!m_recordOrder)
+        return false;
+    const std::optional<long long> last = lastRecord();
+    if (!last || srNo > *last) {
+        appendRow(row);
+        return true;
+    }
+    int low = 0;
+    int high = itemCount();
+    while (low < high) { // the first row whose number is not below srNo
+        const int middle = low + (high - low) / 2;
+        if (recordNumber(cellUtf8(middle, 0)).value_or(0) < srNo)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (recordNumber(cellUtf8(low, 0)) == srNo || recordNumber(row.cells.front()) != srNo)
+        return false;
+    beginInsertRows({}, low, low);
+    m_rows.insert(m_rows.begin() + low, storeCells(row.cells));
+    m_amounts.insert(m_amounts.begin() + low, row.amount.value_or(std::nan("")));
+    endInsertRows();
+    return true;
+}
+
 void RowStore::replaceRow(int row, const Row &cells)
 {
     // The old cells stay unused in their chunk until the next fill: a few bytes per change.

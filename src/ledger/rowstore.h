@@ -64,6 +64,9 @@ public:
     };
     /// Adds a row at the end; the view hears of that row only.
     void appendRow(const Row &row);
+    /// Adds the row of record `srNo` where its number puts it among rows in record order;
+    /// false (nothing added) when the rows are not in record order or the number is there.
+    bool insertRecordRow(long long srNo, const Row &row);
     /// Replaces row `row` (0-based).
     void replaceRow(int row, const Row &cells);
     /// Removes row `row` (0-based).

@@ -8,7 +8,7 @@ namespace tallymere {
 /// no picture.
 QIcon layoutIcon();
 
-/// The program's icon, a ledger book, in 32, 48, 128 and 256 pixel sizes.
+/// The program's icon, a ledger book, in the icon theme's sizes from 16 to 256 pixels.
 QIcon programIcon();
 
 } // namespace tallymere

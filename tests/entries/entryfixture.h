@@ -63,14 +63,15 @@ protected:
                               QLatin1String(settings::kEuropeanDate), value);
     }
 
-    /// The statements sent that change the ledger, in order (selects and the engine's notes of
-    /// triggers left out).
+    /// The statements sent that change the ledger, in order (selects, the data version's reads
+    /// and the engine's notes of triggers left out).
     std::vector<QString> writes() const
     {
         std::vector<QString> result;
         for (const QString &statement : sent) {
             if (!statement.startsWith(QLatin1String("select"), Qt::CaseInsensitive)
-                && !statement.startsWith(QLatin1String("--")))
+                && !statement.startsWith(QLatin1String("--"))
+                && statement.compare(QLatin1String("PRAGMA data_version"), Qt::CaseInsensitive) != 0)
                 result.push_back(statement);
         }
         return result;

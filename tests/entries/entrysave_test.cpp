@@ -376,7 +376,11 @@ TEST_F(EntrySaveTest, failingRefreshIsReportedAndTheSaveGoesOnToClose)
 {
     Form1 &w = start();
     openAdd();
-    main->ledger().ledgerConnection->Execute(QStringLiteral("alter table expenses rename to spent"));
+    {
+        Connection other; // another program changes the file meanwhile
+        other.openFile(ledger);
+        other.Execute(QStringLiteral("alter table expenses rename to spent"));
+    }
     type(QStringLiteral("8/3/2021"), QStringLiteral("Salary"), QStringLiteral("10"), QStringLiteral("March"));
     save();
 

@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QString>
 
+#include "config.h"
 #include "windows/icons.h"
 
 namespace {
@@ -28,16 +30,29 @@ TEST(Icons, layoutIconShowsNothing)
     EXPECT_EQ(opaquePixels(image), 0);
 }
 
-TEST(Icons, programIconHasAPictureInEachOfItsFourSizes)
+class ProgramIconSize : public ::testing::TestWithParam<int>
 {
+};
+
+// Each size the icon theme gets: the window's icon holds a picture in it, and it is the very
+// picture the build made for the theme, so the title bar and the menu show the same.
+TEST_P(ProgramIconSize, showsTheBookAsTheThemeIconDoes)
+{
+    const int side = GetParam();
     const QIcon icon = tallymere::programIcon();
-    const QList<QSize> sizes = icon.availableSizes();
-    for (int side : {32, 48, 128, 256}) {
-        ASSERT_TRUE(sizes.contains(QSize(side, side))) << side;
-        const QImage image = icon.pixmap(side, side).toImage().convertToFormat(QImage::Format_ARGB32);
-        ASSERT_EQ(image.size(), QSize(side, side));
-        // The book covers a good part of the square and leaves its corners clear.
-        EXPECT_GT(opaquePixels(image), side * side / 2) << side;
-        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << side;
-    }
+    ASSERT_TRUE(icon.availableSizes().contains(QSize(side, side)));
+    const QImage image = icon.pixmap(side, side).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(image.size(), QSize(side, side));
+    // The book covers a good part of the square and leaves its corners clear.
+    EXPECT_GT(opaquePixels(image), side * side / 2);
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(side - 1, side - 1)), 0);
+
+    const QString themePng = QStringLiteral(TALLYMERE_THEME_ICONS "/%1x%1/apps/" TALLYMERE_APP_ID ".png").arg(side);
+    const QImage themeIcon(themePng);
+    ASSERT_FALSE(themeIcon.isNull()) << themePng.toStdString();
+    EXPECT_TRUE(themeIcon.convertToFormat(QImage::Format_ARGB32) == image)
+        << themePng.toStdString() << " is another picture than the window's icon";
 }
+
+INSTANTIATE_TEST_SUITE_P(ThemeSizes, ProgramIconSize, ::testing::Values(16, 32, 48, 64, 128, 256));

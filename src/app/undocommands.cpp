@@ -1,0 +1,79 @@
+// Undo and redo of the main window: the adds, updates and deletes made in this run.
+
+#include "app/form1.h"
+
+#include <QKeySequence>
+#include <QMenu>
+#include <QShortcut>
+
+#include "controls/listview.h"
+#include "errors/errorreport.h"
+#include "ledger/modexpense.h"
+#include "platform/messagebox.h"
+
+namespace tallymere {
+
+void Form1::mnuUndo_Click()
+{
+    replayChange(true);
+}
+
+void Form1::mnuRedo_Click()
+{
+    replayChange(false);
+}
+
+void Form1::replayChange(bool undoing)
+{
+    ErrorHandler on(undoing ? QStringLiteral("in Coinfold2021/08/31.Form1.mnuUndo_Click ")
+                            : QStringLiteral("in Coinfold2021/08/31.Form1.mnuRedo_Click "));
+    const QString what = undoing ? m_ledger.undoText() : m_ledger.redoText();
+    Ledger::Outcome outcome = Ledger::Outcome::Nothing;
+    on.step(100, [&] { outcome = undoing ? m_ledger.undo() : m_ledger.redo(); });
+    if (outcome == Ledger::Outcome::Nothing)
+        return;
+    if (outcome == Ledger::Outcome::Refused) {
+        on.step(102, [&] {
+            platform::msgBox(QStringLiteral("Cannot %1 the %2: the entry was changed by another program since. "
+                                            "Nothing was written.")
+                                 .arg(undoing ? QStringLiteral("undo") : QStringLiteral("redo"), what),
+                             platform::vbOKOnly | platform::vbExclamation);
+        });
+    }
+    on.step(104, [&] { modExpense::listIncome(m_ledger); });
+    on.step(106, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(108, [&] { modExpense::showTotals(m_ledger); });
+}
+
+void Form1::showListMenu(QWidget *list, const QPoint &position)
+{
+    QMenu menu(this);
+    QAction *undo = menu.addAction(m_ledger.canUndo() ? QStringLiteral("Undo ") + m_ledger.undoText()
+                                                      : QStringLiteral("Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setEnabled(m_ledger.canUndo());
+    connect(undo, &QAction::triggered, this, &Form1::mnuUndo_Click);
+    QAction *redo = menu.addAction(m_ledger.canRedo() ? QStringLiteral("Redo ") + m_ledger.redoText()
+                                                      : QStringLiteral("Redo"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redo->setEnabled(m_ledger.canRedo());
+    connect(redo, &QAction::triggered, this, &Form1::mnuRedo_Click);
+    menu.exec(list->mapToGlobal(position));
+}
+
+void Form1::connectUndo()
+{
+    for (ListView *list : {m_ui.ListView1, m_ui.ListView2}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this,
+                [this, list](const QPoint &position) { showListMenu(list, position); });
+    }
+    auto *undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, &Form1::mnuUndo_Click);
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+        auto *redo = new QShortcut(keys, this);
+        connect(redo, &QShortcut::activated, this, &Form1::mnuRedo_Click);
+    }
+}
+
+} // namespace tallymere
