@@ -4,6 +4,8 @@
 
 #include "app/form1.h"
 #include "desktop/messageboxes.h"
+#include "ledger/backup.h"
+#include "ledger/ledgerschema.h"
 #include "platform/program.h"
 
 namespace tallymere::Main {
@@ -16,6 +18,10 @@ int start()
     if (platform::programEnded())
         return 0;
     mainWindow.show();
+    // Queued, so the window is painted first. The copy runs on a thread of its own; the end of
+    // the program (platform::endProgram) never waits for it.
+    Backup backup(ledgerPath(platform::programFolder()));
+    QMetaObject::invokeMethod(&backup, &Backup::start, Qt::QueuedConnection);
     return QApplication::exec();
 }
 
