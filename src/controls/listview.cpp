@@ -72,15 +72,6 @@ void ListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int en
     QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
 
-void ListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
-{
-    // The view itself moves the selection to the next row; the list selects its first row, as
-    // after a fill that no longer finds the selected entry.
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    m_selectionRemoved = !rows.isEmpty() && rows.first().row() >= start && rows.first().row() <= end;
-    QTreeView::rowsAboutToBeRemoved(parent, start, end);
-}
-
 void ListView::keepSelection()
 {
     const bool removed = std::exchange(m_selectionRemoved, false);
