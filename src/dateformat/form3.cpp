@@ -51,6 +51,10 @@ Form3::Form3(Ledger &ledger, QWidget *parent)
         connect(enter, &QShortcut::activated, m_ui.PushButton3, &QPushButton::click);
     }
 
+    // Escape closes the dialog as its close button does: nothing is stored.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
     // The hand over OK is the dialog's only pointer procedure. Once the mouse leaves OK the
     // ordinary pointer returns, so the hand never lingers over the options.
     connectPointerProcedures(m_pointer, {m_ui.PushButton3}, {});
