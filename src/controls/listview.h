@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include <QString>
 #include <QTreeView>
 
@@ -10,7 +12,9 @@ namespace tallymere {
 /// The list view control of the main window: a report view with a header row, whole-row single
 /// selection and uniform row heights over a list of the ledger. After every fill or change it
 /// keeps the selected entry (found by its item text) when it is still there, otherwise it
-/// selects the first row, so that a list with rows always has a selected item.
+/// selects the first row, so that a list with rows always has a selected item. The selected
+/// row shows in the highlight colour only while the list has the keyboard focus, in a muted one
+/// otherwise; a column width the user dragged stays through every refill of the run.
 class ListView : public QTreeView
 {
     Q_OBJECT
@@ -34,6 +38,10 @@ signals:
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    void initViewItemOption(QStyleOptionViewItem *option) const override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void rememberSelection();
@@ -45,6 +53,14 @@ private:
     QString m_selectedText;
     bool m_hadSelection = false;
     bool m_selectionRemoved = false; // the selected entry went with the rows removed last
+
+    /// A column changed width; while a mouse button is held on the header, by the user's hand.
+    void noteColumnWidth(int column, int pixels);
+    /// Gives the columns the user dragged their dragged widths again.
+    void applyDraggedWidths();
+
+    std::map<int, int> m_draggedWidths; // column (0-based) -> pixels
+    bool m_headerPressed = false;       // a mouse button is held on the header
 };
 
 } // namespace tallymere
