@@ -17,6 +17,7 @@
 #include <xlsxwriter.h>
 
 #include "errors/error.h"
+#include "export/spreadsheetlaunch.h"
 #include "ledger/numerictext.h"
 
 namespace tallymere {
@@ -56,9 +57,10 @@ bool realLauncher(const QString &workbookPath)
     // spreadsheet program gives a workbook that has never been saved.
     const QString soffice = QStandardPaths::findExecutable(kLibreOffice);
     if (!soffice.isEmpty())
-        return QProcess::startDetached(soffice, {QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath});
+        return startWatchedSpreadsheet(soffice, {QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath},
+                                       workbookPath);
     // The desktop's default program for the file, as its file manager would open it.
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {workbookPath});
+    return startWatchedSpreadsheet(QStringLiteral("xdg-open"), {workbookPath}, workbookPath);
 }
 
 struct Seams {
