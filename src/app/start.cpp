@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "desktop/messageboxes.h"
+#include "export/spreadsheetapplication.h"
 #include "platform/program.h"
 
 namespace tallymere::Main {
@@ -15,6 +16,8 @@ int start()
     mainWindow.Form_Load();
     if (platform::programEnded())
         return 0;
+    // The workbooks that earlier runs handed to the spreadsheet program, once a day old.
+    removeOldWorkbooks();
     mainWindow.show();
     return QApplication::exec();
 }
