@@ -71,7 +71,7 @@ void Form3::Form_Load()
     on.step(100, [&] { Main::applySystemColors(this); });
     on.step(102, [&] { setWindowIcon(programIcon()); });
     if (on.test(106, [&] { return Main::fileExists(pointerFile); }))
-        on.step(108, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile)); });
+        on.step(108, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile, devicePixelRatioF())); });
     on.step(110, [&] { setWindowTitle(QStringLiteral("Date Format")); });
     if (on.test(112, [] { return settings::europeanDate(); }))
         on.step(114, [&] { m_ui.Option2->setChecked(true); });

@@ -62,7 +62,7 @@ void Form2::Form_Load()
     on.step(100, [&] { Main::applySystemColors(this); });
     on.step(102, [&] { setWindowIcon(programIcon()); });
     if (on.test(104, [&] { return Main::fileExists(pointerFile); }))
-        on.step(106, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile)); });
+        on.step(106, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile, devicePixelRatioF())); });
     on.step(108, [&] {
         const QLabel *dateLabel = m_ui.Label1[1];
         m_ui.Calendar1->setBackColor(dateLabel->palette().color(dateLabel->backgroundRole()));
