@@ -21,6 +21,12 @@ ListView::ListView(QWidget *parent) : QTreeView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
     header()->viewport()->installEventFilter(this);
+    // The list, not its viewport, fills the white behind the rows. At a fractional scale (150%)
+    // the viewport's last row and column of device pixels would cover the right and bottom edges
+    // of the list's frame; the viewport no longer paints there, so the frame shows whole.
+    viewport()->setAutoFillBackground(false);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
     connect(header(), &QHeaderView::sectionResized, this,
             [this](int column, int, int pixels) { noteColumnWidth(column, pixels); });
     header()->setStretchLastSection(false);

@@ -1,5 +1,6 @@
 #include "entries/entryfixture.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include <QHeaderView>
@@ -99,6 +100,38 @@ TEST_F(ListViewTest, columnWidthDraggedByTheUserStaysThroughRefills)
     EXPECT_EQ((std::vector<int>{header->sectionSize(2), header->sectionSize(4), header->sectionSize(5)}), laidOut);
     EXPECT_EQ(list(2)->header()->sectionSize(source), before);
 }
+
+class ListViewScale : public ListViewTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(ListViewScale, frameShowsWholeAtTheScreensScale)
+{
+    const qreal ratio = GetParam() / 100.0;
+    ListView *view = list(1);
+    QImage image((QSizeF(view->size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    view->render(&image);
+
+    // Within the outermost pixels of each side, across the middle of the list, a line darker
+    // than the white of the list.
+    const int edge = int(std::ceil(ratio)) + 1;
+    const auto lineWithin = [&](int x0, int y0, int dx, int dy) {
+        for (int step = 0; step < edge; ++step) {
+            if (image.pixelColor(x0 + step * dx, y0 + step * dy).lightness() < 230)
+                return true;
+        }
+        return false;
+    };
+    const int middleX = image.width() / 2;
+    const int middleY = image.height() / 2;
+    EXPECT_TRUE(lineWithin(0, middleY, 1, 0)) << "left";
+    EXPECT_TRUE(lineWithin(image.width() - 1, middleY, -1, 0)) << "right";
+    EXPECT_TRUE(lineWithin(middleX, 0, 0, 1)) << "top";
+    EXPECT_TRUE(lineWithin(middleX, image.height() - 1, 0, -1)) << "bottom";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ListViewScale, ::testing::Values(100, 125, 150, 175, 200));
 
 } // namespace
 } // namespace tallymere
