@@ -205,7 +205,9 @@ void Form1::Form_Load()
         return;
     }
     if (on.test(112, [&] { return Main::fileExists(folder + QStringLiteral("/HAND-M.CUR")); }))
-        on.step(114, [&] { m_pointer.setCustomImage(loadPointerFile(folder + QStringLiteral("/HAND-M.CUR"))); });
+        on.step(114, [&] {
+            m_pointer.setCustomImage(loadPointerFile(folder + QStringLiteral("/HAND-M.CUR"), devicePixelRatioF()));
+        });
     on.step(116, [&] { Main::visitHomePage(); });
 
     RowStore &income = m_ledger.incomeList();

@@ -22,6 +22,15 @@ ListView::ListView(QWidget *parent) : QTreeView(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
+    header()->viewport()->installEventFilter(this);
+    // The list, not its viewport, fills the white behind the rows. At a fractional scale (150%)
+    // the viewport's last row and column of device pixels would cover the right and bottom edges
+    // of the list's frame; the viewport no longer paints there, so the frame shows whole.
+    viewport()->setAutoFillBackground(false);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    connect(header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int pixels) { noteColumnWidth(column, pixels); });
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setMinimumSectionSize(0);
@@ -128,6 +137,7 @@ void ListView::restoreSelection()
         if (twips >= 0)
             header()->resizeSection(index - 1, twipsToPixels(twips, this));
     }
+    applyDraggedWidths();
     if (m_model->itemCount() == 0)
         return;
 
@@ -145,6 +155,62 @@ void ListView::restoreSelection()
     const QModelIndex index = m_shown->index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
+}
+
+bool ListView::eventFilter(QObject *watched, QEvent *event)
+{
+    // The user drags a column's edge, or double-clicks it, with a mouse button held on the
+    // header; every other change of a width is the program's.
+    if (watched == header()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            m_headerPressed = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            m_headerPressed = static_cast<QMouseEvent *>(event)->buttons() != Qt::NoButton;
+    }
+    return QTreeView::eventFilter(watched, event);
+}
+
+void ListView::noteColumnWidth(int column, int pixels)
+{
+    if (m_headerPressed)
+        m_draggedWidths[column] = pixels;
+}
+
+void ListView::applyDraggedWidths()
+{
+    for (const auto &[column, pixels] : m_draggedWidths)
+        header()->resizeSection(column, pixels);
+}
+
+void ListView::initViewItemOption(QStyleOptionViewItem *option) const
+{
+    QTreeView::initViewItemOption(option);
+    if (hasFocus())
+        return;
+    // Without the keyboard focus the selected row still shows, in a muted colour with the
+    // ordinary text colour, so the one list that takes the keys stands out.
+    QPalette &palette = option->palette;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor highlight = palette.color(group, QPalette::Highlight);
+        const QColor window = palette.color(group, QPalette::Window);
+        const auto mix = [](float back, float front) { return back * 0.75f + front * 0.25f; };
+        palette.setColor(group, QPalette::Highlight,
+                         QColor::fromRgbF(mix(window.redF(), highlight.redF()), mix(window.greenF(), highlight.greenF()),
+                                          mix(window.blueF(), highlight.blueF())));
+        palette.setColor(group, QPalette::HighlightedText, palette.color(group, QPalette::Text));
+    }
+}
+
+void ListView::focusInEvent(QFocusEvent *event)
+{
+    QTreeView::focusInEvent(event);
+    viewport()->update();
+}
+
+void ListView::focusOutEvent(QFocusEvent *event)
+{
+    QTreeView::focusOutEvent(event);
+    viewport()->update();
 }
 
 } // namespace tallymere

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <vector>
 
 #include <QPointer>
@@ -20,7 +21,9 @@ class SortedRows;
 /// A click on a column header sorts the rows shown by that column (dates as dates, amounts as
 /// numbers, other columns as text in the user's collation), a second click reverses; the sort
 /// holds for the rest of the run. Items keep their indices in the list: SelectedItem names the
-/// entry shown selected, wherever the sort shows it.
+/// entry shown selected, wherever the sort shows it. The selected row shows in the highlight
+/// colour only while the list has the keyboard focus, in a muted one otherwise; a column width
+/// the user dragged stays through every refill of the run.
 class ListView : public QTreeView
 {
     Q_OBJECT
@@ -51,6 +54,10 @@ signals:
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    void initViewItemOption(QStyleOptionViewItem *option) const override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void headerClicked(int column);
@@ -64,6 +71,14 @@ private:
     QString m_selectedText;
     bool m_hadSelection = false;
     bool m_selectionRemoved = false; // the selected entry went with the rows removed last
+
+    /// A column changed width; while a mouse button is held on the header, by the user's hand.
+    void noteColumnWidth(int column, int pixels);
+    /// Gives the columns the user dragged their dragged widths again.
+    void applyDraggedWidths();
+
+    std::map<int, int> m_draggedWidths; // column (0-based) -> pixels
+    bool m_headerPressed = false;       // a mouse button is held on the header
 };
 
 } // namespace tallymere
