@@ -25,10 +25,6 @@ public:
     explicit RowStore(QObject *parent = nullptr);
     ~RowStore() override;
 
-    /// The column (0-based) that shows the amount: ID, SR No, Date, Source or Category, Amount,
-    /// Particulars. Its header and cells are right-aligned, so the digits line up.
-    static constexpr int kAmountColumn = 4;
-
     /// ColumnHeaders.Add: appends a column at the right end with the default width.
     void addColumnHeader(const QString &text);
     int columnHeaderCount() const noexcept { return int(m_headers.size()); }
