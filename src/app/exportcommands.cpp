@@ -8,12 +8,14 @@ namespace tallymere {
 
 void Form1::PushButton4_Click()
 {
-    exportList(m_ui.ListView1->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton4_Click "), *this);
+    exportList(m_ui.ListView1->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton4_Click "), *this,
+               m_ui.ListView1->shownRows());
 }
 
 void Form1::PushButton5_Click()
 {
-    exportList(m_ui.ListView2->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton5_Click "), *this);
+    exportList(m_ui.ListView2->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton5_Click "), *this,
+               m_ui.ListView2->shownRows());
 }
 
 } // namespace tallymere

@@ -1,11 +1,16 @@
 #include "app/form1.h"
 
 #include <array>
+#include <functional>
 
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QShortcut>
 
 #include "config.h"
 #include "controls/listview.h"
@@ -72,14 +77,16 @@ Form1::Form1(QWidget *parent)
     connect(m_ui.PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(m_ui.PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connectFeatures();
     connectUndo();
 }
 
 Form1::~Form1()
 {
-    // The editor and the dialog go before the ledger they work on.
+    // The editor, the dialog and the summary go before the ledger they work on.
     delete m_editor.open();
     delete m_dateFormat.open();
+    delete m_summary.open();
     m_ledger.attach({});
 }
 
@@ -123,6 +130,64 @@ Form3 &Form1::form3()
                             });
 }
 
+namespace {
+
+/// Runs `action` on a click (press and release of the left button) on the watched widget.
+class ClickOpens : public QObject
+{
+public:
+    ClickOpens(QObject *parent, std::function<void()> action) : QObject(parent), m_action(std::move(action)) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            const auto *widget = qobject_cast<QWidget *>(watched);
+            if (mouse->button() == Qt::LeftButton && widget && widget->rect().contains(mouse->position().toPoint()))
+                m_action();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+} // namespace
+
+void Form1::connectFeatures()
+{
+    auto *summaryKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
+    connect(summaryKey, &QShortcut::activated, this, &Form1::showMonthlySummary);
+
+    for (QWidget *over : std::initializer_list<QWidget *>{m_ui.ListView1, m_ui.ListView2, m_ui.Frame1}) {
+        over->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(over, &QWidget::customContextMenuRequested, this, [this, over](const QPoint &at) {
+            // A list reports the place in its viewport, the frame in itself.
+            const auto *list = qobject_cast<QAbstractScrollArea *>(over);
+            contextMenu()->popup((list ? list->viewport() : over)->mapToGlobal(at));
+        });
+    }
+
+    for (QLabel *total : {m_ui.lblTotalIncome, m_ui.lblTotalExpenses, m_ui.lblAvailableBalance}) {
+        total->setToolTip(QStringLiteral("Click to see the Monthly Summary (Ctrl+M)"));
+        total->installEventFilter(new ClickOpens(total, [this] { showMonthlySummary(); }));
+    }
+}
+
+QMenu *Form1::contextMenu()
+{
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    addUndoItems(menu);
+    menu->addSeparator();
+    QAction *summary = menu->addAction(QStringLiteral("Monthly Summary..."));
+    summary->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    summary->setShortcutVisibleInContextMenu(true);
+    connect(summary, &QAction::triggered, this, &Form1::showMonthlySummary);
+    return menu;
+}
+
 void Form1::Form_Load()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_Load "));
@@ -140,7 +205,9 @@ void Form1::Form_Load()
         return;
     }
     if (on.test(112, [&] { return Main::fileExists(folder + QStringLiteral("/HAND-M.CUR")); }))
-        on.step(114, [&] { m_pointer.setCustomImage(loadPointerFile(folder + QStringLiteral("/HAND-M.CUR"))); });
+        on.step(114, [&] {
+            m_pointer.setCustomImage(loadPointerFile(folder + QStringLiteral("/HAND-M.CUR"), devicePixelRatioF()));
+        });
     on.step(116, [&] { Main::visitHomePage(); });
 
     RowStore &income = m_ledger.incomeList();
@@ -199,6 +266,7 @@ void Form1::setTotalCaptions(const QString &income, const QString &expenses, con
     m_ui.lblTotalExpenses->setText(expenses);
     m_ui.lblAvailableBalance->setText(balance);
     arrangeTotals();
+    emit totalsShown();
 }
 
 void Form1::arrangeTotals()

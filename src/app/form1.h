@@ -9,6 +9,7 @@
 #include "entries/form2.h"
 #include "export/listexport.h"
 #include "ledger/ledger.h"
+#include "summary/monthlysummary.h"
 #include "windows/form1layout.h"
 #include "windows/singlewindow.h"
 
@@ -67,6 +68,16 @@ public:
     /// The dialog that is open now, or null.
     Form3 *openForm3() const noexcept { return m_dateFormat.open(); }
 
+    /// Monthly Summary (Ctrl+M, the context menu, a click on a total): shows the summary window,
+    /// modeless; an open one comes to the front.
+    void showMonthlySummary();
+    /// The summary window that is open now, or null.
+    MonthlySummary *openMonthlySummary() const noexcept { return m_summary.open(); }
+
+    /// The context menu of the two lists and the Report frame, built afresh for each showing;
+    /// every feature that offers an item there adds it here.
+    QMenu *contextMenu();
+
     int MousePointer() const { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
     /// Writes the captions of the three total labels.
@@ -74,24 +85,32 @@ public:
 
     WindowPointer &pointer() noexcept { return m_pointer; }
 
+signals:
+    /// The three totals were written to the Report frame.
+    void totalsShown();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     /// Places the three totals in the Report frame so that each shows whole.
     void arrangeTotals();
-    /// The context menu of a list (undo, redo), at `position` of `list`.
-    void showListMenu(QWidget *list, const QPoint &position);
+    /// The ways into the features that add to the window: a shortcut, the context menu of the
+    /// lists and the Report frame, a click on a total.
+    void connectFeatures();
     /// Undo or redo, with its refresh and its message when the entry changed meanwhile.
     void replayChange(bool undoing);
-    /// The keys and the list menus of undo and redo.
+    /// The keys of undo and redo.
     void connectUndo();
+    /// The undo and redo items of the context menu, greyed when there is nothing to do.
+    void addUndoItems(QMenu *menu);
 
     Form1Layout m_ui;
     WindowPointer m_pointer;
     Ledger m_ledger;
     SingleWindow<Form2> m_editor;
     SingleWindow<Form3> m_dateFormat;
+    SingleWindow<MonthlySummary> m_summary;
     std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
     std::array<int, 3> m_totalsWidth{};
 };

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QShortcut>
 
-#include "controls/listview.h"
 #include "errors/errorreport.h"
 #include "ledger/modexpense.h"
 #include "platform/messagebox.h"
@@ -45,29 +44,24 @@ void Form1::replayChange(bool undoing)
     on.step(108, [&] { modExpense::showTotals(m_ledger); });
 }
 
-void Form1::showListMenu(QWidget *list, const QPoint &position)
+void Form1::addUndoItems(QMenu *menu)
 {
-    QMenu menu(this);
-    QAction *undo = menu.addAction(m_ledger.canUndo() ? QStringLiteral("Undo ") + m_ledger.undoText()
-                                                      : QStringLiteral("Undo"));
+    QAction *undo = menu->addAction(m_ledger.canUndo() ? QStringLiteral("Undo ") + m_ledger.undoText()
+                                                       : QStringLiteral("Undo"));
     undo->setShortcut(QKeySequence::Undo);
+    undo->setShortcutVisibleInContextMenu(true);
     undo->setEnabled(m_ledger.canUndo());
     connect(undo, &QAction::triggered, this, &Form1::mnuUndo_Click);
-    QAction *redo = menu.addAction(m_ledger.canRedo() ? QStringLiteral("Redo ") + m_ledger.redoText()
-                                                      : QStringLiteral("Redo"));
+    QAction *redo = menu->addAction(m_ledger.canRedo() ? QStringLiteral("Redo ") + m_ledger.redoText()
+                                                       : QStringLiteral("Redo"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redo->setShortcutVisibleInContextMenu(true);
     redo->setEnabled(m_ledger.canRedo());
     connect(redo, &QAction::triggered, this, &Form1::mnuRedo_Click);
-    menu.exec(list->mapToGlobal(position));
 }
 
 void Form1::connectUndo()
 {
-    for (ListView *list : {m_ui.ListView1, m_ui.ListView2}) {
-        list->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(list, &QWidget::customContextMenuRequested, this,
-                [this, list](const QPoint &position) { showListMenu(list, position); });
-    }
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, &Form1::mnuUndo_Click);
     for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {

@@ -46,7 +46,10 @@ private:
 };
 
 /// Reads a pointer file (a Windows .cur file, or any image Qt reads) into a pointer image,
-/// keeping the hotspot the file gives. Throws tallymere::Error when the file cannot be read.
-QCursor loadPointerFile(const QString &path);
+/// keeping the hotspot the file gives. The pointer is as large as the file's smallest image on a
+/// screen at 100%, and that many times larger for a window of `devicePixelRatio`; it is made
+/// from the smallest image in the file that is as large, so a file that holds larger images
+/// stays sharp there. Throws tallymere::Error when the file cannot be read.
+QCursor loadPointerFile(const QString &path, qreal devicePixelRatio = 1.0);
 
 } // namespace tallymere

@@ -51,6 +51,10 @@ Form3::Form3(Ledger &ledger, QWidget *parent)
         connect(enter, &QShortcut::activated, m_ui.PushButton3, &QPushButton::click);
     }
 
+    // Escape closes the dialog as its close button does: nothing is stored.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
     // The hand over OK is the dialog's only pointer procedure. Once the mouse leaves OK the
     // ordinary pointer returns, so the hand never lingers over the options.
     connectPointerProcedures(m_pointer, {m_ui.PushButton3}, {});
@@ -67,7 +71,7 @@ void Form3::Form_Load()
     on.step(100, [&] { Main::applySystemColors(this); });
     on.step(102, [&] { setWindowIcon(programIcon()); });
     if (on.test(106, [&] { return Main::fileExists(pointerFile); }))
-        on.step(108, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile)); });
+        on.step(108, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile, devicePixelRatioF())); });
     on.step(110, [&] { setWindowTitle(QStringLiteral("Date Format")); });
     if (on.test(112, [] { return settings::europeanDate(); }))
         on.step(114, [&] { m_ui.Option2->setChecked(true); });

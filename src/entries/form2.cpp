@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +62,7 @@ void Form2::Form_Load()
     on.step(100, [&] { Main::applySystemColors(this); });
     on.step(102, [&] { setWindowIcon(programIcon()); });
     if (on.test(104, [&] { return Main::fileExists(pointerFile); }))
-        on.step(106, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile)); });
+        on.step(106, [&] { m_pointer.setCustomImage(loadPointerFile(pointerFile, devicePixelRatioF())); });
     on.step(108, [&] {
         const QLabel *dateLabel = m_ui.Label1[1];
         m_ui.Calendar1->setBackColor(dateLabel->palette().color(dateLabel->backgroundRole()));
@@ -143,6 +144,21 @@ void Form2::closeEvent(QCloseEvent *event)
 
 bool Form2::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && isField(watched)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            // Enter in a field presses Save as a click does: the focus goes to Save first, so the
+            // field is left (and the amount checked) as it is for a click, and Save is pressed
+            // only when the focus stayed there. A held key that repeats presses nothing more.
+            if (!key->isAutoRepeat()) {
+                m_ui.PushButton1->setFocus(Qt::OtherFocusReason);
+                if (m_ui.PushButton1->hasFocus())
+                    m_ui.PushButton1->click();
+            }
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut) {
         // Only a move of the focus inside the editor counts as leaving a field: a message box or
         // another window taking the focus does not, or the check's own box would check again.
@@ -157,6 +173,15 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool Form2::isField(const QObject *object) const
+{
+    for (std::size_t i = 1; i <= 4; ++i) {
+        if (object == m_ui.Text1[i])
+            return true;
+    }
+    return false;
 }
 
 } // namespace tallymere

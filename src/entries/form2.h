@@ -64,6 +64,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    /// One of the four fields Text1(1) to Text1(4).
+    bool isField(const QObject *object) const;
+
     Ledger &m_ledger;
     Form2Layout m_ui;
     WindowPointer m_pointer;

@@ -60,7 +60,8 @@ SpreadsheetWorksheet &activeSheetOf(SpreadsheetWorkbook *workbook)
 
 } // namespace
 
-void exportList(const RowStore &list, const QString &errorLocation, ExportHost &host) noexcept
+void exportList(const RowStore &list, const QString &errorLocation, ExportHost &host,
+                std::span<const int> shownRows) noexcept
 {
     ErrorHandler handler(errorLocation);
     if (handler.test(100, [&] { return host.exportRunning; }))
@@ -91,13 +92,14 @@ void exportList(const RowStore &list, const QString &errorLocation, ExportHost &
             int sheetRow = 2; // 132
             const int itemCount = handler.value(134, [&] { return list.itemCount(); }, 0);
             for (int m = 1; m <= itemCount; ++m) {
+                const int item = std::size_t(m) <= shownRows.size() ? shownRows[std::size_t(m - 1)] + 1 : m;
                 handler.step(136, processPendingEvents);
                 sheetColumn = 1; // 138
                 const int columnCount = handler.value(140, [&] { return list.columnHeaderCount(); }, 0);
                 for (int n = 2; n <= columnCount; ++n) {
                     handler.step(142, processPendingEvents);
                     handler.step(150, [&] {
-                        QString text = list.subItem(m, n - 1);
+                        QString text = list.subItem(item, n - 1);
                         text.remove(QLatin1Char('='));
                         activeSheetOf(workbook).Cells(sheetRow, sheetColumn).setValue(text);
                     });

@@ -8,21 +8,29 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <unistd.h>
+
 #include <xlsxwriter.h>
 
 #include "errors/error.h"
+#include "export/spreadsheetlaunch.h"
 #include "ledger/numerictext.h"
 
 namespace tallymere {
 namespace {
 
 const QString kLibreOffice = QStringLiteral("soffice");
+// Each workbook's private folder under the temporary folder: this prefix and six characters.
+const QString kWorkbookFolderPrefix = QStringLiteral("tallymere-");
+constexpr qsizetype kWorkbookFolderRandomLength = 6;
+constexpr qint64 kOldWorkbookSeconds = 24 * 60 * 60;
 const QString kXlsxMimeType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 
@@ -56,9 +64,10 @@ bool realLauncher(const QString &workbookPath)
     // spreadsheet program gives a workbook that has never been saved.
     const QString soffice = QStandardPaths::findExecutable(kLibreOffice);
     if (!soffice.isEmpty())
-        return QProcess::startDetached(soffice, {QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath});
+        return startWatchedSpreadsheet(soffice, {QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath},
+                                       workbookPath);
     // The desktop's default program for the file, as its file manager would open it.
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {workbookPath});
+    return startWatchedSpreadsheet(QStringLiteral("xdg-open"), {workbookPath}, workbookPath);
 }
 
 struct Seams {
@@ -263,11 +272,11 @@ SpreadsheetWorkbook::SpreadsheetWorkbook(const QString &name)
     // Each workbook gets a private folder (mode 0700) of its own under the temporary folder,
     // never among the user's documents. The spreadsheet program reads the file after this
     // program has let go of it, perhaps after this program has ended, so a shown workbook is
-    // left where it is, and the system's cleaning of the temporary folder removes it in time
-    // (at reboot, or by its age). A workbook that is never shown is removed with its folder at
-    // once.
+    // left where it is; a start of this program a day later removes it (removeOldWorkbooks), as
+    // does the system's cleaning of the temporary folder. A workbook that is never shown is
+    // removed with its folder at once.
     QTemporaryDir folder(QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                             .filePath(QStringLiteral("tallymere-XXXXXX")));
+                             .filePath(kWorkbookFolderPrefix + QString(kWorkbookFolderRandomLength, u'X')));
     folder.setAutoRemove(false);
     if (!folder.isValid())
         throw Error(QStringLiteral("No folder could be made for the new workbook: %1").arg(folder.errorString()));
@@ -354,6 +363,49 @@ void SpreadsheetApplication::setVisible(bool visible)
         book->m_shown = true;
     }
     m_visible = true;
+}
+
+namespace {
+
+/// Whether `folder` is a workbook folder of an earlier run that nothing has touched for a day.
+bool isOldWorkbookFolder(const QFileInfo &folder, const QDateTime &now)
+{
+    if (folder.fileName().size() != kWorkbookFolderPrefix.size() + kWorkbookFolderRandomLength
+        || folder.isSymLink() || !folder.isDir() || folder.ownerId() != ::getuid())
+        return false;
+    const QDateTime dayAgo = now.addSecs(-kOldWorkbookSeconds);
+    if (folder.lastModified() > dayAgo)
+        return false;
+    const QFileInfoList entries = QDir(folder.filePath()).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        const QString name = entry.fileName();
+        // Only the workbook and the exit status of the program that showed it are ours. Anything
+        // else keeps the folder: a lock file beside the workbook, for one, says that a spreadsheet
+        // program still holds it open.
+        const bool ours = (name.startsWith(QLatin1String("Book")) && name.endsWith(QLatin1String(".xlsx")))
+            || name.startsWith(QLatin1String(kExitStatusFile));
+        if (!ours || entry.isSymLink() || !entry.isFile() || entry.lastModified() > dayAgo)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void removeOldWorkbooks(const QString &temporaryFolder, const QDateTime &now)
+{
+    const QFileInfoList folders = QDir(temporaryFolder).entryInfoList(
+        {kWorkbookFolderPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &folder : folders) {
+        if (isOldWorkbookFolder(folder, now))
+            QDir(folder.filePath()).removeRecursively();
+    }
+}
+
+void removeOldWorkbooks()
+{
+    removeOldWorkbooks(QStandardPaths::writableLocation(QStandardPaths::TempLocation), QDateTime::currentDateTime());
 }
 
 bool spreadsheetProgramInstalled()

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include <QDateTime>
 #include <QString>
 
 #include "ledger/numerictext.h"
@@ -156,6 +157,14 @@ private:
     SpreadsheetWorkbooks m_workbooks;
     bool m_visible = false;
 };
+
+/// Removes the folders that shown workbooks of earlier runs were written to in `temporaryFolder`,
+/// once nothing in one has changed for a day before `now`: by then the spreadsheet program has
+/// long read its workbook. A folder holding anything but what this program and a spreadsheet
+/// program leave there, or a document that a spreadsheet program still holds open, stays.
+void removeOldWorkbooks(const QString &temporaryFolder, const QDateTime &now);
+/// The same in the folder where workbooks are written, measured from this moment.
+void removeOldWorkbooks();
 
 /// True when a spreadsheet program can be found: LibreOffice ("soffice" on the search path) or
 /// the desktop's default program for .xlsx files.

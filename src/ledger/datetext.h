@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include <QDate>
 #include <QString>
@@ -25,6 +26,20 @@ std::optional<QDate> read(QStringView text, bool dayFirst);
 /// Reads a date text in the order EuropeanDate selects now. Throws when the setting cannot be
 /// read.
 std::optional<QDate> read(QStringView text);
+
+/// A calendar day as read from a stored text, without the cost of a QDate.
+struct Day {
+    int year;
+    int month;
+    int day;
+};
+
+/// read() over UTF-8 text, with the same answers, for the loops that read every stored date:
+/// ASCII text is read in place, without a QString or a regular expression.
+std::optional<Day> readUtf8(std::string_view text, bool dayFirst);
+/// Reads only the ISO form "yyyy-mm-dd" of UTF-8 text (blanks around allowed): the one form that
+/// means the same day whatever the date order.
+std::optional<Day> readIsoUtf8(std::string_view text);
 
 /// The ISO text "yyyy-mm-dd" the ledger stores.
 QString iso(const QDate &date);

@@ -13,6 +13,11 @@ class Ledger;
 /// for the entry editor. Every procedure works on the ledger it is given.
 namespace modExpense {
 
+/// The columns of a list as the fills write them (0-based): the record number (the item text),
+/// the record number again ("SR No"), the date, the source or category, the amount and the
+/// particulars.
+enum ListColumn { kRecordColumn, kNumberColumn, kDateColumn, kNameColumn, kAmountColumn, kParticularsColumn };
+
 /// Reloads the income list from the table `income` and recomputes totalIncome. Reports its own
 /// failures and always returns normally. After the program's own change, with no other writer
 /// since the list was read, it applies just that change and sums the total again from the

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "errors/error.h"
+#include "ledger/modexpense.h"
 
 namespace tallymere {
 namespace {
@@ -251,6 +252,8 @@ int RowStore::columnCount(const QModelIndex &parent) const
 
 QVariant RowStore::data(const QModelIndex &index, int role) const
 {
+    if (role == Qt::TextAlignmentRole && index.isValid() && index.column() == modExpense::kAmountColumn)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= itemCount()
         || std::size_t(index.column()) >= m_cellsPerRow)
         return {};
@@ -260,6 +263,8 @@ QVariant RowStore::data(const QModelIndex &index, int role) const
 
 QVariant RowStore::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal && section == modExpense::kAmountColumn)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
         || section >= columnHeaderCount())
         return {};

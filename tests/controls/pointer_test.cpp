@@ -3,6 +3,8 @@
 #include <QBitmap>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -48,6 +50,41 @@ TEST(PointerFile, shippedHandIsA32PixelPointerWithItsHotspotOnTheFingertip)
     EXPECT_EQ(image.pixelColor(5, 3), QColor(Qt::white));
     EXPECT_EQ(image.pixelColor(31, 31).alpha(), 0);
 }
+
+class PointerFileScale : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(PointerFileScale, shippedHandIsDrawnForTheScreensScaleNotStretched)
+{
+    const qreal ratio = GetParam() / 100.0;
+    const QCursor hand = loadPointerFile(QStringLiteral(TALLYMERE_HAND_CURSOR), ratio);
+    const QPixmap pixmap = hand.pixmap();
+
+    // As large in the window as at 100%, in as many more pixels: the file's own image of that
+    // size, not the 32-pixel one stretched.
+    const int pixels = int(32 * ratio);
+    ASSERT_EQ(pixmap.size(), QSize(pixels, pixels));
+    EXPECT_EQ(pixmap.deviceIndependentSize(), QSizeF(32, 32));
+    QImageReader file(QStringLiteral(TALLYMERE_HAND_CURSOR), "CUR");
+    QImage drawn;
+    for (int i = 0; i < file.imageCount() && drawn.size() != pixmap.size(); ++i) {
+        ASSERT_TRUE(file.jumpToImage(i));
+        drawn = file.read();
+    }
+    ASSERT_EQ(drawn.size(), pixmap.size());
+    EXPECT_EQ(pixmap.toImage().convertToFormat(QImage::Format_ARGB32), drawn.convertToFormat(QImage::Format_ARGB32));
+
+    // The hotspot is the tip of the pointing finger: on its outline, with the screen showing
+    // through above it.
+    const QPoint tip = hand.hotSpot() * ratio;
+    EXPECT_EQ(tip.y(), 0);
+    EXPECT_GE(drawn.pixelColor(tip).alpha(), 128);
+    EXPECT_LE(drawn.pixelColor(tip).lightness(), 96);
+    EXPECT_EQ(drawn.pixelColor(tip.x() - int(3 * ratio), 0).alpha(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, PointerFileScale, ::testing::Values(100, 150, 200));
 
 TEST(PointerFile, hotspotIsTheOneTheFileGives)
 {

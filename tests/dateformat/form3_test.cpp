@@ -196,6 +196,21 @@ TEST_P(Form3Choice, enterPressesOkWhereverTheFocusIs)
     EXPECT_EQ(main->openForm3(), nullptr);
 }
 
+TEST_P(Form3Choice, escapeClosesTheDialogAndStoresNothing)
+{
+    setEuropeanDate(otherValue());
+    Form3 &dialog = openDialog();
+    QApplication::setActiveWindow(&dialog);
+    option(dialog)->setFocus();
+    option(dialog)->click();
+
+    QTest::keyClick(option(dialog), Qt::Key_Escape);
+
+    EXPECT_EQ(storedValue(), QVariant(otherValue()));
+    EXPECT_EQ(main->openForm3(), nullptr);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
 TEST_P(Form3Choice, closingWithoutOkStoresAndRefreshesNothing)
 {
     setEuropeanDate(otherValue());

@@ -1,10 +1,12 @@
 #include "entryfixture.h"
 
 #include <algorithm>
+#include <ostream>
 
 #include <QCalendarWidget>
 #include <QDate>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTest>
 
@@ -144,6 +146,71 @@ TEST_F(Form2Test, tabGoesDateSourceAmountParticularsSaveCancel)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
     }
+}
+
+/// Presses `key` in `field` as the keyboard sends it; a held key repeats as further presses marked
+/// as repeats before it comes up.
+void pressKey(QLineEdit *field, Qt::Key key, bool held)
+{
+    const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QPointer<QLineEdit> in = field;
+    in->setFocus(Qt::TabFocusReason);
+    QTest::keyPress(in, key, modifiers);
+    for (int repeat = 0; held && repeat < 3 && in; ++repeat) {
+        QKeyEvent again(QEvent::KeyPress, key, modifiers, QStringLiteral("\r"), true);
+        QApplication::sendEvent(in, &again);
+    }
+    if (in)
+        QTest::keyRelease(in, key, modifiers);
+}
+
+struct EnterCase {
+    int field;   // the field that holds the focus
+    Qt::Key key; // Return on the main keys, or Enter on the keypad
+    bool held;   // the key is held down long enough to repeat
+};
+
+void PrintTo(const EnterCase &c, std::ostream *os)
+{
+    *os << "field " << c.field << (c.key == Qt::Key_Enter ? ", keypad Enter" : ", Return") << (c.held ? ", held" : "");
+}
+
+class Form2Enter : public Form2Test, public ::testing::WithParamInterface<EnterCase>
+{
+};
+
+TEST_P(Form2Enter, enterInAFieldSavesOnceAsAClickOnSaveDoes)
+{
+    openEditor();
+    type(QStringLiteral("3/9/2021"), QStringLiteral("Bonus"), QStringLiteral("200"), QStringLiteral("Extra"));
+    QPointer<Form2> e = &editor();
+
+    pressKey(field(GetParam().field), GetParam().key, GetParam().held);
+
+    EXPECT_EQ(test::readRows(ledger, "income"), (test::Rows{{"1", "2021-03-09", "Bonus", "200", "Extra"}}));
+    EXPECT_TRUE(env.boxes().empty());
+    EXPECT_EQ(main->openForm2(), nullptr);
+    EXPECT_FALSE(e && e->isVisible());
+    settle();
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, Form2Enter, ::testing::Values(
+    EnterCase{1, Qt::Key_Return, false}, EnterCase{2, Qt::Key_Enter, false}, EnterCase{3, Qt::Key_Return, false},
+    EnterCase{3, Qt::Key_Enter, true}, EnterCase{4, Qt::Key_Return, true}));
+
+TEST_F(Form2Test, enterInTheAmountSavesNothingWhenLeavingItIsRefused)
+{
+    Form2 &e = openEditor();
+    type(QStringLiteral("3/9/2021"), QStringLiteral("Bonus"), QStringLiteral("12a"), QStringLiteral("Extra"));
+
+    pressKey(field(3), Qt::Key_Return, true);
+
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_EQ(env.boxes()[0].text, QStringLiteral("Must be a numeric entry."));
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(main->openForm2(), &e);
+    EXPECT_EQ(QApplication::focusWidget(), field(3));
+    EXPECT_EQ(field(3)->text(), QStringLiteral("12a"));
 }
 
 enum class CloseWay { Cancel, Escape, CloseButton };

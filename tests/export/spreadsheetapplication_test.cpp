@@ -1,13 +1,18 @@
 #include "export/spreadsheetapplication.h"
 
 #include <cmath>
+#include <ostream>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include "errors/error.h"
 #include "ledger/numerictext.h"
@@ -329,6 +334,70 @@ TEST_F(SpreadsheetApplicationTest, emptyValueLeavesTheCellEmpty)
     EXPECT_EQ(written.cellCount(), 1);
     EXPECT_EQ(written.shownRow(2), (QStringList{QString(), QStringLiteral("after")}));
 }
+
+/// A file in a workbook folder, changed `hours` after the folder was made.
+struct FolderFile {
+    const char *name;
+    int hours;
+};
+
+/// A folder in the temporary folder at the start of a later run, `hoursLater` after it was made.
+struct OldFolderCase {
+    const char *name;
+    const char *folder;
+    std::vector<FolderFile> files;
+    int hoursLater;
+    bool removed;
+};
+
+void PrintTo(const OldFolderCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class OldWorkbooks : public ::testing::TestWithParam<OldFolderCase>
+{
+};
+
+TEST_P(OldWorkbooks, areRemovedAtStartOnceADayOldAndNeverWhileTheyMayBeInUse)
+{
+    const OldFolderCase &c = GetParam();
+    const QTemporaryDir temporary;
+    ASSERT_TRUE(QDir(temporary.path()).mkdir(QString::fromUtf8(c.folder)));
+    const QString folder = QDir(temporary.path()).filePath(QString::fromUtf8(c.folder));
+    const QDateTime made = QDateTime::currentDateTime();
+    for (const FolderFile &file : c.files) {
+        QFile written(QDir(folder).filePath(QString::fromUtf8(file.name)));
+        ASSERT_TRUE(written.open(QIODevice::WriteOnly));
+        written.write("PK");
+        written.flush(); // before the time is set: a later write would set it anew
+        ASSERT_TRUE(written.setFileTime(made.addSecs(file.hours * 3600), QFileDevice::FileModificationTime));
+    }
+    // A folder beside it that holds a workbook shown just before this start.
+    const QDateTime start = made.addSecs(c.hoursLater * 3600);
+    const QString fresh = QDir(temporary.path()).filePath(QStringLiteral("tallymere-Fr35h0"));
+    ASSERT_TRUE(QDir().mkdir(fresh));
+    QFile shown(QDir(fresh).filePath(QStringLiteral("Book1.xlsx")));
+    ASSERT_TRUE(shown.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(shown.setFileTime(start.addSecs(-60), QFileDevice::FileModificationTime));
+    shown.close();
+
+    removeOldWorkbooks(temporary.path(), start);
+
+    EXPECT_EQ(!QFileInfo::exists(folder), c.removed);
+    EXPECT_TRUE(QFileInfo::exists(QDir(fresh).filePath(QStringLiteral("Book1.xlsx"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, OldWorkbooks, ::testing::Values(
+    OldFolderCase{"shownADayAgo", "tallymere-a1B2c3", {{"Book1.xlsx", 0}, {".exit-status", 0}}, 25, true},
+    OldFolderCase{"shownTodayMayStillBeLoading", "tallymere-a1B2c3", {{"Book1.xlsx", 0}}, 23, false},
+    OldFolderCase{"exportCutShortADayAgo", "tallymere-a1B2c3", {}, 25, true},
+    OldFolderCase{"savedIntoLately", "tallymere-a1B2c3", {{"Book1.xlsx", 22}}, 25, false},
+    OldFolderCase{"stillOpenInTheSpreadsheetProgram", "tallymere-a1B2c3",
+                  {{"Book1.xlsx", 0}, {".~lock.Book1.xlsx#", 0}}, 48, false},
+    OldFolderCase{"holdingFilesOfAnotherProgram", "tallymere-a1B2c3", {{"Book1.xlsx", 0}, {"notes.txt", 0}}, 48, false},
+    OldFolderCase{"namedOtherwise", "tallymere-summary", {{"Book1.xlsx", 0}}, 48, false}),
+    [](const auto &shown) { return std::string(shown.param.name); });
 
 } // namespace
 } // namespace tallymere

@@ -28,12 +28,19 @@ TEST_P(DateTextRead, readsOnlyRealDatesInTheGivenOrder)
 {
     const ReadCase &c = GetParam();
     const auto date = dateText::read(QString::fromUtf8(c.text), c.dayFirst);
+    // The reader of stored UTF-8 (the summary's and the sort's) gives the same answers.
+    const auto day = dateText::readUtf8(c.text, c.dayFirst);
+    const auto iso = dateText::readIsoUtf8(c.text);
     if (c.expected.isValid()) {
         ASSERT_TRUE(date.has_value());
         EXPECT_EQ(*date, c.expected);
+        ASSERT_TRUE(day.has_value());
+        EXPECT_EQ(QDate(day->year, day->month, day->day), c.expected);
     } else {
         EXPECT_FALSE(date.has_value()) << date->toString(Qt::ISODate).toStdString();
+        EXPECT_FALSE(day.has_value());
     }
+    EXPECT_EQ(iso.has_value(), date.has_value() && QString::fromUtf8(c.text).contains(QLatin1Char('-')));
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, DateTextRead, ::testing::Values(
@@ -67,6 +74,15 @@ INSTANTIATE_TEST_SUITE_P(Texts, DateTextRead, ::testing::Values(
     ReadCase{"2021-3-8", true, QDate()},
     ReadCase{"2021-02-30", true, QDate()},
     ReadCase{"\xd9\xa1/\xd9\xa1/\xd9\xa2\xd9\xa0\xd9\xa2\xd9\xa1", true, QDate()}, // Arabic-Indic digits
+    ReadCase{"\t2021-03-08\r\n", false, QDate(2021, 3, 8)},
+    ReadCase{"\xc2\xa0" "2021-03-08\xc2\xa0", false, QDate(2021, 3, 8)}, // no-break spaces around
+    ReadCase{"\xc2\xa0" "8/3/2021", true, QDate(2021, 3, 8)},
+    ReadCase{"2021-03-08 x", false, QDate()},
+    ReadCase{"2021/03/08", false, QDate()},
+    ReadCase{"8//2021", false, QDate()},
+    ReadCase{"/8/3/2021", false, QDate()},
+    ReadCase{"\xd9\xa2\xd9\xa0\xd9\xa2\xd9\xa1-03-08", false, QDate()},
+    ReadCase{"Null", false, QDate()},
     ReadCase{"", true, QDate()},
     ReadCase{"   ", false, QDate()}));
 

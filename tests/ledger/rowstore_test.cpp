@@ -52,6 +52,28 @@ TEST(RowStore, keepsItemsInOrderWithEveryCellIntact)
     EXPECT_THROW(model.subItem(1, 6), Error);
 }
 
+TEST(RowStore, amountsAreRightAlignedAndShownAsStored)
+{
+    RowStore model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    addHeaders(model);
+    fillRows(model, {{"1", "1", "2021-12-05", "Salary", "1500", "December"},
+                     {"2", "2", "2021-12-06", "Gift", "12.50", ""},
+                     {"3", "3", "2021-12-07", "Odd", "1,000.5", "typed so"}});
+
+    const auto rightAligned = [](const QVariant &alignment) {
+        return alignment.isValid() && (Qt::Alignment(alignment.toInt()) & Qt::AlignHorizontal_Mask) == Qt::AlignRight;
+    };
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const bool amount = model.headerData(column, Qt::Horizontal).toString() == QLatin1String("Amount");
+        EXPECT_EQ(rightAligned(model.headerData(column, Qt::Horizontal, Qt::TextAlignmentRole)), amount) << column;
+        for (int row = 0; row < model.rowCount(); ++row)
+            EXPECT_EQ(rightAligned(model.data(model.index(row, column), Qt::TextAlignmentRole)), amount) << row << column;
+    }
+    EXPECT_EQ(model.data(model.index(1, 4)).toString(), QStringLiteral("12.50"));
+    EXPECT_EQ(model.data(model.index(2, 4)).toString(), QStringLiteral("1,000.5"));
+}
+
 TEST(RowStore, aFillReplacesTheItemsWithOneResetAndNoRowSignals)
 {
     RowStore model;

@@ -335,7 +335,8 @@ TEST(Layout, buttonFaceColourReachesTheWindowAndItsLabelsFramesAndOptionsOnly)
     }
     // Buttons stay white; lists keep their own look.
     EXPECT_EQ(ui.PushButton1->palette().color(QPalette::Button), QColor(Qt::white));
-    EXPECT_FALSE(ui.ListView1->autoFillBackground() && ui.ListView1->palette().color(QPalette::Window) == buttonFace);
+    EXPECT_FALSE(ui.ListView1->autoFillBackground()
+                 && ui.ListView1->palette().color(ui.ListView1->backgroundRole()) == buttonFace);
 
     QWidget dialog;
     const Form3Layout options = Form3Layout::build(&dialog);
