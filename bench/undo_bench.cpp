@@ -32,6 +32,7 @@ void undoOrRedo(benchmark::State &state, bool undo)
     list->selectionModel()->setCurrentIndex(middle, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     form.PushButton3_Click(); // answered Yes
     QApplication::processEvents();
+    bench::clearBoxes(); // the delete's question
 
     for (auto _ : state) {
         if (!undo) {
