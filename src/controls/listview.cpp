@@ -1,9 +1,11 @@
 #include "controls/listview.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 
 #include "controls/sortedrows.h"
 #include "desktop/twips.h"
@@ -12,12 +14,22 @@
 
 namespace tallymere {
 
-ListView::ListView(QWidget *parent) : QTreeView(parent)
+ListView::ListView(QWidget *parent) : QTableView(parent)
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    // A report list: rows of one height without a grid, a row header or word wrap. A table view
+    // keeps no layout item per row (a tree view keeps one, and lays every row out again when one
+    // row comes or goes), so a list of a million rows costs little and changes fast. Tab leaves
+    // the list, as from any other control.
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    fitRowHeight();
+    header()->setHighlightSections(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -78,7 +90,7 @@ void ListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int en
     // after a fill that no longer finds the selected entry.
     const QModelIndexList rows = selectionModel()->selectedRows();
     m_selectionRemoved = !rows.isEmpty() && rows.first().row() >= start && rows.first().row() <= end;
-    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 void ListView::keepSelection()
@@ -115,7 +127,7 @@ std::vector<int> ListView::shownRows() const
 void ListView::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMoved();
-    QTreeView::mouseMoveEvent(event);
+    QTableView::mouseMoveEvent(event);
 }
 
 void ListView::rememberSelection()
@@ -167,7 +179,7 @@ bool ListView::eventFilter(QObject *watched, QEvent *event)
         else if (event->type() == QEvent::MouseButtonRelease)
             m_headerPressed = static_cast<QMouseEvent *>(event)->buttons() != Qt::NoButton;
     }
-    return QTreeView::eventFilter(watched, event);
+    return QTableView::eventFilter(watched, event);
 }
 
 void ListView::noteColumnWidth(int column, int pixels)
@@ -184,7 +196,7 @@ void ListView::applyDraggedWidths()
 
 void ListView::initViewItemOption(QStyleOptionViewItem *option) const
 {
-    QTreeView::initViewItemOption(option);
+    QTableView::initViewItemOption(option);
     if (hasFocus())
         return;
     // Without the keyboard focus the selected row still shows, in a muted colour with the
@@ -201,15 +213,33 @@ void ListView::initViewItemOption(QStyleOptionViewItem *option) const
     }
 }
 
+void ListView::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowHeight();
+}
+
+void ListView::fitRowHeight()
+{
+    // The height a row of text takes in the list's font, as a tree view gives its rows.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.text = QStringLiteral("Xg");
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+    verticalHeader()->setDefaultSectionSize(std::max(size.height(), fontMetrics().height()));
+}
+
 void ListView::focusInEvent(QFocusEvent *event)
 {
-    QTreeView::focusInEvent(event);
+    QTableView::focusInEvent(event);
     viewport()->update();
 }
 
 void ListView::focusOutEvent(QFocusEvent *event)
 {
-    QTreeView::focusOutEvent(event);
+    QTableView::focusOutEvent(event);
     viewport()->update();
 }
 

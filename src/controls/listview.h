@@ -5,7 +5,8 @@
 
 #include <QPointer>
 #include <QString>
-#include <QTreeView>
+#include <QHeaderView>
+#include <QTableView>
 
 #include "ledger/rowstore.h"
 
@@ -24,12 +25,15 @@ class SortedRows;
 /// entry shown selected, wherever the sort shows it. The selected row shows in the highlight
 /// colour only while the list has the keyboard focus, in a muted one otherwise; a column width
 /// the user dragged stays through every refill of the run.
-class ListView : public QTreeView
+class ListView : public QTableView
 {
     Q_OBJECT
 
 public:
     explicit ListView(QWidget *parent = nullptr);
+
+    /// The header row of the columns.
+    QHeaderView *header() const { return horizontalHeader(); }
 
     /// Shows `items` (a list of the ledger, which outlives the view).
     void setItems(RowStore &items);
@@ -55,6 +59,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void initViewItemOption(QStyleOptionViewItem *option) const override;
+    void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -63,6 +68,8 @@ private:
     void headerClicked(int column);
     void rememberSelection();
     void restoreSelection();
+    /// Rows as high as a line of text in the list's font.
+    void fitRowHeight();
     /// After a change of single rows: a list with rows keeps a selected item, in view.
     void keepSelection();
 
