@@ -173,9 +173,13 @@ void RowStore::noteRecord(std::string_view itemText) noexcept
 {
     if (!m_recordOrder)
         return;
+    // The number of the row added last is kept rather than read again for every row. After the
+    // last row is removed it may be above the true last one: that only ever sends a change to a
+    // full fill, never lets one out of order through.
     const std::optional<long long> number = recordNumber(itemText);
-    const std::optional<long long> last = lastRecord();
-    m_recordOrder = number && (!last || *number > *last);
+    m_recordOrder = number && (m_rows.empty() || *number > m_lastNumber);
+    if (number)
+        m_lastNumber = *number;
 }
 
 void RowStore::appendRow(const Row &row)

@@ -119,6 +119,7 @@ private:
     std::vector<double> m_amounts; // NaN where the amount is not numeric
     std::size_t m_cellsPerRow = 1; // the column count when the items were filled, at least 1
     bool m_recordOrder = true;
+    long long m_lastNumber = 0; // the record number of the row noted last
 };
 
 /// One fill of a list: the list is emptied when the fill starts, items are added in order, and
