@@ -27,8 +27,8 @@
 #include <sqlite3.h>
 
 #include "benchledger.h"
-#include "ledger/backup.h"
-#include "ledger/ledgerschema.h"
+#include "core/backup/backup.h"
+#include "core/db/ledgerschema.h"
 
 namespace tallymere {
 namespace {

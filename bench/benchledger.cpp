@@ -12,9 +12,9 @@
 
 #include <sqlite3.h>
 
-#include "ledger/ledgerschema.h"
-#include "platform/messagebox.h"
-#include "windows/main.h"
+#include "core/db/ledgerschema.h"
+#include "core/platform/messagebox.h"
+#include "ui/windows/mainmodule.h"
 
 namespace tallymere::bench {
 namespace {
@@ -118,7 +118,7 @@ void quietProgram()
     Main::setHomePageSeams([] { return 0; }, [](const QUrl &) {});
     platform::setMessageBoxHandler([](const QString &text, int style, const QString &) -> int {
         boxes().append(text);
-        return (style & 7) == platform::vbYesNo ? platform::vbYes : platform::vbOK;
+        return (style & 7) == platform::MessageStyle::YesNo ? platform::MessageResult::Yes : platform::MessageResult::Ok;
     });
 }
 

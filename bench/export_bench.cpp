@@ -15,10 +15,10 @@
 
 #include <xlsxwriter.h>
 
-#include "ledger/rowstore.h"
-#include "export/listexport.h"
-#include "export/spreadsheetapplication.h"
-#include "platform/messagebox.h"
+#include "core/lists/rowstore.h"
+#include "core/export/listexport.h"
+#include "core/export/spreadsheetapplication.h"
+#include "core/platform/messagebox.h"
 
 namespace tallymere {
 namespace {
@@ -89,7 +89,7 @@ void BM_ExportList(benchmark::State &state)
     int boxes = 0;
     platform::setMessageBoxHandler([&boxes](const QString &, int, const QString &) {
         ++boxes;
-        return int(platform::vbOK);
+        return int(platform::MessageResult::Ok);
     });
     setSpreadsheetProbe([] { return true; });
     QString opened;

@@ -10,12 +10,12 @@
 
 #include <sqlite3.h>
 
-#include "app/form1.h"
+#include "ui/app/form1.h"
 #include "benchledger.h"
-#include "ledger/ledger.h"
-#include "ledger/ledgerschema.h"
-#include "ledger/modexpense.h"
-#include "platform/program.h"
+#include "core/ledger/ledger.h"
+#include "core/db/ledgerschema.h"
+#include "core/ledger/modexpense.h"
+#include "core/platform/program.h"
 
 namespace tallymere {
 namespace {

@@ -8,10 +8,10 @@
 
 #include <QApplication>
 
-#include "app/form1.h"
+#include "ui/app/form1.h"
 #include "benchledger.h"
-#include "ledger/ledger.h"
-#include "platform/program.h"
+#include "core/ledger/ledger.h"
+#include "core/platform/program.h"
 
 namespace {
 

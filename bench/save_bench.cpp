@@ -12,14 +12,14 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/form1.h"
+#include "ui/app/form1.h"
 #include "benchledger.h"
-#include "controls/listview.h"
-#include "entries/form2.h"
-#include "ledger/connection.h"
-#include "ledger/ledger.h"
-#include "ledger/statements.h"
-#include "platform/program.h"
+#include "ui/controls/listview.h"
+#include "ui/entries/form2.h"
+#include "core/db/connection.h"
+#include "core/ledger/ledger.h"
+#include "core/ledger/statements.h"
+#include "core/platform/program.h"
 
 namespace tallymere {
 namespace {

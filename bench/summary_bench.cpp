@@ -14,17 +14,17 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include "app/form1.h"
+#include "ui/app/form1.h"
 #include "benchledger.h"
-#include "controls/sortedrows.h"
-#include "entries/form2.h"
-#include "ledger/connection.h"
-#include "ledger/ledgerschema.h"
-#include "ledger/modexpense.h"
-#include "ledger/monthsummary.h"
-#include "platform/messagebox.h"
-#include "platform/program.h"
-#include "summary/monthlysummary.h"
+#include "ui/controls/sortedrows.h"
+#include "ui/entries/form2.h"
+#include "core/db/connection.h"
+#include "core/db/ledgerschema.h"
+#include "core/ledger/modexpense.h"
+#include "core/lists/monthsums.h"
+#include "core/platform/messagebox.h"
+#include "core/platform/program.h"
+#include "ui/summary/monthlysummary.h"
 
 namespace tallymere {
 namespace {
@@ -144,7 +144,7 @@ void BM_SummaryBuild(benchmark::State &state)
 {
     Ledger &ledger = LoadedLedger::get();
     for (auto _ : state) {
-        MonthSummary summary(ledger);
+        MonthSums summary(ledger);
         summary.refresh();
         const std::vector<SummaryRow> rows = summary.tableRows();
         const int newest = summary.months().front().key;

@@ -8,10 +8,10 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 
-#include "app/form1.h"
+#include "ui/app/form1.h"
 #include "benchledger.h"
-#include "controls/listview.h"
-#include "platform/program.h"
+#include "ui/controls/listview.h"
+#include "core/platform/program.h"
 
 namespace tallymere {
 namespace {

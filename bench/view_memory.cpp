@@ -23,7 +23,7 @@
 #include <QTableView>
 #include <QTreeView>
 
-#include "ledger/rowstore.h"
+#include "core/lists/rowstore.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "errors/error.h"
+#include "core/errors/error.h"
 #include "fuzzcheck.h"
-#include "ledger/connection.h"
-#include "ledger/ledgerschema.h"
+#include "core/db/connection.h"
+#include "core/db/ledgerschema.h"
 
 using namespace tallymere;
 

@@ -12,7 +12,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ledger/datetext.h"
+#include "core/text/datetext.h"
 #include "fuzzcheck.h"
 
 using namespace tallymere;

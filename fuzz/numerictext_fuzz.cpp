@@ -16,9 +16,9 @@
 #include <QLocale>
 #include <QString>
 
-#include "errors/error.h"
+#include "core/errors/error.h"
 #include "fuzzcheck.h"
-#include "ledger/numerictext.h"
+#include "core/text/numerictext.h"
 
 using namespace tallymere;
 

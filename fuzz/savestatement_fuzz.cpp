@@ -16,11 +16,11 @@
 
 #include <sqlite3.h>
 
-#include "ledger/statements.h"
-#include "errors/error.h"
+#include "core/ledger/statements.h"
+#include "core/errors/error.h"
 #include "fuzzcheck.h"
-#include "ledger/connection.h"
-#include "ledger/ledgerschema.h"
+#include "core/db/connection.h"
+#include "core/db/ledgerschema.h"
 
 using namespace tallymere;
 

@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "app/start.h"
+#include "ui/app/start.h"
 #include "config.h"
-#include "platform/program.h"
+#include "core/platform/program.h"
 
 int main(int, char *argv[])
 {

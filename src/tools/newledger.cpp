@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QString>
 
-#include "ledger/ledgerschema.h"
+#include "core/db/ledgerschema.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include <sqlite3.h>
 
-#include "ledger/backup.h"
+#include "core/backup/backup.h"
 
 namespace {
 

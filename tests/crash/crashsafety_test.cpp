@@ -17,7 +17,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include "ledger/ledgerschema.h"
+#include "core/db/ledgerschema.h"
 #include "support/ledgerfile.h"
 
 namespace tallymere {

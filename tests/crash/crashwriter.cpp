@@ -31,14 +31,14 @@
 #include <QLocale>
 #include <QUrl>
 
-#include "app/form1.h"
-#include "windows/main.h"
-#include "controls/listview.h"
-#include "controls/pushbutton.h"
-#include "entries/form2.h"
-#include "platform/messagebox.h"
-#include "platform/program.h"
-#include "settings/settings.h"
+#include "ui/app/form1.h"
+#include "ui/windows/mainmodule.h"
+#include "ui/controls/listview.h"
+#include "ui/controls/pushbutton.h"
+#include "ui/entries/form2.h"
+#include "core/platform/messagebox.h"
+#include "core/platform/program.h"
+#include "core/settings/settings.h"
 
 #include <sqlite3.h>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "errors/error.h"
+#include "core/errors/error.h"
 
 namespace tallymere::test {
 

@@ -9,7 +9,7 @@
 
 #include <sqlite3.h>
 
-#include "ledger/ledgerschema.h"
+#include "core/db/ledgerschema.h"
 
 namespace tallymere::test {
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "export/spreadsheetapplication.h"
+#include "core/export/spreadsheetapplication.h"
 
 namespace tallymere::test {
 

@@ -1,9 +1,9 @@
 #include "support/testenvironment.h"
 
-#include "windows/main.h"
-#include "platform/messagebox.h"
-#include "platform/program.h"
-#include "settings/settings.h"
+#include "ui/windows/mainmodule.h"
+#include "core/platform/messagebox.h"
+#include "core/platform/program.h"
+#include "core/settings/settings.h"
 
 namespace tallymere::test {
 
@@ -18,7 +18,7 @@ TestEnvironment::TestEnvironment()
             m_answers.erase(m_answers.begin());
             return answer;
         }
-        return (style & 7) == platform::vbYesNo ? int(platform::vbNo) : int(platform::vbOK);
+        return (style & 7) == platform::MessageStyle::YesNo ? int(platform::MessageResult::No) : int(platform::MessageResult::Ok);
     });
     platform::setEndProgramHandler([this] { ++m_ends; });
     // The home page is never opened from a test.

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+
+struct sqlite3_stmt;
+
+namespace tallymere {
+
+class Connection;
+
+/// Cursor types and lock types the program passes when opening a recordset.
+namespace CursorType {
+inline constexpr int Static = 3;
+} // namespace CursorType
+namespace LockType {
+inline constexpr int ReadOnly = 1;
+} // namespace LockType
+
+/// One stored value exactly as the engine keeps it: its type (SQLITE_NULL, SQLITE_INTEGER,
+/// SQLITE_FLOAT, SQLITE_TEXT or SQLITE_BLOB) and its content.
+struct FieldValue {
+    int type = 5; // Null
+    long long integer = 0;
+    double real = 0;
+    QByteArray bytes; // the UTF-8 text or the blob
+
+    bool operator==(const FieldValue &) const = default;
+};
+
+/// Values bound to the "?" of a statement, in order.
+using Parameters = std::vector<FieldValue>;
+
+/// A forward-read recordset over one select statement. The first row is current after Open.
+/// Every failure throws tallymere::Error carrying the engine's own message.
+class Recordset
+{
+public:
+    Recordset() = default;
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
+
+    /// Runs the select on an open connection and makes its first row current.
+    void Open(const QString &statement, const Connection &connection, int cursorType = CursorType::Static,
+              int lockType = LockType::ReadOnly);
+    /// Runs a statement with values bound to its "?" in order.
+    void Open(const QString &statement, const Connection &connection, const Parameters &parameters);
+
+    /// True when no current row is left (and when the recordset is not open). Named Eof because
+    /// EOF itself is a macro of the C library.
+    bool Eof() const noexcept;
+    /// Makes the next row current.
+    void MoveNext();
+    /// 0 when closed, 1 when open.
+    int State() const noexcept { return m_stmt ? 1 : 0; }
+    void Close() noexcept;
+
+    /// The current row's value in a column as text: a Null value is the empty text.
+    /// Columns are found by name without regard to case, or by position from 0.
+    QString Fields(const QString &column) const;
+    QString Fields(int position) const;
+
+    /// The same value as UTF-8 bytes, valid until the next MoveNext or Close: for fills that
+    /// copy many rows without making a QString per cell.
+    std::string_view fieldUtf8(int position) const;
+    /// The current row's value in a column exactly as stored.
+    FieldValue value(int position) const;
+    /// The number of columns and the name of one.
+    int columnCount() const noexcept { return int(m_columnNames.size()); }
+    const QString &columnName(int position) const { return m_columnNames.at(std::size_t(position)); }
+    /// The position of a column found by name without regard to case; throws when absent.
+    int columnPosition(const QString &column) const;
+
+private:
+    void requireRow() const;
+
+    sqlite3_stmt *m_stmt = nullptr;
+    bool m_eof = true;
+    std::vector<QString> m_columnNames;
+};
+
+} // namespace tallymere

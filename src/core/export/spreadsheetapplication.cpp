@@ -1,0 +1,426 @@
+#include "core/export/spreadsheetapplication.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <utility>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <unistd.h>
+
+#include <xlsxwriter.h>
+
+#include "core/errors/error.h"
+#include "core/export/spreadsheetlaunch.h"
+#include "core/text/numerictext.h"
+
+namespace tallymere {
+namespace {
+
+const QString kLibreOffice = QStringLiteral("soffice");
+// Each workbook's private folder under the temporary folder: this prefix and six characters.
+const QString kWorkbookFolderPrefix = QStringLiteral("tallymere-");
+constexpr qsizetype kWorkbookFolderRandomLength = 6;
+constexpr qint64 kOldWorkbookSeconds = 24 * 60 * 60;
+const QString kXlsxMimeType =
+    QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+
+// Dates are shown as the lists show them, so the sheet reads the same as the window.
+constexpr const char *kDateFormat = "yyyy-mm-dd";
+constexpr int kDateWidth = 10;
+// The widest column a sheet allows, in character widths.
+constexpr double kMaxColumnWidth = 255;
+
+bool realProbe()
+{
+    if (!QStandardPaths::findExecutable(kLibreOffice).isEmpty())
+        return true;
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return false;
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), kXlsxMimeType});
+    if (!query.waitForFinished(5000)) {
+        query.kill();
+        query.waitForFinished();
+        return false;
+    }
+    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0
+        && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+bool realLauncher(const QString &workbookPath)
+{
+    // "-n" opens the file as a template: the user gets a new, untitled document from it, as a
+    // spreadsheet program gives a workbook that has never been saved.
+    const QString soffice = QStandardPaths::findExecutable(kLibreOffice);
+    if (!soffice.isEmpty())
+        return startWatchedSpreadsheet(soffice, {QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath},
+                                       workbookPath);
+    // The desktop's default program for the file, as its file manager would open it.
+    return startWatchedSpreadsheet(QStringLiteral("xdg-open"), {workbookPath}, workbookPath);
+}
+
+struct Seams {
+    SpreadsheetLauncher launcher;
+    SpreadsheetProbe probe;
+};
+
+Seams &seams()
+{
+    static Seams s;
+    return s;
+}
+
+void check(lxw_error error)
+{
+    if (error != LXW_NO_ERROR)
+        throw Error(QString::fromUtf8(lxw_strerror(error)));
+}
+
+Error closedWorkbookError()
+{
+    return Error(QStringLiteral("The workbook has been handed to the spreadsheet program and can no longer be changed."));
+}
+
+// Text "yyyy-mm-dd" naming a real date that a sheet can hold (sheet dates begin in 1900).
+bool isoDate(QStringView text, lxw_datetime &date)
+{
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
+        return false;
+    const auto number = [text](qsizetype from, qsizetype count) {
+        int value = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 1900 || month < 0 || day < 0 || !QDate::isValid(year, month, day))
+        return false;
+    date = {year, month, day, 0, 0, 0.0};
+    return true;
+}
+
+// East Asian wide characters and emoji take about two character widths.
+bool isWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3)
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60)
+        || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// The width of text in character widths, the unit of column widths; of several lines the
+// longest counts. Marks that combine with the character before them take no room.
+int shownWidth(QStringView text)
+{
+    int widest = 0;
+    int width = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (c < 0x300) {
+            if (c == u'\n' || c == u'\r') {
+                widest = std::max(widest, width);
+                width = 0;
+            } else {
+                ++width;
+            }
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+        switch (QChar::category(c)) {
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_Enclosing:
+        case QChar::Other_Format:
+            break;
+        default:
+            width += isWide(c) ? 2 : 1;
+        }
+    }
+    return std::max(widest, width);
+}
+
+bool isHex(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// A workbook reads "_xHHHH_" in a text as one escaped character. The library escapes control
+// characters that way, but leaves such a sequence alone when it is part of the text itself, so
+// its underscore is escaped here ("_x005F_") and the text arrives as it stands.
+QString keepEscapeLookalikes(const QString &text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString kept;
+    kept.reserve(text.size() + 6);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && isHex(text[i + 2])
+            && isHex(text[i + 3]) && isHex(text[i + 4]) && isHex(text[i + 5]) && text[i + 6] == u'_')
+            kept += QLatin1String("_x005F");
+        kept += text[i];
+    }
+    return kept;
+}
+
+struct CellAddress {
+    lxw_row_t row;
+    lxw_col_t column;
+};
+
+CellAddress address(int row, int column)
+{
+    if (row < 1 || column < 1 || row > LXW_ROW_MAX || column > LXW_COL_MAX)
+        throw Error(QStringLiteral("Cell row %1, column %2 lies outside the sheet.").arg(row).arg(column));
+    return {lxw_row_t(row - 1), lxw_col_t(column - 1)};
+}
+
+} // namespace
+
+void SpreadsheetRange::setValue(const QString &value)
+{
+    m_sheet->writeValue(m_row, m_column, value);
+}
+
+void SpreadsheetColumns::AutoFit()
+{
+    m_sheet->autoFit();
+}
+
+SpreadsheetWorksheet::SpreadsheetWorksheet(lxw_worksheet *sheet, lxw_format *dateFormat)
+    : m_sheet(sheet), m_dateFormat(dateFormat), m_numbers()
+{
+}
+
+void SpreadsheetWorksheet::setCells(int row, int column, const QString &text)
+{
+    writeText(row, column, text);
+}
+
+void SpreadsheetWorksheet::writeText(int row, int column, const QString &text)
+{
+    if (!m_sheet)
+        throw closedWorkbookError();
+    const CellAddress at = address(row, column);
+    if (text.isEmpty())
+        return;
+    const QByteArray utf8 = keepEscapeLookalikes(text).toUtf8();
+    check(worksheet_write_string(m_sheet, at.row, at.column, utf8.constData(), nullptr));
+    noteWidth(column, shownWidth(text));
+}
+
+void SpreadsheetWorksheet::writeValue(int row, int column, const QString &text)
+{
+    if (!m_sheet)
+        throw closedWorkbookError();
+    const CellAddress at = address(row, column);
+    lxw_datetime date{};
+    if (isoDate(text, date)) {
+        check(worksheet_write_datetime(m_sheet, at.row, at.column, &date, m_dateFormat));
+        noteWidth(column, kDateWidth);
+        return;
+    }
+    const std::optional<double> number = m_numbers.read(QStringView(text));
+    if (number) {
+        check(worksheet_write_number(m_sheet, at.row, at.column, *number, nullptr));
+        // The shown number is about as wide as the text it came from, and finding its exact
+        // shown form would cost more than writing it.
+        noteWidth(column, int(QStringView(text).trimmed().size()));
+        return;
+    }
+    writeText(row, column, text);
+}
+
+void SpreadsheetWorksheet::noteWidth(int column, int width)
+{
+    const auto index = std::size_t(column - 1);
+    if (index >= m_widths.size())
+        m_widths.resize(index + 1, 0);
+    m_widths[index] = std::max(m_widths[index], width);
+}
+
+void SpreadsheetWorksheet::autoFit()
+{
+    if (!m_sheet)
+        throw closedWorkbookError();
+    // One character width of margin, so the widest text does not touch the next column.
+    for (std::size_t i = 0; i < m_widths.size(); ++i) {
+        if (m_widths[i] > 0) {
+            const double width = std::min(kMaxColumnWidth, m_widths[i] + 1.0);
+            check(worksheet_set_column(m_sheet, lxw_col_t(i), lxw_col_t(i), width, nullptr));
+        }
+    }
+}
+
+SpreadsheetWorkbook::SpreadsheetWorkbook(const QString &name)
+{
+    // Each workbook gets a private folder (mode 0700) of its own under the temporary folder,
+    // never among the user's documents. The spreadsheet program reads the file after this
+    // program has let go of it, perhaps after this program has ended, so a shown workbook is
+    // left where it is; a start of this program a day later removes it (removeOldWorkbooks), as
+    // does the system's cleaning of the temporary folder. A workbook that is never shown is
+    // removed with its folder at once.
+    QTemporaryDir folder(QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+                             .filePath(kWorkbookFolderPrefix + QString(kWorkbookFolderRandomLength, u'X')));
+    folder.setAutoRemove(false);
+    if (!folder.isValid())
+        throw Error(QStringLiteral("No folder could be made for the new workbook: %1").arg(folder.errorString()));
+    m_folder = folder.path();
+    m_fileName = folder.filePath(name);
+
+    // Constant-memory mode writes each row to disk when the next one starts, so the workbook
+    // costs about the same little memory for ten rows or a million.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    m_book = workbook_new_opt(QFile::encodeName(m_fileName).constData(), &options);
+    lxw_worksheet *sheet = m_book ? workbook_add_worksheet(m_book, nullptr) : nullptr;
+    lxw_format *dateFormat = m_book ? workbook_add_format(m_book) : nullptr;
+    if (!sheet || !dateFormat) {
+        if (m_book)
+            workbook_close(std::exchange(m_book, nullptr));
+        QDir(m_folder).removeRecursively();
+        throw Error(QStringLiteral("The new workbook could not be made."));
+    }
+    format_set_num_format(dateFormat, kDateFormat);
+    m_sheet.reset(new SpreadsheetWorksheet(sheet, dateFormat));
+}
+
+SpreadsheetWorkbook::~SpreadsheetWorkbook()
+{
+    if (m_shown)
+        return;
+    // Closing is the only way the library lets go of the sheet's own temporary file; the file it
+    // writes goes with the folder.
+    if (m_book) {
+        m_sheet->detach();
+        workbook_close(std::exchange(m_book, nullptr));
+    }
+    QDir(m_folder).removeRecursively();
+}
+
+SpreadsheetWorksheet &SpreadsheetWorkbook::ActiveSheet()
+{
+    return *m_sheet;
+}
+
+void SpreadsheetWorkbook::close()
+{
+    if (!m_book)
+        return;
+    m_sheet->detach();
+    // Closing writes the file and frees the workbook whether or not the writing succeeds.
+    const lxw_error error = workbook_close(std::exchange(m_book, nullptr));
+    if (error != LXW_NO_ERROR)
+        throw Error(QStringLiteral("The workbook %1 could not be written: %2")
+                        .arg(QDir::toNativeSeparators(m_fileName), QString::fromUtf8(lxw_strerror(error))));
+}
+
+SpreadsheetWorkbook &SpreadsheetWorkbooks::Add()
+{
+    // Numbered as a spreadsheet program names its new workbooks, so the window title reads
+    // naturally where the program shows the file name.
+    const QString name = QStringLiteral("Book%1.xlsx").arg(m_books.size() + 1);
+    m_books.push_back(std::unique_ptr<SpreadsheetWorkbook>(new SpreadsheetWorkbook(name)));
+    return *m_books.back();
+}
+
+std::unique_ptr<SpreadsheetApplication> SpreadsheetApplication::create()
+{
+    if (!spreadsheetProgramInstalled())
+        throw Error(QStringLiteral("No spreadsheet program can be found on this computer."));
+    return std::unique_ptr<SpreadsheetApplication>(new SpreadsheetApplication);
+}
+
+void SpreadsheetApplication::setVisible(bool visible)
+{
+    if (!visible) {
+        m_visible = false;
+        return;
+    }
+    const SpreadsheetLauncher launch = seams().launcher ? seams().launcher : SpreadsheetLauncher(realLauncher);
+    for (const auto &book : m_workbooks.m_books) {
+        if (book->m_shown)
+            continue;
+        book->close();
+        if (!launch(book->fileName()))
+            throw Error(QStringLiteral("The spreadsheet program could not be started to open %1.")
+                            .arg(QDir::toNativeSeparators(book->fileName())));
+        book->m_shown = true;
+    }
+    m_visible = true;
+}
+
+namespace {
+
+/// Whether `folder` is a workbook folder of an earlier run that nothing has touched for a day.
+bool isOldWorkbookFolder(const QFileInfo &folder, const QDateTime &now)
+{
+    if (folder.fileName().size() != kWorkbookFolderPrefix.size() + kWorkbookFolderRandomLength
+        || folder.isSymLink() || !folder.isDir() || folder.ownerId() != ::getuid())
+        return false;
+    const QDateTime dayAgo = now.addSecs(-kOldWorkbookSeconds);
+    if (folder.lastModified() > dayAgo)
+        return false;
+    const QFileInfoList entries = QDir(folder.filePath()).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        const QString name = entry.fileName();
+        // Only the workbook and the exit status of the program that showed it are ours. Anything
+        // else keeps the folder: a lock file beside the workbook, for one, says that a spreadsheet
+        // program still holds it open.
+        const bool ours = (name.startsWith(QLatin1String("Book")) && name.endsWith(QLatin1String(".xlsx")))
+            || name.startsWith(QLatin1String(kExitStatusFile));
+        if (!ours || entry.isSymLink() || !entry.isFile() || entry.lastModified() > dayAgo)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void removeOldWorkbooks(const QString &temporaryFolder, const QDateTime &now)
+{
+    const QFileInfoList folders = QDir(temporaryFolder).entryInfoList(
+        {kWorkbookFolderPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &folder : folders) {
+        if (isOldWorkbookFolder(folder, now))
+            QDir(folder.filePath()).removeRecursively();
+    }
+}
+
+void removeOldWorkbooks()
+{
+    removeOldWorkbooks(QStandardPaths::writableLocation(QStandardPaths::TempLocation), QDateTime::currentDateTime());
+}
+
+bool spreadsheetProgramInstalled()
+{
+    return seams().probe ? seams().probe() : realProbe();
+}
+
+void setSpreadsheetLauncher(SpreadsheetLauncher launcher)
+{
+    seams().launcher = std::move(launcher);
+}
+
+void setSpreadsheetProbe(SpreadsheetProbe probe)
+{
+    seams().probe = std::move(probe);
+}
+
+} // namespace tallymere

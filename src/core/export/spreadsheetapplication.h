@@ -1,0 +1,183 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+
+#include "core/text/numerictext.h"
+
+struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
+
+namespace tallymere {
+
+class SpreadsheetWorkbook;
+class SpreadsheetWorksheet;
+
+/// One cell of a worksheet, as Cells(row, column) gives it.
+class SpreadsheetRange
+{
+public:
+    /// Value put. Numeric text (by the user's locale) becomes a number; text "yyyy-mm-dd" that
+    /// names a real date from 1900 on becomes a date shown in that pattern; anything else is
+    /// stored as text. Empty text leaves the cell empty. Throws tallymere::Error when the cell
+    /// cannot take it (a row above one already written, a closed workbook, text too long).
+    void setValue(const QString &value);
+
+private:
+    friend class SpreadsheetWorksheet;
+    SpreadsheetRange(SpreadsheetWorksheet &sheet, int row, int column)
+        : m_sheet(&sheet), m_row(row), m_column(column)
+    {
+    }
+
+    SpreadsheetWorksheet *m_sheet;
+    int m_row;
+    int m_column;
+};
+
+/// All columns of a worksheet, as Columns gives them.
+class SpreadsheetColumns
+{
+public:
+    /// Sizes every column that holds something to its widest cell as shown; empty columns keep
+    /// the default width.
+    void AutoFit();
+
+private:
+    friend class SpreadsheetWorksheet;
+    explicit SpreadsheetColumns(SpreadsheetWorksheet &sheet) : m_sheet(&sheet) {}
+
+    SpreadsheetWorksheet *m_sheet;
+};
+
+/// The one sheet of a new workbook. Rows and columns are 1-based. The sheet is written straight
+/// to disk as it is filled, so memory stays flat for any number of rows: cells must come row by
+/// row from the top (any order within a row); a cell in a row above the current one fails.
+class SpreadsheetWorksheet
+{
+public:
+    /// Cells(row, column) = text: stores the text as it stands, never as a number or date.
+    void setCells(int row, int column, const QString &text);
+    SpreadsheetRange Cells(int row, int column) { return SpreadsheetRange(*this, row, column); }
+    SpreadsheetColumns Columns() { return SpreadsheetColumns(*this); }
+
+private:
+    friend class SpreadsheetWorkbook;
+    friend class SpreadsheetRange;
+    friend class SpreadsheetColumns;
+
+    SpreadsheetWorksheet(lxw_worksheet *sheet, lxw_format *dateFormat);
+
+    void writeText(int row, int column, const QString &text);
+    void writeValue(int row, int column, const QString &text);
+    void noteWidth(int column, int width);
+    void autoFit();
+    void detach() noexcept { m_sheet = nullptr; }
+
+    lxw_worksheet *m_sheet;
+    lxw_format *m_dateFormat;
+    // The user's decimal point when plain decimal numbers ("-1234.5") can be read without the
+    // locale's full number test; 0 when they cannot.
+    NumericReader m_numbers; // the user's number format, fixed for the whole workbook
+    // The widest shown text of each column so far, in character widths; 0 for an empty column.
+    std::vector<int> m_widths;
+};
+
+/// A new workbook, written to a file of its own in a private temporary folder.
+class SpreadsheetWorkbook
+{
+public:
+    ~SpreadsheetWorkbook();
+    SpreadsheetWorkbook(const SpreadsheetWorkbook &) = delete;
+    SpreadsheetWorkbook &operator=(const SpreadsheetWorkbook &) = delete;
+
+    /// The sheet that a new workbook shows first (its only one).
+    SpreadsheetWorksheet &ActiveSheet();
+
+    /// The workbook's file; it holds the workbook only once the workbook has been shown.
+    const QString &fileName() const noexcept { return m_fileName; }
+
+private:
+    friend class SpreadsheetWorkbooks;
+    friend class SpreadsheetApplication;
+
+    /// Creates the private folder and the workbook in it; throws tallymere::Error.
+    explicit SpreadsheetWorkbook(const QString &name);
+
+    /// Writes the file and ends all writing to it; throws tallymere::Error when it cannot.
+    void close();
+    bool isClosed() const noexcept { return m_book == nullptr; }
+
+    QString m_folder;
+    QString m_fileName;
+    lxw_workbook *m_book = nullptr;
+    std::unique_ptr<SpreadsheetWorksheet> m_sheet;
+    bool m_shown = false;
+};
+
+/// The workbooks of the application.
+class SpreadsheetWorkbooks
+{
+public:
+    /// Adds a new workbook with one empty sheet; throws tallymere::Error.
+    SpreadsheetWorkbook &Add();
+
+private:
+    friend class SpreadsheetApplication;
+
+    std::vector<std::unique_ptr<SpreadsheetWorkbook>> m_books;
+};
+
+/// The desktop's spreadsheet program, as the export drives it: workbooks are added and filled
+/// while it stays hidden; making it visible writes each new workbook and opens it in the program.
+/// Releasing the object leaves the shown workbooks open in the program and nothing else behind.
+class SpreadsheetApplication
+{
+public:
+    /// Creates the application object; throws tallymere::Error when no spreadsheet program can be
+    /// found on this computer. Creating it starts nothing and writes nothing.
+    static std::unique_ptr<SpreadsheetApplication> create();
+
+    SpreadsheetWorkbooks &Workbooks() noexcept { return m_workbooks; }
+
+    bool Visible() const noexcept { return m_visible; }
+    /// Visible = true: writes every workbook not yet shown and opens it in the spreadsheet
+    /// program, as a new document. Throws tallymere::Error when a workbook cannot be written or
+    /// the program cannot be started. Visible = false hides nothing that is already open.
+    void setVisible(bool visible);
+
+private:
+    SpreadsheetApplication() = default;
+
+    SpreadsheetWorkbooks m_workbooks;
+    bool m_visible = false;
+};
+
+/// Removes the folders that shown workbooks of earlier runs were written to in `temporaryFolder`,
+/// once nothing in one has changed for a day before `now`: by then the spreadsheet program has
+/// long read its workbook. A folder holding anything but what this program and a spreadsheet
+/// program leave there, or a document that a spreadsheet program still holds open, stays.
+void removeOldWorkbooks(const QString &temporaryFolder, const QDateTime &now);
+/// The same in the folder where workbooks are written, measured from this moment.
+void removeOldWorkbooks();
+
+/// True when a spreadsheet program can be found: LibreOffice ("soffice" on the search path) or
+/// the desktop's default program for .xlsx files.
+bool spreadsheetProgramInstalled();
+
+/// Opens a written workbook in the spreadsheet program; returns false when that cannot start.
+using SpreadsheetLauncher = std::function<bool(const QString &workbookPath)>;
+/// Tells whether a spreadsheet program can be found.
+using SpreadsheetProbe = std::function<bool()>;
+
+/// Seams for tests: what opens a workbook and what finds the program. Empty functions restore
+/// the real ones.
+void setSpreadsheetLauncher(SpreadsheetLauncher launcher);
+void setSpreadsheetProbe(SpreadsheetProbe probe);
+
+} // namespace tallymere

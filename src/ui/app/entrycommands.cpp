@@ -1,0 +1,159 @@
+// The add, update and delete commands of the main window's two lists.
+
+#include "ui/app/form1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include "ui/controls/calendar.h"
+#include "ui/controls/listview.h"
+#include "core/text/datetext.h"
+#include "ui/entries/form2.h"
+#include "core/ledger/statements.h"
+#include "core/errors/error.h"
+#include "core/errors/errorreport.h"
+#include "core/ledger/modexpense.h"
+#include "core/platform/messagebox.h"
+
+namespace tallymere {
+namespace {
+
+/// The text of the selected item: the entry's sr_no. Throws when no item is selected.
+QString selectedText(const ListView *list)
+{
+    return list->items().itemText(list->selectedItem());
+}
+
+/// Sub-item 1 of the selected item, the "SR No" column.
+QString selectedNumber(const ListView *list)
+{
+    return list->items().subItem(list->selectedItem(), 1);
+}
+
+void showModeless(Form2 &editor)
+{
+    editor.show();
+    editor.raise();
+    editor.activateWindow();
+}
+
+/// Puts the editor's calendar on the date of its date field.
+void calendarFromDateField(Form2 &editor)
+{
+    const auto date = dateText::read(editor.ui().Text1[1]->text());
+    if (!date)
+        throw Error(QStringLiteral("Type mismatch: \"%1\" is not a date.").arg(editor.ui().Text1[1]->text()));
+    editor.ui().Calendar1->setValue(*date);
+}
+
+} // namespace
+
+void Form1::PushButton1_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton1_Click "));
+    on.step(100, [&] { form2().setWindowTitle(QStringLiteral("Add New Income")); });
+    // An editor still open from an update must not change that entry: the next save adds.
+    on.step(102, [&] { form2().mUpdateID.clear(); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Source:")); });
+    on.step(106, [&] { showModeless(form2()); });
+    on.step(108, [&] { modExpense::listIncome(m_ledger); });
+    on.step(110, [&] { modExpense::showTotals(m_ledger); });
+}
+
+void Form1::PushButton7_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton7_Click "));
+    on.step(100, [&] { form2().setWindowTitle(QStringLiteral("Add New Expenses")); });
+    on.step(102, [&] { form2().mUpdateID.clear(); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Category:")); });
+    on.step(106, [&] { showModeless(form2()); });
+    on.step(108, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(110, [&] { modExpense::showTotals(m_ledger); });
+}
+
+void Form1::PushButton2_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton2_Click "));
+    const ListView *list = m_ui.ListView1;
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return;
+    on.step(102, [&] { form2().setWindowTitle(QStringLiteral("Update Income")); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Source:")); });
+    on.step(106, [&] { form2().mUpdateID = selectedText(list); });
+    on.step(108, [&] {
+        if (const auto fields = modExpense::loadIncomeEntry(m_ledger, selectedText(list)))
+            form2().showEntry(*fields);
+    });
+    on.step(110, [&] { showModeless(form2()); });
+    on.step(112, [&] { modExpense::listIncome(m_ledger); });
+    on.step(114, [&] { modExpense::showTotals(m_ledger); });
+    on.step(114, [&] { calendarFromDateField(form2()); });
+}
+
+void Form1::PushButton6_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton6_Click "));
+    const ListView *list = m_ui.ListView2;
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return;
+    on.step(102, [&] { form2().setWindowTitle(QStringLiteral("Update Expenses")); });
+    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Category:")); });
+    on.step(106, [&] { form2().mUpdateID = selectedText(list); });
+    on.step(108, [&] {
+        if (const auto fields = modExpense::loadExpenseEntry(m_ledger, selectedText(list)))
+            form2().showEntry(*fields);
+    });
+    on.step(110, [&] { showModeless(form2()); });
+    on.step(110, [&] { calendarFromDateField(form2()); });
+    on.step(112, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(114, [&] { modExpense::showTotals(m_ledger); });
+}
+
+namespace {
+
+/// The delete command of one list. A row goes only when the answer is Yes: when the question
+/// itself fails (no selected item), the delete step still reads the selection and is reported,
+/// but deletes nothing.
+void deleteSelected(ErrorHandler &on, Ledger &ledger, const ListView *list, bool income)
+{
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return;
+    bool confirmed = false;
+    if (!on.test(108, [&] {
+            confirmed = platform::msgBox(QStringLiteral("Are you sure you want to delete ") + selectedNumber(list)
+                                             + QStringLiteral("?"),
+                                         platform::MessageStyle::YesNo,
+                                         income ? QStringLiteral("Delete Income") : QStringLiteral("Delete Expenses"))
+                == platform::MessageResult::Yes;
+            return confirmed;
+        }))
+        return;
+    on.step(110, [&] {
+        const QString srNo = selectedText(list);
+        if (confirmed)
+            ledger.write(entrySql::deleteStatement(income, srNo), income, Ledger::Change::Delete, srNo);
+    });
+    on.step(112, [&] {
+        if (income)
+            modExpense::listIncome(ledger);
+        else
+            modExpense::listExpenses(ledger);
+    });
+    on.step(114, [&] { modExpense::showTotals(ledger); });
+}
+
+} // namespace
+
+void Form1::PushButton3_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton3_Click "));
+    deleteSelected(on, m_ledger, m_ui.ListView1, true);
+}
+
+void Form1::PushButton8_Click()
+{
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton8_Click "));
+    deleteSelected(on, m_ledger, m_ui.ListView2, false);
+}
+
+} // namespace tallymere

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <array>
+
+#include <QWidget>
+
+#include "ui/controls/pointer.h"
+#include "ui/dateformat/form3.h"
+#include "ui/entries/form2.h"
+#include "core/export/listexport.h"
+#include "core/ledger/ledger.h"
+#include "ui/summary/monthlysummary.h"
+#include "ui/windows/form1layout.h"
+#include "ui/windows/singlewindow.h"
+
+namespace tallymere {
+
+/// The main window: the income and expense lists with their commands and the totals. It owns
+/// the ledger, and the entry editor and the date format dialog it opens over it.
+class Form1 : public QWidget, public ExportHost
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    const Form1Layout &ui() const noexcept { return m_ui; }
+
+    /// Dresses the window, tests for the ledger file (ending the program without it), opens the
+    /// connection, fills both lists and shows the totals. Runs before the window is shown.
+    void Form_Load();
+    /// Closes and releases the connection; the close is never cancelled.
+    void Form_QueryUnload();
+    /// Ends the whole program.
+    void Form_Unload();
+
+    void PushButton9_Click();
+    /// Change Date Format: shows the date format dialog, modeless.
+    void PushButton10_Click();
+
+    // Entry commands: add, update and delete an income entry (1, 2, 3) or an expense entry
+    // (7, 6, 8) through the entry editor.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton7_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+
+    /// Undoes the last add, update or delete made in this run (Ctrl+Z), or redoes the last one
+    /// undone (Ctrl+Y, Ctrl+Shift+Z); the lists and totals are refreshed as after a save.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+
+    // Send the income list (4) or the expense list (5) to a new spreadsheet workbook.
+    void PushButton4_Click();
+    void PushButton5_Click();
+
+    Ledger &ledger() noexcept { return m_ledger; }
+
+    /// The entry editor: the open one, or a new one, loaded, when none is open.
+    Form2 &form2();
+    /// The editor that is open now, or null.
+    Form2 *openForm2() const noexcept { return m_editor.open(); }
+    /// The date format dialog: the open one, or a new one, loaded, when none is open.
+    Form3 &form3();
+    /// The dialog that is open now, or null.
+    Form3 *openForm3() const noexcept { return m_dateFormat.open(); }
+
+    /// Monthly Summary (Ctrl+M, the context menu, a click on a total): shows the summary window,
+    /// modeless; an open one comes to the front.
+    void showMonthlySummary();
+    /// The summary window that is open now, or null.
+    MonthlySummary *openMonthlySummary() const noexcept { return m_summary.open(); }
+
+    /// The context menu of the two lists and the Report frame, built afresh for each showing;
+    /// every feature that offers an item there adds it here.
+    QMenu *contextMenu();
+
+    int MousePointer() const { return m_pointer.shape(); }
+    void setMousePointer(int shape) override { m_pointer.setShape(shape); }
+    /// Writes the captions of the three total labels.
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance);
+
+    WindowPointer &pointer() noexcept { return m_pointer; }
+
+signals:
+    /// The three totals were written to the Report frame.
+    void totalsShown();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    /// Places the three totals in the Report frame so that each shows whole.
+    void arrangeTotals();
+    /// The ways into the features that add to the window: a shortcut, the context menu of the
+    /// lists and the Report frame, a click on a total.
+    void connectFeatures();
+    /// Undo or redo, with its refresh and its message when the entry changed meanwhile.
+    void replayChange(bool undoing);
+    /// The keys of undo and redo.
+    void connectUndo();
+    /// The undo and redo items of the context menu, greyed when there is nothing to do.
+    void addUndoItems(QMenu *menu);
+
+    Form1Layout m_ui;
+    WindowPointer m_pointer;
+    Ledger m_ledger;
+    SingleWindow<Form2> m_editor;
+    SingleWindow<Form3> m_dateFormat;
+    SingleWindow<MonthlySummary> m_summary;
+    std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
+    std::array<int, 3> m_totalsWidth{};
+};
+
+} // namespace tallymere

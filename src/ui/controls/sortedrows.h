@@ -1,0 +1,72 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include <QAbstractProxyModel>
+
+#include "ui/controls/columnorder.h"
+
+namespace tallymere {
+
+class RowStore;
+
+/// A list's rows as the list view shows them: in the list's own order until the view is sorted,
+/// then by the sort column, ascending or in reverse. The sort holds across fills and changes of
+/// single rows: a fill is sorted again (the whole order computed once, from keys read once per
+/// row), a row added or changed takes its place by comparisons with a few others, and a row
+/// that moves carries the selection with it.
+class SortedRows : public QAbstractProxyModel
+{
+    Q_OBJECT
+
+public:
+    explicit SortedRows(QObject *parent = nullptr);
+
+    /// Shows `rows`; a column sorts as text unless `kinds` says otherwise.
+    void setRows(RowStore *rows, std::map<int, SortKind> kinds = {});
+
+    /// Sorts by `column` in `order`; a column of -1 restores the list's own order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int sortColumn() const noexcept { return m_column; }
+    Qt::SortOrder sortOrder() const noexcept { return m_order; }
+
+    /// The list row (0-based) shown at view row `row`, and the view row of list row `listRow`.
+    int listRow(int row) const;
+    int viewRow(int listRow) const;
+
+    QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
+    QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    bool sorted() const noexcept { return m_column >= 0; }
+    ColumnOrder order() const;
+    /// The view row of place `place` of the ascending order.
+    int rowOfPlace(int place) const noexcept;
+    void placeAll();
+    void renumberPlaces();
+    /// Changes the order under the view, the rows that persistent indexes name following it.
+    void relayout(const std::function<void()> &change);
+
+    void sourceRowsAboutToBeInserted(int first, int last);
+    void sourceRowsInserted(int first, int last);
+    void sourceRowsAboutToBeRemoved(int first, int last);
+    void sourceRowsRemoved(int first, int last);
+    void sourceDataChanged(int first, int last);
+
+    RowStore *m_rows = nullptr;
+    std::map<int, SortKind> m_kinds;
+    int m_column = -1;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
+    std::vector<int> m_byPlace; // while sorted: the list row at each place of the ascending order
+    std::vector<int> m_placeOf; // while sorted: the place of each list row
+    bool m_resetting = false;
+};
+
+} // namespace tallymere

@@ -1,0 +1,249 @@
+#include "support/entryfixture.h"
+
+#include <functional>
+
+#include <QAbstractBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include "ui/dateformat/form3.h"
+#include "core/platform/messagebox.h"
+#include "ui/summary/monthlysummary.h"
+#include "ui/summary/monthtable.h"
+#include "support/scriptedspreadsheet.h"
+#include "support/xlsxreader.h"
+
+namespace tallymere {
+namespace {
+
+class MonthlySummaryTest : public test::EntryTest
+{
+protected:
+    MonthlySummary &open()
+    {
+        main->showMonthlySummary();
+        return *main->openMonthlySummary();
+    }
+
+    /// The summary's table as shown, one text per cell, after pending refreshes have run.
+    std::vector<QStringList> shown()
+    {
+        QCoreApplication::processEvents();
+        std::vector<QStringList> rows;
+        const QAbstractItemModel *model = main->openMonthlySummary()->table()->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList row;
+            for (int c = 0; c < model->columnCount(); ++c)
+                row.append(model->index(r, c).data().toString());
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    /// The Report frame's totals as the "All" row must read them.
+    QStringList reportFrame() const
+    {
+        const auto value = [](const QLabel *label) { return label->text().section(QStringLiteral(": "), 1); };
+        return {QStringLiteral("All"), value(main->ui().lblTotalIncome), value(main->ui().lblTotalExpenses),
+                value(main->ui().lblAvailableBalance)};
+    }
+
+    /// Bar values of the first set of a chart's series.
+    static std::vector<double> bars(const QChart *chart)
+    {
+        std::vector<double> values;
+        if (chart->series().isEmpty())
+            return values;
+        const auto *series = static_cast<const QAbstractBarSeries *>(chart->series().front());
+        const QBarSet *set = series->barSets().front();
+        for (int i = 0; i < set->count(); ++i)
+            values.push_back(set->at(i));
+        return values;
+    }
+};
+
+TEST_F(MonthlySummaryTest, followsSavesDeletesAndTheDateOrderWithoutAClick)
+{
+    test::insertRow(ledger, "income", "2026-11-30", "Salary", "3250", "November pay");
+    test::insertRow(ledger, "expenses", "2026-11-03", "Rent", "1150", "November");
+    test::insertRow(ledger, "expenses", "3/4/2026", "Food", "40", "an older file's date");
+    start();
+    open();
+    EXPECT_EQ(shown(), (std::vector<QStringList>{{"2026-11", "3250", "1150", "2100"},
+                                                 {"2026-03", "0", "40", "-40"},
+                                                 reportFrame()}));
+
+    main->PushButton7_Click();
+    type(QStringLiteral("11/20/2026"), QStringLiteral("Food"), QStringLiteral("60.5"), QStringLiteral("Market"));
+    editor().ui().PushButton1->click();
+    EXPECT_EQ(shown(), (std::vector<QStringList>{{"2026-11", "3250", "1210.5", "2039.5"},
+                                                 {"2026-03", "0", "40", "-40"},
+                                                 reportFrame()}));
+
+    select(main->ui().ListView2, 3);
+    env.answerNext(platform::MessageResult::Yes);
+    main->PushButton8_Click();
+    EXPECT_EQ(shown(), (std::vector<QStringList>{{"2026-11", "3250", "1150", "2100"},
+                                                 {"2026-03", "0", "40", "-40"},
+                                                 reportFrame()}));
+
+    // Day-first: the older file's "3/4/2026" is the 3rd of April.
+    main->PushButton10_Click();
+    main->openForm3()->ui().Option2->setChecked(true);
+    main->openForm3()->ui().PushButton3->click();
+    EXPECT_EQ(shown(), (std::vector<QStringList>{{"2026-11", "3250", "1150", "2100"},
+                                                 {"2026-04", "0", "40", "-40"},
+                                                 reportFrame()}));
+    ASSERT_EQ(env.boxes().size(), 1u); // the delete's question only
+    EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::YesNo);
+}
+
+TEST_F(MonthlySummaryTest, sendsTheMonthTableWithMonthsAsTextAndAmountsAsNumbers)
+{
+    test::ScriptedSpreadsheet spreadsheet;
+    test::insertRow(ledger, "income", "2026-12-01", "Salary", "3250.5", "");
+    test::insertRow(ledger, "expenses", "2026-11-03", "Rent", "1150", "");
+    test::insertRow(ledger, "expenses", "someday", "Gift", "20", "");
+    start();
+    open().findChild<QPushButton *>(QStringLiteral("SendSummaryToExcel"))->click();
+
+    ASSERT_EQ(spreadsheet.opened.size(), 1);
+    const auto sheet = test::XlsxSheet::read(spreadsheet.opened[0]);
+    const std::vector<QStringList> table = shown();
+    EXPECT_EQ(sheet.shownRow(1), MonthTable::headers());
+    ASSERT_EQ(sheet.lastRow(), int(table.size()) + 1);
+    for (int r = 0; r < int(table.size()); ++r) {
+        EXPECT_EQ(sheet.shownRow(r + 2), table[std::size_t(r)]);
+        EXPECT_EQ(sheet.cell(r + 2, 1)->type, test::XlsxCell::Type::Text);
+        for (int c = 2; c <= 4; ++c)
+            EXPECT_EQ(sheet.cell(r + 2, c)->type, test::XlsxCell::Type::Number) << r << ',' << c;
+    }
+    EXPECT_EQ(sheet.shownRow(sheet.lastRow()).front(), QStringLiteral("All"));
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+TEST_F(MonthlySummaryTest, badDataShowsWithoutAnErrorBox)
+{
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(ledger.toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_exec(db,
+                     "begin;"
+                     "insert into income values (null, null, null, null, null);"
+                     "insert into income values (null, '', '', '', '');"
+                     "insert into income values (null, 'yesterday', 'Words', 'a lot', 'x');"
+                     "insert into income values (null, '2026-02-30', 'Huge', '9.99e307', 'x');"
+                     "insert into income values (null, '2026-02-28', 'Tiny', '1e-300', 'x');"
+                     "insert into income values (null, '31/31/2026', 'Gift', '-1e300', 'x');"
+                     "insert into expenses values (null, 'Null', 'Null', 'Null', 'Null');",
+                     nullptr, nullptr, nullptr);
+        // Ten thousand categories in one month.
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(db, "insert into expenses values (null, '2026-01-15', ?, ?, '')", -1, &stmt, nullptr);
+        for (int i = 0; i < 10000; ++i) {
+            const std::string name = "Category " + std::to_string(i);
+            sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(stmt, 2, i % 97);
+            sqlite3_step(stmt);
+            sqlite3_reset(stmt);
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    start();
+    MonthlySummary &summary = open();
+    const std::vector<QStringList> table = shown();
+
+    ASSERT_EQ(table.size(), 4u);
+    EXPECT_EQ(table[0].front(), QStringLiteral("2026-02"));
+    EXPECT_EQ(table[1].front(), QStringLiteral("2026-01"));
+    EXPECT_EQ(table[2].front(), QStringLiteral("No date"));
+    EXPECT_EQ(table[3], reportFrame());
+    summary.table()->setCurrentIndex(summary.table()->model()->index(1, 0));
+    const std::vector<double> categories = bars(summary.expensesChart());
+    ASSERT_EQ(categories.size(), 10u); // nine, largest at the top, and the others in one bar
+    EXPECT_TRUE(std::is_sorted(categories.begin() + 1, categories.end()));
+    EXPECT_EQ(categories.back(), 96);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+TEST_F(MonthlySummaryTest, anEmptyLedgerShowsASentenceInsteadOfCharts)
+{
+    start();
+    MonthlySummary &summary = open();
+    EXPECT_EQ(shown(), (std::vector<QStringList>{{"All", "0", "0", "0"}}));
+    EXPECT_FALSE(summary.chartsShown());
+
+    main->PushButton1_Click();
+    type(QStringLiteral("12/5/2026"), QStringLiteral("Salary"), QStringLiteral("1500"), QStringLiteral("December"));
+    editor().ui().PushButton1->click();
+    EXPECT_EQ(shown().size(), 2u);
+    EXPECT_TRUE(summary.chartsShown());
+    EXPECT_EQ(bars(summary.monthsChart()).back(), 1500); // the twelve months end with December
+}
+
+struct Way {
+    const char *name;
+    std::function<void(Form1 &)> open;
+};
+
+void PrintTo(const Way &way, std::ostream *os)
+{
+    *os << way.name;
+}
+
+/// Picks "Monthly Summary..." from the context menu that `over` asks for.
+void fromMenu(Form1 &form, QWidget *over)
+{
+    emit over->customContextMenuRequested(QPoint(5, 5));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->parent(), &form);
+    const auto actions = menu->actions();
+    const auto item = std::find_if(actions.begin(), actions.end(), [](const QAction *action) {
+        return action->text() == QLatin1String("Monthly Summary...");
+    });
+    ASSERT_NE(item, actions.end());
+    (*item)->trigger();
+    menu->close();
+}
+
+class MonthlySummaryWay : public MonthlySummaryTest, public ::testing::WithParamInterface<Way>
+{
+};
+
+TEST_P(MonthlySummaryWay, opensOneModelessSummaryThatEscapeCloses)
+{
+    Form1 &w = start();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    GetParam().open(w);
+    MonthlySummary *summary = w.openMonthlySummary();
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(summary->windowTitle(), QStringLiteral("Monthly Summary"));
+    EXPECT_FALSE(summary->isModal());
+    EXPECT_EQ(summary->font(), w.font());
+    GetParam().open(w);
+    EXPECT_EQ(w.openMonthlySummary(), summary); // one instance
+
+    QApplication::setActiveWindow(summary);
+    QTest::keyClick(summary, Qt::Key_Escape);
+    EXPECT_EQ(w.openMonthlySummary(), nullptr);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, MonthlySummaryWay, ::testing::Values(
+    Way{"Ctrl+M", [](Form1 &w) { QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier); }},
+    Way{"income list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView1); }},
+    Way{"expense list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView2); }},
+    Way{"Report frame menu", [](Form1 &w) { fromMenu(w, w.ui().Frame1); }},
+    Way{"click on a total", [](Form1 &w) { QTest::mouseClick(w.ui().lblTotalExpenses, Qt::LeftButton); }}));
+
+} // namespace
+} // namespace tallymere
