@@ -20,8 +20,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
-#include <sqlite3.h>
-
+#include "core/db/database.h"
+#include "core/db/onlinebackup.h"
+#include "core/db/statement.h"
 #include "core/errors/error.h"
 #include "core/platform/messagebox.h"
 
@@ -43,19 +44,6 @@ constexpr int kKeepMonths = 12;
 
 /// Thrown inside a run once its stop is requested.
 struct Stopped {};
-
-struct CloseDb {
-    void operator()(sqlite3 *db) const noexcept { sqlite3_close_v2(db); }
-};
-struct Finalize {
-    void operator()(sqlite3_stmt *stmt) const noexcept { sqlite3_finalize(stmt); }
-};
-struct FinishBackup {
-    void operator()(sqlite3_backup *backup) const noexcept { sqlite3_backup_finish(backup); }
-};
-using Db = std::unique_ptr<sqlite3, CloseDb>;
-using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
-using BackupHandle = std::unique_ptr<sqlite3_backup, FinishBackup>;
 
 /// The rows of each table of a database, by table name in name order.
 using RowCounts = std::vector<std::pair<QString, qint64>>;
@@ -99,70 +87,42 @@ void stopIfRequested(const std::stop_token &stop)
         throw Stopped();
 }
 
-int interruptOnStop(void *stop)
-{
-    return static_cast<const std::stop_token *>(stop)->stop_requested() ? 1 : 0;
-}
-
-// The engine's own busy timeout gives up for good on a connection that runs no statement between
-// two tries, as the steps of a copy do; this handler keeps waiting, in short pauses, while saves
-// come one after another, until the limit or a stop.
-int waitWhileBusy(void *stop, int pausesSoFar)
-{
-    if (static_cast<const std::stop_token *>(stop)->stop_requested() || pausesSoFar >= kBusyLimitMs / kBusyPauseMs)
-        return 0;
-    sqlite3_sleep(kBusyPauseMs);
-    return 1;
-}
-
 /// Opens a database file that must exist; a stop requested meanwhile interrupts its statements.
-Db openDatabase(const QString &path, int flags, const std::stop_token &stop, const QString &failure)
+std::unique_ptr<Database> openDatabase(const QString &path, Database::Mode mode, const std::stop_token &stop,
+                                       const QString &failure)
 {
-    sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(encoded(QFileInfo(path).absoluteFilePath()).constData(), &db,
-                                   flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    Db owned(db);
-    if (rc != SQLITE_OK)
-        throw Error(failure.arg(db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc))));
-    void *stopToken = const_cast<std::stop_token *>(&stop);
-    sqlite3_busy_handler(db, &waitWhileBusy, stopToken);
-    sqlite3_progress_handler(db, 10000, &interruptOnStop, stopToken);
-    return owned;
-}
-
-Statement prepare(sqlite3 *db, const QString &sql)
-{
-    sqlite3_stmt *stmt = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
-        throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
-    return Statement(stmt);
+    std::unique_ptr<Database> db;
+    try {
+        db = std::make_unique<Database>(QFileInfo(path).absoluteFilePath(), mode);
+    } catch (const Error &error) {
+        throw Error(failure.arg(error.description()));
+    }
+    // The engine's own busy timeout gives up for good on a connection that runs no statement
+    // between two tries, as the steps of a copy do; this keeps waiting, in short pauses, while
+    // saves come one after another, until the limit or a stop.
+    db->setWaiting([stop](int pausesSoFar) { return !stop.stop_requested() && pausesSoFar < kBusyLimitMs / kBusyPauseMs; },
+                   kBusyPauseMs, [stop] { return stop.stop_requested(); });
+    return db;
 }
 
 /// The first column of every row of a statement, as text.
-QStringList firstColumn(sqlite3 *db, const QString &sql)
+QStringList firstColumn(const Database &db, const QString &sql)
 {
-    const Statement stmt = prepare(db, sql);
+    Statement stmt(db, sql);
     QStringList values;
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
-        values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 0)));
-    if (rc != SQLITE_DONE)
-        throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+    while (stmt.step()) {
+        const std::string_view text = stmt.columnText(0);
+        values << QString::fromUtf8(text.data(), qsizetype(text.size()));
+    }
     return values;
 }
 
-QString quotedName(const QString &name)
-{
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
-QStringList tablesOf(sqlite3 *db)
+QStringList tablesOf(const Database &db)
 {
     return firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
 }
 
-RowCounts rowCounts(sqlite3 *db)
+RowCounts rowCounts(const Database &db)
 {
     RowCounts counts;
     for (const QString &table : tablesOf(db)) {
@@ -172,7 +132,7 @@ RowCounts rowCounts(sqlite3 *db)
     return counts;
 }
 
-long long dataVersion(sqlite3 *db)
+long long dataVersion(const Database &db)
 {
     return firstColumn(db, QStringLiteral("PRAGMA data_version")).value(0).toLongLong();
 }
@@ -181,13 +141,13 @@ long long dataVersion(sqlite3 *db)
 class ReadTransaction
 {
 public:
-    explicit ReadTransaction(sqlite3 *db) : m_db(db) { firstColumn(db, QStringLiteral("BEGIN")); }
-    ~ReadTransaction() { sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr); }
+    explicit ReadTransaction(Database &db) : m_db(db) { firstColumn(db, QStringLiteral("BEGIN")); }
+    ~ReadTransaction() { m_db.tryExecute("COMMIT"); }
     ReadTransaction(const ReadTransaction &) = delete;
     ReadTransaction &operator=(const ReadTransaction &) = delete;
 
 private:
-    sqlite3 *m_db;
+    Database &m_db;
 };
 
 // "Differs from the newest backup" is decided by comparing the ledger file with the newest
@@ -223,15 +183,11 @@ bool sameBytes(const QByteArray &ledgerPages, const QByteArray &backupPages, boo
                        std::size_t(ledgerPages.size() - from)) == 0;
 }
 
-bool sameContent(sqlite3 *ledger, const QString &backupPath, const std::stop_token &stop)
+bool sameContent(Database &ledger, const QString &backupPath, const std::stop_token &stop)
 {
     QFile backup(backupPath);
-    sqlite3_file *file = nullptr;
-    if (!backup.open(QIODevice::ReadOnly)
-        || sqlite3_file_control(ledger, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
-        || !file->pMethods) {
+    if (!backup.open(QIODevice::ReadOnly))
         return false;
-    }
     try {
         const long long before = dataVersion(ledger);
         const int pageSize = firstColumn(ledger, QStringLiteral("PRAGMA page_size")).value(0).toInt();
@@ -252,7 +208,7 @@ bool sameContent(sqlite3 *ledger, const QString &backupPath, const std::stop_tok
                     return false;
                 const long long count = std::min<long long>(kPagesPerStep, pages - first + 1);
                 mine.resize(qsizetype(count * pageSize));
-                if (file->pMethods->xRead(file, mine.data(), int(mine.size()), (first - 1) * pageSize) != SQLITE_OK)
+                if (!ledger.readFile(mine.data(), std::size_t(mine.size()), (first - 1) * pageSize))
                     return false;
                 // A rollback journal leaves every commit in the file itself; with a write-ahead
                 // log (bytes 18 and 19 of the header say 2) the file alone is not the ledger.
@@ -274,21 +230,23 @@ bool sameContent(sqlite3 *ledger, const QString &backupPath, const std::stop_tok
     }
 }
 
-/// One step of the engine's copy: SQLITE_OK or SQLITE_DONE; throws on any other outcome.
-int step(sqlite3_backup *backup, int pages)
+/// One step of the engine's copy: true when it is complete.
+bool step(OnlineBackup &backup, int pages)
 {
-    const int rc = sqlite3_backup_step(backup, pages);
-    if (rc != SQLITE_OK && rc != SQLITE_DONE)
-        throw Error(QStringLiteral("Copying the ledger failed: %1.").arg(QString::fromUtf8(sqlite3_errstr(rc))));
-    return rc;
+    try {
+        return backup.step(pages);
+    } catch (const Error &error) {
+        throw Error(QStringLiteral("Copying the ledger failed: %1.").arg(error.description()));
+    }
 }
 
-BackupHandle startCopy(sqlite3 *copy, sqlite3 *ledger)
+std::unique_ptr<OnlineBackup> startCopy(Database &copy, Database &ledger)
 {
-    BackupHandle backup(sqlite3_backup_init(copy, "main", ledger, "main"));
-    if (!backup)
-        throw Error(QStringLiteral("Copying the ledger failed: %1.").arg(QString::fromUtf8(sqlite3_errmsg(copy))));
-    return backup;
+    try {
+        return std::make_unique<OnlineBackup>(copy, ledger);
+    } catch (const Error &error) {
+        throw Error(QStringLiteral("Copying the ledger failed: %1.").arg(error.description()));
+    }
 }
 
 // The copy is made in steps, each under its own short read lock of the ledger. A change that
@@ -297,46 +255,47 @@ BackupHandle startCopy(sqlite3 *copy, sqlite3 *ledger)
 // inside a read transaction that first counts the rows of every table, so the counts the check
 // compares with are the ledger's at exactly that moment. A ledger that keeps changing under the
 // copy is copied whole inside that transaction at the last, so the copy always comes to an end.
-RowCounts copyLedger(sqlite3 *ledger, const QString &target, const std::stop_token &stop)
+RowCounts copyLedger(Database &ledger, const QString &target, const std::stop_token &stop)
 {
-    const Db copy = openDatabase(target, SQLITE_OPEN_READWRITE, stop, QStringLiteral("The copy cannot be opened: %1."));
+    const std::unique_ptr<Database> copy = openDatabase(target, Database::Mode::ReadWrite, stop,
+                                                        QStringLiteral("The copy cannot be opened: %1."));
     // The copy needs no journal: until it has been flushed, checked and renamed it is no one's
     // file, and a copy cut short is thrown away whole.
-    sqlite3_exec(copy.get(), "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
-    sqlite3_exec(copy.get(), "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+    copy->tryExecute("PRAGMA journal_mode=OFF");
+    copy->tryExecute("PRAGMA synchronous=OFF");
 
-    BackupHandle backup = startCopy(copy.get(), ledger);
+    std::unique_ptr<OnlineBackup> backup = startCopy(*copy, ledger);
     int restarts = 0;
-    int rc = step(backup.get(), 0); // learns the ledger's size, copies nothing
+    bool done = step(*backup, 0); // learns the ledger's size, copies nothing
     for (;;) {
         // Steps that never reach the end, so that none finishes the copy outside the read
         // transaction below.
-        while (rc == SQLITE_OK && restarts <= kRestarts && sqlite3_backup_remaining(backup.get()) > kPagesPerStep) {
+        while (!done && restarts <= kRestarts && backup->remaining() > kPagesPerStep) {
             stopIfRequested(stop);
-            const int left = sqlite3_backup_remaining(backup.get());
-            rc = step(backup.get(), kPagesPerStep);
-            if (rc == SQLITE_OK && sqlite3_backup_remaining(backup.get()) >= left)
+            const int left = backup->remaining();
+            done = step(*backup, kPagesPerStep);
+            if (!done && backup->remaining() >= left)
                 ++restarts;
         }
-        if (rc == SQLITE_DONE) {
+        if (done) {
             // The ledger shrank to less than a step meanwhile: copy it again, whole, below.
             backup.reset();
-            backup = startCopy(copy.get(), ledger);
+            backup = startCopy(*copy, ledger);
             restarts = kRestarts + 1;
         }
         stopIfRequested(stop);
         const ReadTransaction moment(ledger);
         const RowCounts counts = rowCounts(ledger);
-        rc = step(backup.get(), 0);
+        done = step(*backup, 0);
         // A change committed since the last step started the copy again: with much to copy,
         // let go of the ledger and go back to short steps.
-        if (rc == SQLITE_OK && restarts <= kRestarts && sqlite3_backup_remaining(backup.get()) > 2 * kPagesPerStep) {
+        if (!done && restarts <= kRestarts && backup->remaining() > 2 * kPagesPerStep) {
             ++restarts;
             continue;
         }
-        if (rc == SQLITE_OK)
-            rc = step(backup.get(), -1);
-        if (rc != SQLITE_DONE)
+        if (!done)
+            done = step(*backup, -1);
+        if (!done)
             throw Error(QStringLiteral("Copying the ledger did not come to its end."));
         return counts;
     }
@@ -361,12 +320,12 @@ void checkCopy(const QString &path, const RowCounts &ledgerCounts, const std::st
 {
     QString problem;
     try {
-        const Db copy = openDatabase(path, SQLITE_OPEN_READONLY, stop, QStringLiteral("%1"));
-        const QStringList integrity = firstColumn(copy.get(), QStringLiteral("PRAGMA integrity_check"));
+        const std::unique_ptr<Database> copy = openDatabase(path, Database::Mode::ReadOnly, stop, QStringLiteral("%1"));
+        const QStringList integrity = firstColumn(*copy, QStringLiteral("PRAGMA integrity_check"));
         if (integrity != QStringList{QStringLiteral("ok")})
             problem = integrity.join(u'\n');
         else
-            problem = countsProblem(rowCounts(copy.get()), ledgerCounts);
+            problem = countsProblem(rowCounts(*copy), ledgerCounts);
     } catch (const Error &error) {
         stopIfRequested(stop);
         problem = error.description();
@@ -563,16 +522,17 @@ Backup::Result Backup::run(const QString &ledgerPath, const QDateTime &now, std:
         makeFolder(folder);
         removeStaleTemporaries(folder);
         stopIfRequested(stop);
-        const Db ledger = openDatabase(ledgerPath, SQLITE_OPEN_READONLY, stop, QStringLiteral("The ledger cannot be read: %1."));
+        const std::unique_ptr<Database> ledger = openDatabase(ledgerPath, Database::Mode::ReadOnly, stop,
+                                                              QStringLiteral("The ledger cannot be read: %1."));
         const QStringList backups = backupNames(folder);
-        if (!backups.isEmpty() && sameContent(ledger.get(), folder + u'/' + backups.last(), stop))
+        if (!backups.isEmpty() && sameContent(*ledger, folder + u'/' + backups.last(), stop))
             return {Result::Outcome::Unchanged, {}, {}};
         stopIfRequested(stop);
 
         struct stat ledgerStat;
         const mode_t mode = ::stat(encoded(ledgerPath).constData(), &ledgerStat) == 0 ? ledgerStat.st_mode & 0666 : 0600;
         TemporaryCopy copy(folder, now, mode);
-        const RowCounts counts = copyLedger(ledger.get(), copy.path(), stop);
+        const RowCounts counts = copyLedger(*ledger, copy.path(), stop);
         copy.flush();
         checkCopy(copy.path(), counts, stop);
         stopIfRequested(stop);

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
-#include <QDir>
-#include <QFile>
 #include <QStringList>
 
-#include <sqlite3.h>
-
+#include "core/db/database.h"
 #include "core/errors/error.h"
-#include "core/db/recordset.h"
 
 namespace tallymere {
 
@@ -19,12 +15,9 @@ namespace {
 /// engine's "database is locked".
 constexpr int busyTimeoutMs = 2000;
 
-QString engineMessage(sqlite3 *db)
-{
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
 } // namespace
+
+Connection::Connection() = default;
 
 Connection::~Connection()
 {
@@ -79,27 +72,13 @@ void Connection::openFile(const QString &path)
 {
     if (m_db)
         throw Error(QStringLiteral("The connection to the ledger is already open."));
-
-    // The engine reads a relative name that starts with "file:" as a URI and ":memory:" as no
-    // file at all; "./" keeps every name that is not absolute a plain file name.
-    const QString fileName = path.startsWith(u'/') ? path : QStringLiteral("./") + path;
-    sqlite3 *db = nullptr;
-    // No SQLITE_OPEN_CREATE: the ledger must exist and is never made by opening it.
-    const int rc = sqlite3_open_v2(QFile::encodeName(fileName).constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString message = db ? engineMessage(db) : QString::fromUtf8(sqlite3_errstr(rc));
-        sqlite3_close_v2(db);
-        throw Error(message);
-    }
-    m_db = db;
-    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    m_db = std::make_unique<Database>(path, Database::Mode::ReadWrite);
+    m_db->setBusyTimeout(busyTimeoutMs);
 
     try {
         // Opening alone reads nothing: reading the schema is what tells a database from any
         // other file. It only reads, so the file stays as it was.
-        Recordset schema;
-        schema.Open(QStringLiteral("select count(*) from sqlite_master"), *this);
+        Statement(*m_db, QStringLiteral("select count(*) from sqlite_master")).step();
 
         // The journal stays the engine's default rollback journal (DELETE), which opening never
         // changes. Each statement then commits on its own: the pages it changes are first copied
@@ -124,14 +103,12 @@ int Connection::Execute(const QString &statement)
 
 int Connection::Execute(const QString &statement, const Parameters &parameters)
 {
-    // A recordset runs the statement to its first row; stepping over the rest finishes it, so
-    // an insert, update or delete is done before this returns.
-    const sqlite3_int64 before = m_db ? sqlite3_total_changes64(m_db) : 0;
-    Recordset run;
-    run.Open(statement, *this, parameters);
-    while (!run.Eof())
-        run.MoveNext();
-    return int(sqlite3_total_changes64(m_db) - before);
+    // Run to its end, so an insert, update or delete is done before this returns.
+    const long long before = m_db ? m_db->totalChanges() : 0;
+    Statement run(handle(), statement);
+    run.bind(parameters);
+    run.run();
+    return int(m_db->totalChanges() - before);
 }
 
 long long Connection::dataVersion() const
@@ -139,26 +116,35 @@ long long Connection::dataVersion() const
     if (!m_db)
         throw Error(QStringLiteral("The connection to the ledger is closed."));
     // Not worth a wait: a reader that cannot tell reads the whole table, and that read waits.
-    sqlite3_busy_timeout(m_db, 0);
+    m_db->setBusyTimeout(0);
     long long version = 0;
     try {
-        Recordset pragma;
-        pragma.Open(QStringLiteral("PRAGMA data_version"), *this);
-        version = pragma.Fields(0).toLongLong();
+        Statement pragma(*m_db, QStringLiteral("PRAGMA data_version"));
+        if (pragma.step())
+            version = pragma.columnInteger(0);
     } catch (...) {
-        sqlite3_busy_timeout(m_db, busyTimeoutMs);
+        m_db->setBusyTimeout(busyTimeoutMs);
         throw;
     }
-    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    m_db->setBusyTimeout(busyTimeoutMs);
     return version;
+}
+
+long long Connection::lastInsertedRecord() const noexcept
+{
+    return m_db ? m_db->lastInsertRowid() : 0;
 }
 
 void Connection::Close() noexcept
 {
-    // close_v2 lets a recordset that is still open finish with its statement first; the file is
-    // released when the last one is finalised.
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
+    // A recordset that is still open finishes with its statement first; the file is released
+    // when the last one is finalised.
+    m_db.reset();
+}
+
+sqlite3 *Connection::handle() const noexcept
+{
+    return m_db ? m_db->handle() : nullptr;
 }
 
 } // namespace tallymere

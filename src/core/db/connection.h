@@ -1,14 +1,16 @@
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include <QString>
+
+#include "core/db/statement.h"
 
 struct sqlite3;
 
 namespace tallymere {
 
-struct FieldValue;
+class Database;
 
 /// The ledger's database connection: opened with a connection text, statements executed as
 /// text.
@@ -16,7 +18,7 @@ struct FieldValue;
 class Connection
 {
 public:
-    Connection() = default;
+    Connection();
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -33,11 +35,14 @@ public:
     /// included). Waits a short, bounded time when another process holds the file.
     int Execute(const QString &statement);
     /// The same with values bound to the statement's "?" in order.
-    int Execute(const QString &statement, const std::vector<FieldValue> &parameters);
+    int Execute(const QString &statement, const Parameters &parameters);
 
     /// The engine's data version: it changes whenever another connection commits a change to the
     /// file. Read without waiting for another process's lock; throws when it cannot be read.
     long long dataVersion() const;
+
+    /// The record number the engine gave the row inserted last on this connection.
+    long long lastInsertedRecord() const noexcept;
 
     /// 0 when closed, 1 when open.
     int State() const noexcept { return m_db ? 1 : 0; }
@@ -45,15 +50,15 @@ public:
     /// Releases the file. Closing a closed connection does nothing.
     void Close() noexcept;
 
-    /// The engine's handle for the recordsets opened on this connection; null when closed.
-    sqlite3 *handle() const noexcept { return m_db; }
+    /// The engine's handle for the statements run on this connection; null when closed.
+    sqlite3 *handle() const noexcept;
 
     /// The value of one item ("Data Source", matched without regard to case) of a connection
     /// text of the form "Key=Value;Key=Value"; empty when absent.
     static QString connectionItem(const QString &connectionString, const QString &key);
 
 private:
-    sqlite3 *m_db = nullptr;
+    std::unique_ptr<Database> m_db;
 };
 
 } // namespace tallymere

@@ -1,35 +1,11 @@
 #include "core/db/recordset.h"
 
-#include <sqlite3.h>
-
-#include "core/errors/error.h"
 #include "core/db/connection.h"
+#include "core/errors/error.h"
 
 namespace tallymere {
 
-namespace {
-
-QString engineMessage(sqlite3_stmt *stmt)
-{
-    return QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(stmt)));
-}
-
-/// True when nothing but blanks, comments and semicolons lies between tail and end.
-bool onlyBlanksFollow(sqlite3 *db, const char *tail, const char *end)
-{
-    while (tail < end) {
-        sqlite3_stmt *next = nullptr;
-        const char *rest = nullptr;
-        const int rc = sqlite3_prepare_v2(db, tail, int(end - tail), &next, &rest);
-        sqlite3_finalize(next);
-        if (rc != SQLITE_OK || next || rest <= tail)
-            return false;
-        tail = rest;
-    }
-    return true;
-}
-
-} // namespace
+Recordset::Recordset() = default;
 
 Recordset::~Recordset()
 {
@@ -47,52 +23,14 @@ void Recordset::Open(const QString &statement, const Connection &connection, con
     // Every recordset of the program is read once, forwards and read-only, so the engine's own
     // forward cursor serves for the static, read-only one that is asked for.
     Close();
-    sqlite3 *db = connection.handle();
-    if (!db)
-        throw Error(QStringLiteral("The connection to the ledger is not open."));
+    auto stmt = std::make_unique<Statement>(connection.handle(), statement);
+    stmt->bind(parameters);
 
-    const QByteArray text = statement.toUtf8();
-    const char *end = text.constData() + text.size();
-    const char *tail = nullptr;
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK)
-        throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
-    if (!stmt)
-        throw Error(QStringLiteral("The statement is empty."));
-    // The program sends one statement per call; a second one can only have come in with a value.
-    if (!onlyBlanksFollow(db, tail, end)) {
-        sqlite3_finalize(stmt);
-        throw Error(QStringLiteral("Only one statement can be executed at a time."));
-    }
-
-    for (std::size_t i = 0; i < parameters.size(); ++i) {
-        const FieldValue &v = parameters[i];
-        const int at = int(i) + 1;
-        int rc = SQLITE_OK;
-        switch (v.type) {
-        case SQLITE_INTEGER: rc = sqlite3_bind_int64(stmt, at, v.integer); break;
-        case SQLITE_FLOAT: rc = sqlite3_bind_double(stmt, at, v.real); break;
-        case SQLITE_TEXT:
-            rc = sqlite3_bind_text64(stmt, at, v.bytes.constData(), sqlite3_uint64(v.bytes.size()), SQLITE_TRANSIENT,
-                                     SQLITE_UTF8);
-            break;
-        case SQLITE_BLOB:
-            rc = sqlite3_bind_blob64(stmt, at, v.bytes.constData(), sqlite3_uint64(v.bytes.size()), SQLITE_TRANSIENT);
-            break;
-        default: rc = sqlite3_bind_null(stmt, at); break;
-        }
-        if (rc != SQLITE_OK) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-            sqlite3_finalize(stmt);
-            throw Error(message);
-        }
-    }
-
-    m_stmt = stmt;
-    const int columns = sqlite3_column_count(stmt);
+    m_stmt = std::move(stmt);
+    const int columns = m_stmt->columnCount();
     m_columnNames.reserve(std::size_t(columns));
     for (int i = 0; i < columns; ++i)
-        m_columnNames.push_back(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+        m_columnNames.push_back(m_stmt->columnName(i));
     m_eof = false;
     try {
         MoveNext();
@@ -110,19 +48,20 @@ bool Recordset::Eof() const noexcept
 void Recordset::MoveNext()
 {
     requireRow();
-    const int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
-        return;
-    // A failed step ends the rows as well, so a reading loop always comes to its end.
+    try {
+        if (m_stmt->step())
+            return;
+    } catch (...) {
+        // A failed step ends the rows as well, so a reading loop always comes to its end.
+        m_eof = true;
+        throw;
+    }
     m_eof = true;
-    if (rc != SQLITE_DONE)
-        throw Error(engineMessage(m_stmt));
 }
 
 void Recordset::Close() noexcept
 {
-    sqlite3_finalize(m_stmt);
-    m_stmt = nullptr;
+    m_stmt.reset();
     m_eof = true;
     m_columnNames.clear();
 }
@@ -130,26 +69,8 @@ void Recordset::Close() noexcept
 FieldValue Recordset::value(int position) const
 {
     requireRow();
-    if (position < 0 || std::size_t(position) >= m_columnNames.size())
-        throw Error(QStringLiteral("The recordset has no column number %1.").arg(position));
-    FieldValue v;
-    v.type = sqlite3_column_type(m_stmt, position);
-    switch (v.type) {
-    case SQLITE_INTEGER: v.integer = sqlite3_column_int64(m_stmt, position); break;
-    case SQLITE_FLOAT: v.real = sqlite3_column_double(m_stmt, position); break;
-    case SQLITE_TEXT: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, position));
-        v.bytes = QByteArray(text, sqlite3_column_bytes(m_stmt, position));
-        break;
-    }
-    case SQLITE_BLOB: {
-        const auto *blob = static_cast<const char *>(sqlite3_column_blob(m_stmt, position));
-        v.bytes = QByteArray(blob, sqlite3_column_bytes(m_stmt, position));
-        break;
-    }
-    default: break;
-    }
-    return v;
+    requireColumn(position);
+    return m_stmt->value(position);
 }
 
 QString Recordset::Fields(const QString &column) const
@@ -167,14 +88,8 @@ QString Recordset::Fields(int position) const
 std::string_view Recordset::fieldUtf8(int position) const
 {
     requireRow();
-    if (position < 0 || std::size_t(position) >= m_columnNames.size())
-        throw Error(QStringLiteral("The recordset has no column number %1.").arg(position));
-    // The engine writes every value as text on request (7 as "7"); Null has no text and reads
-    // as the empty text.
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, position));
-    if (!text)
-        return {};
-    return {text, std::size_t(sqlite3_column_bytes(m_stmt, position))};
+    requireColumn(position);
+    return m_stmt->columnText(position);
 }
 
 int Recordset::columnPosition(const QString &column) const
@@ -194,6 +109,12 @@ void Recordset::requireRow() const
         throw Error(QStringLiteral("The recordset is not open."));
     if (m_eof)
         throw Error(QStringLiteral("The recordset has no current row: it is at its end."));
+}
+
+void Recordset::requireColumn(int position) const
+{
+    if (position < 0 || std::size_t(position) >= m_columnNames.size())
+        throw Error(QStringLiteral("The recordset has no column number %1.").arg(position));
 }
 
 } // namespace tallymere

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
-#include <QByteArray>
 #include <QString>
 
-struct sqlite3_stmt;
+#include "core/db/statement.h"
 
 namespace tallymere {
 
@@ -20,26 +20,12 @@ namespace LockType {
 inline constexpr int ReadOnly = 1;
 } // namespace LockType
 
-/// One stored value exactly as the engine keeps it: its type (SQLITE_NULL, SQLITE_INTEGER,
-/// SQLITE_FLOAT, SQLITE_TEXT or SQLITE_BLOB) and its content.
-struct FieldValue {
-    int type = 5; // Null
-    long long integer = 0;
-    double real = 0;
-    QByteArray bytes; // the UTF-8 text or the blob
-
-    bool operator==(const FieldValue &) const = default;
-};
-
-/// Values bound to the "?" of a statement, in order.
-using Parameters = std::vector<FieldValue>;
-
 /// A forward-read recordset over one select statement. The first row is current after Open.
 /// Every failure throws tallymere::Error carrying the engine's own message.
 class Recordset
 {
 public:
-    Recordset() = default;
+    Recordset();
     ~Recordset();
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
@@ -77,8 +63,9 @@ public:
 
 private:
     void requireRow() const;
+    void requireColumn(int position) const;
 
-    sqlite3_stmt *m_stmt = nullptr;
+    std::unique_ptr<Statement> m_stmt;
     bool m_eof = true;
     std::vector<QString> m_columnNames;
 };

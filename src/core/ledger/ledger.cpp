@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include <sqlite3.h>
-
 #include "core/errors/error.h"
 #include "core/db/recordset.h"
 #include "core/ledger/rowreader.h"
@@ -196,8 +194,8 @@ int Ledger::writeEntry(const QString &statement, const Parameters &parameters, b
 
     const int changed = execute(statement, parameters, income, change, number);
 
-    if (changed == 1 && change == Change::Insert && connection.handle())
-        number = sqlite3_last_insert_rowid(connection.handle());
+    if (changed == 1 && change == Change::Insert)
+        number = connection.lastInsertedRecord();
     if (changed == 1 && number) {
         std::optional<EntryImage> after;
         if (change != Change::Delete)
@@ -225,8 +223,8 @@ int Ledger::execute(const QString &statement, const Parameters &parameters, bool
     list.unknownChange = true;
     const int changed = connection.Execute(statement, parameters);
 
-    if (change == Change::Insert && changed == 1 && !number && connection.handle())
-        number = sqlite3_last_insert_rowid(connection.handle());
+    if (change == Change::Insert && changed == 1 && !number)
+        number = connection.lastInsertedRecord();
     // More than one row changed (a trigger, a number that is not unique) is beyond one change;
     // so is a change whose entry cannot be told.
     if (changed == 0) {
@@ -245,7 +243,7 @@ std::optional<Ledger::EntryImage> Ledger::readEntry(bool income, long long srNo)
     try {
         Recordset rs;
         rs.Open(QStringLiteral("select * from %1 where sr_no=?").arg(entrySql::tableText(income)), connection(),
-                Parameters{FieldValue{1, srNo, 0, {}}});
+                Parameters{FieldValue::ofInteger(srNo)});
         if (rs.Eof())
             return std::nullopt;
         EntryImage image;
@@ -327,10 +325,9 @@ Ledger::Outcome Ledger::replay(bool undoing)
             int changed = 0;
             try {
                 changed = execute(replay.statement, replay.parameters, c.income, replay.noted, c.srNo);
-            } catch (const Error &) {
+            } catch (const ConstraintFailure &) {
                 // The number is taken by another entry now: the entry cannot come back as it was.
-                if (replay.noted != Change::Insert || !connection.handle()
-                    || sqlite3_errcode(connection.handle()) != SQLITE_CONSTRAINT)
+                if (replay.noted != Change::Insert)
                     throw;
             }
             refused = changed != 1;

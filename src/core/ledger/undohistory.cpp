@@ -1,16 +1,13 @@
 #include "core/ledger/undohistory.h"
 
+#include "core/db/statement.h"
+
 namespace tallymere {
 namespace {
 
 QString tableOf(bool income)
 {
     return income ? QStringLiteral("[income]") : QStringLiteral("[expenses]");
-}
-
-QString quotedName(QString name)
-{
-    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
 /// "and "c1" is ? and "c2" is ? ...": the entry is exactly as the program left it.
@@ -48,7 +45,7 @@ Replay replayOf(const EntryChange &c, bool undoing)
     // program left it, so a change by another program meanwhile is never overwritten.
     const Parameters &now = undoing ? c.after : c.before;
     const Parameters &then = undoing ? c.before : c.after;
-    const FieldValue number{1, c.srNo, 0, {}};
+    const FieldValue number = FieldValue::ofInteger(c.srNo);
     Replay replay;
     if (then.empty()) { // the entry goes
         replay.statement = QStringLiteral("delete from %1 where sr_no=?").arg(tableOf(c.income)) + sameAs(c.columns);

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/db/recordset.h"
+#include "core/db/statement.h"
 
 namespace tallymere {
 

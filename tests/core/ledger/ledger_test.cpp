@@ -331,6 +331,31 @@ TEST_F(LedgerTest, undoOfAnEntryAnotherProgramChangedIsRefusedAndWritesNothing)
 namespace tallymere {
 namespace {
 
+TEST_F(LedgerTest, undoOfADeleteWhoseNumberAnotherProgramTookIsRefusedAndWritesNothing)
+{
+    test::insertRow(ledger, "income", "2026-05-01", "Salary", "1500", "May");
+    Form1 &w = start();
+    EntryTest::select(w.ui().ListView1, 1);
+    env.answerNext(platform::MessageResult::Yes);
+    w.PushButton3_Click();
+    ASSERT_TRUE(test::readRows(ledger, "income").empty());
+    {
+        Connection other;
+        other.openFile(ledger);
+        other.Execute(QStringLiteral("insert into income values (1, '2026-06-01', 'Gift', '20', 'by hand')"));
+    }
+    const test::Rows taken = test::readRows(ledger, "income");
+    env.clearBoxes();
+
+    w.mnuUndo_Click();
+
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_EQ(env.boxes()[0].text, QStringLiteral("Cannot undo the delete of income entry 1: the entry was changed "
+                                                  "by another program since. Nothing was written."));
+    EXPECT_EQ(test::readRows(ledger, "income"), taken);
+    EXPECT_FALSE(w.ledger().canUndo());
+}
+
 TEST_F(LedgerTest, aBatchIsWrittenAndUndoneAllOrNothingAsOneStep)
 {
     test::insertRow(ledger, "income", "2026-05-01", "Salary", "1500", "May");
