@@ -153,17 +153,15 @@ void bareCommit(benchmark::State &state, Kind kind)
     connection.openFile(copy.path());
 
     const QString date = QStringLiteral("2021-12-05");
+    const QStringList labels{QStringLiteral("Date:"), QStringLiteral("Source:"), QStringLiteral("Amount:"),
+                             QStringLiteral("Particulars:")};
     const auto insert = [&](int i) {
-        const QString values = entrySql::valueItem(date) + entrySql::valueItem(kSource)
-            + entrySql::valueItem(amount(i)) + entrySql::valueItem(kParticulars);
-        return entrySql::insertStatement(entrySql::tableText(true), entrySql::columnListText(true), values.chopped(1));
+        return entrySql::SaveStatement::of(QStringLiteral("Add New Income"), {}, labels,
+                                           {date, kSource, amount(i), kParticulars});
     };
     const auto update = [&](int i) {
-        const QString setList = entrySql::setItem(QStringLiteral("Date:"), date)
-            + entrySql::setItem(QStringLiteral("Source:"), QStringLiteral("Household 7"))
-            + entrySql::setItem(QStringLiteral("Amount:"), amount(i))
-            + entrySql::setItem(QStringLiteral("Particulars:"), kParticulars);
-        return entrySql::updateStatement(entrySql::tableText(true), setList.chopped(1), QString::number(rows / 2));
+        return entrySql::SaveStatement::of(QStringLiteral("Update Income"), QString::number(rows / 2), labels,
+                                           {date, QStringLiteral("Household 7"), amount(i), kParticulars});
     };
 
     const auto statement = [&](int i) {

@@ -101,20 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     texts.resize(4);
 
-    // The save's own construction, from the labels the editor shows.
-    const QString labels[4] = {QStringLiteral("Date:"), income ? QStringLiteral("Source:") : QStringLiteral("Category:"),
-                               QStringLiteral("Amount:"), QStringLiteral("Particulars:")};
-    QString values;
-    QString setList;
-    for (int i = 0; i < 4; ++i) {
-        values += entrySql::valueItem(texts[std::size_t(i)]);
-        setList += entrySql::setItem(labels[i], texts[std::size_t(i)]);
-    }
-    values.chop(1);
-    setList.chop(1);
-    const QString table = entrySql::tableText(income);
-    const QString statement = update ? entrySql::updateStatement(table, setList, QStringLiteral("2"))
-                                     : entrySql::insertStatement(table, entrySql::columnListText(income), values);
+    // The save's own construction, from the caption and labels the editor shows.
+    const QStringList labels{QStringLiteral("Date:"), income ? QStringLiteral("Source:") : QStringLiteral("Category:"),
+                             QStringLiteral("Amount:"), QStringLiteral("Particulars:")};
+    const QString caption = QStringLiteral("%1 %2").arg(update ? QStringLiteral("Update") : QStringLiteral("Add New"),
+                                                         income ? QStringLiteral("Income") : QStringLiteral("Expenses"));
+    const QString statement = entrySql::SaveStatement::of(caption, update ? QStringLiteral("2") : QString(), labels,
+                                                          QStringList(texts.begin(), texts.end()));
 
     resetRows();
     const Snapshot before;

@@ -62,6 +62,27 @@ QString updateStatement(const QString &table, const QString &setList, const QStr
         + QLatin1String(" where sr_no=") + srNo;
 }
 
+QString SaveStatement::of(const QString &caption, const QString &updateId, const QStringList &labels,
+                          const QStringList &values)
+{
+    // The steps of the editor's save, lines 100 to 144, without its checks of the fields.
+    SaveStatement save;
+    const bool income = isIncomeCaption(caption);
+    save.setTable(income);
+    save.setColumns(income);
+    save.clearValues();
+    save.clearSetList();
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        save.addValue(values[i]);
+        save.addSetItem(labels.value(i), values[i]);
+    }
+    if (save.hasValues() && save.valuesEndWithSeparator()) {
+        save.chopValues();
+        save.chopSetList();
+    }
+    return updateId.isEmpty() ? save.insert() : save.update(updateId);
+}
+
 QString selectEntryStatement(bool income, const QString &srNo)
 {
     return QLatin1String("select * from ") + tableText(income) + QLatin1String(" where sr_no=") + srNo;

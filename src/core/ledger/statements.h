@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tallymere {
 
@@ -39,6 +40,47 @@ QString updateStatement(const QString &table, const QString &setList, const QStr
 QString selectEntryStatement(bool income, const QString &srNo);
 /// "delete from [TABLE] where sr_no=N".
 QString deleteStatement(bool income, const QString &srNo);
+
+/// The statement of the entry editor's save, built step by step as the save runs: the table and
+/// the insert's column list, then one field after another into the value list of an insert and
+/// the set list of an update, then the separator after the last item taken off. The editor takes
+/// each step under its own line number; any other caller gets the same text from of().
+class SaveStatement
+{
+public:
+    /// The table, "[income]" or "[expenses]".
+    void setTable(bool income) { m_table = tableText(income); }
+    /// The insert's column list of that table.
+    void setColumns(bool income) { m_columns = columnListText(income); }
+    void clearValues() { m_values.clear(); }
+    void clearSetList() { m_setList.clear(); }
+    /// Adds a field's value to the value list.
+    void addValue(const QString &text) { m_values += valueItem(text); }
+    /// Adds a field's value to the set list, under the column its label caption names.
+    void addSetItem(const QString &caption, const QString &text) { m_setList += setItem(caption, text); }
+    bool hasValues() const noexcept { return !m_values.isEmpty(); }
+    /// Whether the value list ends with the separator after an item.
+    bool valuesEndWithSeparator() const noexcept { return m_values.endsWith(QLatin1Char(',')); }
+    /// Takes the last character off the value list, or off the set list.
+    void chopValues() { m_values.chop(1); }
+    void chopSetList() { m_setList.chop(1); }
+
+    /// "insert into TABLE (COLUMNS) values (VALUES)".
+    QString insert() const { return insertStatement(m_table, m_columns, m_values); }
+    /// "update TABLE set SETLIST where sr_no=ID".
+    QString update(const QString &srNo) const { return updateStatement(m_table, m_setList, srNo); }
+
+    /// The statement a save sends for an editor with this caption, update number (empty: an
+    /// insert), label captions and values as sent, built with the editor's steps in its order.
+    static QString of(const QString &caption, const QString &updateId, const QStringList &labels,
+                      const QStringList &values);
+
+private:
+    QString m_table;
+    QString m_columns;
+    QString m_values;
+    QString m_setList;
+};
 
 } // namespace entrySql
 } // namespace tallymere

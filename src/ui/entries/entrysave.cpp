@@ -27,22 +27,19 @@ void Form2::PushButton1_Click()
     const auto saved = qScopeGuard([this] { m_saving = false; });
 
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form2.PushButton1_Click "));
-    QString table;
-    QString columns;
-    QString values;
-    QString setList;
+    entrySql::SaveStatement save;
     QDate date;
     bool income = true;
 
     if (on.test(100, [&] { return income = entrySql::isIncomeCaption(windowTitle()); })) {
-        on.step(102, [&] { table = entrySql::tableText(true); });
-        on.step(104, [&] { columns = entrySql::columnListText(true); });
+        on.step(102, [&] { save.setTable(true); });
+        on.step(104, [&] { save.setColumns(true); });
     } else {
-        on.step(106, [&] { table = entrySql::tableText(false); });
-        on.step(108, [&] { columns = entrySql::columnListText(false); });
+        on.step(106, [&] { save.setTable(false); });
+        on.step(108, [&] { save.setColumns(false); });
     }
-    on.step(110, [&] { values.clear(); });
-    on.step(112, [&] { setList.clear(); });
+    on.step(110, [&] { save.clearValues(); });
+    on.step(112, [&] { save.clearSetList(); });
 
     // The date is read in the order the editor writes it and stored as ISO, so that a later
     // change of the order never swaps day and month of an entry already kept.
@@ -77,14 +74,14 @@ void Form2::PushButton1_Click()
             on.step(124, [&] { field->setFocus(Qt::OtherFocusReason); });
             return;
         }
-        on.step(126, [&] { values += entrySql::valueItem(valueOf(i)); });
-        on.step(128, [&] { setList += entrySql::setItem(label->text(), valueOf(i)); });
+        on.step(126, [&] { save.addValue(valueOf(i)); });
+        on.step(128, [&] { save.addSetItem(label->text(), valueOf(i)); });
     }
 
-    if (on.test(132, [&] { return !values.isEmpty(); })) {
-        if (on.test(134, [&] { return values.endsWith(QLatin1Char(',')); })) {
-            on.step(136, [&] { values.chop(1); });
-            on.step(138, [&] { setList.chop(1); });
+    if (on.test(132, [&] { return save.hasValues(); })) {
+        if (on.test(134, [&] { return save.valuesEndWithSeparator(); })) {
+            on.step(136, [&] { save.chopValues(); });
+            on.step(138, [&] { save.chopSetList(); });
         }
     }
 
@@ -93,15 +90,13 @@ void Form2::PushButton1_Click()
     bool written = false;
     if (on.test(140, [&] { return mUpdateID.isEmpty(); })) {
         on.step(142, [&] {
-            m_ledger.write(entrySql::insertStatement(table, columns, values), income, Ledger::Change::Insert);
+            m_ledger.write(save.insert(), income, Ledger::Change::Insert);
             written = true;
         });
     } else {
         bool vanished = false;
         on.step(144, [&] {
-            vanished = m_ledger.write(entrySql::updateStatement(table, setList, mUpdateID), income,
-                                      Ledger::Change::Update, mUpdateID)
-                == 0;
+            vanished = m_ledger.write(save.update(mUpdateID), income, Ledger::Change::Update, mUpdateID) == 0;
             written = !vanished;
         });
         // The entry was deleted while it was being changed: an update that changed no row is no
@@ -115,8 +110,7 @@ void Form2::PushButton1_Click()
             });
             if (answer == platform::MessageResult::Yes) {
                 on.step(142, [&] {
-                    m_ledger.write(entrySql::insertStatement(table, columns, values), income,
-                                   Ledger::Change::Insert);
+                    m_ledger.write(save.insert(), income, Ledger::Change::Insert);
                     written = true;
                 });
             }

@@ -230,26 +230,22 @@ TEST_F(LedgerTest, undoAndRedoFollowAModelOfTheTablesAndUndoingAllRestoresTheFir
         TableModel &rows = model[std::size_t(table)];
         const std::array<std::string, 4> values{"2026-04-" + std::to_string(10 + random.bounded(18)), "t" + std::to_string(step),
                                                 std::to_string(random.bounded(1000)) + ".5", "s"};
-        const auto quoted = [&](int i) { return entrySql::valueItem(QString::fromStdString(values[std::size_t(i)])); };
+        QStringList texts;
+        for (const std::string &value : values)
+            texts << QString::fromStdString(value);
+        const QStringList labels{"Date:", income ? "Source:" : "Category:", "Amount:", "Particulars:"};
+        const QString caption = income ? QStringLiteral("Income") : QStringLiteral("Expenses");
         const auto anyRow = [&] { return std::next(rows.begin(), long(random.bounded(quint32(rows.size()))))->first; };
         const int kind = int(random.bounded(10));
         if (kind < 2 || (kind < 5 && rows.empty())) { // add
-            QString list = quoted(0) + quoted(1) + quoted(2) + quoted(3);
-            list.chop(1);
-            book.write(entrySql::insertStatement(entrySql::tableText(income), entrySql::columnListText(income), list),
-                       income, Ledger::Change::Insert);
+            book.write(entrySql::SaveStatement::of(caption, {}, labels, texts), income, Ledger::Change::Insert);
             const long long srNo = ++lastNumber[std::size_t(table)];
             done.push_back({table, srNo, std::nullopt, values});
             put(table, srNo, values);
             undone.clear();
         } else if (kind < 4) { // update
             const long long srNo = anyRow();
-            QString set;
-            const QStringList labels{"Date:", income ? "Source:" : "Category:", "Amount:", "Particulars:"};
-            for (int i = 0; i < 4; ++i)
-                set += entrySql::setItem(labels[i], QString::fromStdString(values[std::size_t(i)]));
-            set.chop(1);
-            book.write(entrySql::updateStatement(entrySql::tableText(income), set, QString::number(srNo)), income,
+            book.write(entrySql::SaveStatement::of(caption, QString::number(srNo), labels, texts), income,
                        Ledger::Change::Update, QString::number(srNo));
             done.push_back({table, srNo, rows[srNo], values});
             put(table, srNo, values);

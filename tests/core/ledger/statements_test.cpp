@@ -11,24 +11,7 @@
 namespace tallymere {
 namespace {
 
-/// Builds the statement of a save the way the editor does, from its caption, update number,
-/// label captions and the four values as they are sent.
-QString saveStatement(const QString &caption, const QString &updateId, const QStringList &labels,
-                      const QStringList &values)
-{
-    const bool income = entrySql::isIncomeCaption(caption);
-    QString valueList;
-    QString setList;
-    for (int i = 0; i < 4; ++i) {
-        valueList += entrySql::valueItem(values[i]);
-        setList += entrySql::setItem(labels[i], values[i]);
-    }
-    valueList.chop(1);
-    setList.chop(1);
-    return updateId.isEmpty()
-        ? entrySql::insertStatement(entrySql::tableText(income), entrySql::columnListText(income), valueList)
-        : entrySql::updateStatement(entrySql::tableText(income), setList, updateId);
-}
+using entrySql::SaveStatement;
 
 struct StatementCase {
     const char *caption;
@@ -46,7 +29,7 @@ TEST_P(EntryStatement, isTheExactText)
 {
     const StatementCase &c = GetParam();
     const QStringList labels{"Date:", QString::fromUtf8(c.secondLabel), "Amount:", "Particulars:"};
-    EXPECT_EQ(saveStatement(QString::fromUtf8(c.caption), QString::fromUtf8(c.updateId), labels, c.values)
+    EXPECT_EQ(SaveStatement::of(QString::fromUtf8(c.caption), QString::fromUtf8(c.updateId), labels, c.values)
                   .toStdString(),
               c.expected);
 }
@@ -127,9 +110,9 @@ TEST(EntryStatement, anyTextSentIsStoredAndReadBackExactly)
                 row << rs.Fields(i);
             return row;
         };
-        ledger.Execute(saveStatement(QStringLiteral("Add New Income"), {}, labels, values));
+        ledger.Execute(SaveStatement::of(QStringLiteral("Add New Income"), {}, labels, values));
         ASSERT_EQ(storedRow(QStringLiteral("(select max(sr_no) from [income])")), values) << "round " << round;
-        ledger.Execute(saveStatement(QStringLiteral("Update Income"), QStringLiteral("1"), labels, values));
+        ledger.Execute(SaveStatement::of(QStringLiteral("Update Income"), QStringLiteral("1"), labels, values));
         ASSERT_EQ(storedRow(QStringLiteral("1")), values) << "round " << round;
         ledger.Execute(QStringLiteral("delete from [income] where sr_no<>1"));
     }
