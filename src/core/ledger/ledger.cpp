@@ -98,17 +98,30 @@ bool Ledger::applyOwnChanges(bool income) noexcept
             return row;
         };
         RowStore &rows = state.rows;
+        // The total is the sum of the rows' amounts in row order. A row added at the end adds
+        // its amount to it, as the sum would; any other change sums the rows again, and no
+        // change leaves it as it is.
+        double total = state.total;
+        bool changedRows = false;
+        bool onlyAppended = true;
         for (const ListState::Pending &change : state.pending) {
             if (change.changed == 0)
                 continue;
             if (change.changed != 1)
                 return false;
+            changedRows = true;
             if (change.change == Change::Insert) {
                 const auto row = readRow(change.srNo);
+                const std::optional<long long> last = rows.lastRecord();
+                const bool atEnd = !last || change.srNo > *last;
                 if (!row || !rows.insertRecordRow(change.srNo, *row))
                     return false;
+                onlyAppended = onlyAppended && atEnd;
+                if (row->amount)
+                    total += *row->amount;
                 continue;
             }
+            onlyAppended = false;
             const int at = rows.findRecord(change.srNo);
             if (at < 0)
                 return false;
@@ -122,7 +135,8 @@ bool Ledger::applyOwnChanges(bool income) noexcept
             }
         }
         state.pending.clear();
-        state.total = rows.sumOfAmounts();
+        if (changedRows)
+            state.total = onlyAppended ? total : rows.sumOfAmounts();
         return true;
     } catch (...) {
         state.whole = false;

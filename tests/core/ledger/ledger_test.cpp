@@ -327,6 +327,39 @@ TEST_F(LedgerTest, undoOfAnEntryAnotherProgramChangedIsRefusedAndWritesNothing)
 namespace tallymere {
 namespace {
 
+TEST_F(LedgerTest, totalsAfterTheProgramsOwnChangesAreBitForBitThoseOfAFullReading)
+{
+    // Amounts whose sum depends on the order of the additions, and texts that are no number.
+    const QStringList amounts{"0.1", "0.2", "0.3", "1e16", "-1e16", "1e-7", "123456789.123", "2.675", "abc", "", "7"};
+    for (int i = 0; i < 10; ++i)
+        test::insertRow(ledger, "income", "2026-01-01", "seed", amounts[i % amounts.size()].toStdString(), "p");
+    Form1 &w = start();
+    Ledger &book = w.ledger();
+    FullReader reference(ledger);
+    QRandomGenerator random(4242);
+    const QStringList labels{"Date:", "Source:", "Amount:", "Particulars:"};
+    for (int step = 0; step < 200; ++step) {
+        SCOPED_TRACE(step);
+        const QString amount = amounts[int(random.bounded(amounts.size()))];
+        if (random.bounded(5) == 0) { // now and then a change in the middle of the list
+            const QString srNo = book.incomeList().itemText(int(random.bounded(book.incomeList().itemCount())) + 1);
+            book.write(entrySql::SaveStatement::of(QStringLiteral("Update Income"), srNo, labels,
+                                                   {"2026-01-02", "changed", amount, "q"}),
+                       true, Ledger::Change::Update, srNo);
+        } else {
+            book.write(entrySql::SaveStatement::of(QStringLiteral("Add New Income"), {}, labels,
+                                                   {"2026-01-03", "added", amount, "a"}),
+                       true, Ledger::Change::Insert);
+        }
+        modExpense::listIncome(book);
+        modExpense::listExpenses(book); // nothing of its own changed
+        reference.read();
+        ASSERT_EQ(book.totalIncome(), reference.ledger().totalIncome());
+        ASSERT_EQ(book.totalIncome(), book.incomeList().sumOfAmounts());
+        ASSERT_EQ(book.totalExpenses(), reference.ledger().totalExpenses());
+    }
+}
+
 TEST_F(LedgerTest, undoOfADeleteWhoseNumberAnotherProgramTookIsRefusedAndWritesNothing)
 {
     test::insertRow(ledger, "income", "2026-05-01", "Salary", "1500", "May");
