@@ -8,46 +8,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QUrl>
-
-#include <sqlite3.h>
 
 #include "core/db/ledgerschema.h"
 #include "core/platform/messagebox.h"
-#include "ui/windows/mainmodule.h"
+#include "support/ledgerfile.h"
 
 namespace tallymere::bench {
 namespace {
-
-void exec(sqlite3 *db, const char *sql)
-{
-    char *message = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : "unknown";
-        sqlite3_free(message);
-        throw std::runtime_error(text);
-    }
-}
-
-void fillTable(sqlite3 *db, const char *insert, int rows)
-{
-    sqlite3_stmt *stmt = nullptr;
-    sqlite3_prepare_v2(db, insert, -1, &stmt, nullptr);
-    for (int i = 0; i < rows; ++i) {
-        const std::string date = "20" + std::to_string(10 + i % 15) + "-" + std::to_string(10 + i % 3) + "-"
-            + std::to_string(10 + i % 19);
-        const std::string name = "Household " + std::to_string(i % 50);
-        const std::string amount = std::to_string(i % 1000) + "." + std::to_string(10 + i % 90);
-        const std::string particulars = "Entry " + std::to_string(i) + " of the household books";
-        sqlite3_bind_text(stmt, 1, date.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 3, amount.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, 4, particulars.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(stmt);
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-}
 
 void flushToDisk(const QString &path, int flags)
 {
@@ -58,12 +25,6 @@ void flushToDisk(const QString &path, int flags)
     ::close(fd);
     if (rc != 0)
         throw std::runtime_error("cannot flush " + path.toStdString());
-}
-
-QStringList &boxes()
-{
-    static QStringList texts;
-    return texts;
 }
 
 } // namespace
@@ -79,13 +40,12 @@ QString ledgerFolder(int rows)
     QFile::remove(partial);
     createLedger(partial);
 
-    sqlite3 *db = nullptr;
-    sqlite3_open(partial.toUtf8().constData(), &db);
-    exec(db, "begin");
-    fillTable(db, "insert into income (date, source, amount, particulars) values (?, ?, ?, ?)", rows);
-    fillTable(db, "insert into expenses (date, category, amount, particulars) values (?, ?, ?, ?)", rows);
-    exec(db, "commit");
-    sqlite3_close(db);
+    const auto entryAt = [](int i) -> test::Entry {
+        return {"20" + std::to_string(10 + i % 15) + "-" + std::to_string(10 + i % 3) + "-" + std::to_string(10 + i % 19),
+                "Household " + std::to_string(i % 50), std::to_string(i % 1000) + "." + std::to_string(10 + i % 90),
+                "Entry " + std::to_string(i) + " of the household books"};
+    };
+    test::seedLedger(partial, {{"income", rows, entryAt}, {"expenses", rows, entryAt}});
     QFile::rename(partial, path);
     return folder;
 }
@@ -113,23 +73,10 @@ QString LedgerCopy::path() const
     return ledgerPath(m_dir.path());
 }
 
-void quietProgram()
+test::QuietProgram &quietProgram()
 {
-    Main::setHomePageSeams([] { return 0; }, [](const QUrl &) {});
-    platform::setMessageBoxHandler([](const QString &text, int style, const QString &) -> int {
-        boxes().append(text);
-        return (style & 7) == platform::MessageStyle::YesNo ? platform::MessageResult::Yes : platform::MessageResult::Ok;
-    });
-}
-
-const QStringList &boxTexts()
-{
-    return boxes();
-}
-
-void clearBoxes()
-{
-    boxes().clear();
+    static test::QuietProgram quiet(platform::MessageResult::Yes);
+    return quiet;
 }
 
 } // namespace tallymere::bench

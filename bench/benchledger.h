@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
+
+#include "support/testenvironment.h"
 
 namespace tallymere::bench {
 
@@ -28,11 +29,9 @@ private:
     QTemporaryDir m_dir;
 };
 
-/// Keeps a benchmark's program to itself: the maker's page is never opened, and every message
-/// box is answered at once (Yes to a question, OK to anything else) and noted in boxTexts().
-void quietProgram();
-/// The texts of the boxes shown since the last clearBoxes().
-const QStringList &boxTexts();
-void clearBoxes();
+/// Keeps a benchmark's program to itself for the rest of the run: the maker's page is never
+/// opened, and every message box is answered at once (Yes to a question, OK to anything else)
+/// and noted.
+test::QuietProgram &quietProgram();
 
 } // namespace tallymere::bench

@@ -17,7 +17,7 @@
 
 #include "core/lists/rowstore.h"
 #include "core/export/listexport.h"
-#include "core/platform/mainwindow.h"
+#include "support/windowstandin.h"
 #include "core/export/spreadsheetapplication.h"
 #include "core/platform/messagebox.h"
 
@@ -61,14 +61,6 @@ std::vector<Entry> makeEntries(int rows)
     return entries;
 }
 
-class QuietHost : public MainWindow
-{
-public:
-    int MousePointer() const override { return 0; }
-    void setMousePointer(int) override {}
-    void setTotalCaptions(const QString &, const QString &, const QString &) override {}
-};
-
 void BM_ExportList(benchmark::State &state)
 {
     const QLocale locale;
@@ -101,7 +93,7 @@ void BM_ExportList(benchmark::State &state)
         return true;
     });
 
-    QuietHost host;
+    test::WindowStandIn host;
     qint64 bytes = 0;
     for (auto _ : state) {
         exportList(list, QStringLiteral("in Coinfold2021/08/31.Form1.PushButton4_Click "), host);

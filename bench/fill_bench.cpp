@@ -25,14 +25,13 @@ void useFolder(int rows)
     const QString folder = bench::ledgerFolder(rows);
     bench::warmUp(folder);
     platform::setProgramFolder(folder);
-    bench::quietProgram();
-    bench::clearBoxes();
+    bench::quietProgram().clearBoxes();
 }
 
 void requireNoBox(benchmark::State &state)
 {
-    if (!bench::boxTexts().isEmpty())
-        state.SkipWithError(bench::boxTexts().first().toUtf8().constData());
+    if (!bench::quietProgram().boxes().empty())
+        state.SkipWithError(bench::quietProgram().boxes().front().text.toUtf8().constData());
 }
 
 /// Every row of `table`, all five columns read as text: what a fill cannot do with less.

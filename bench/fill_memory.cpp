@@ -3,7 +3,6 @@
 //   tallymere_fill_memory [rows]
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include <QApplication>
@@ -12,47 +11,33 @@
 #include "benchledger.h"
 #include "core/ledger/ledger.h"
 #include "core/platform/program.h"
-
-namespace {
-
-long statusKiB(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(key.size()));
-    }
-    return -1;
-}
-
-} // namespace
+#include "support/memoryprobe.h"
 
 int main(int argc, char **argv)
 {
+    using namespace tallymere;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int rows = argc > 1 ? std::stoi(argv[1]) : 1'000'000;
-    tallymere::platform::setProgramFolder(tallymere::bench::ledgerFolder(rows));
-    tallymere::bench::quietProgram();
+    platform::setProgramFolder(bench::ledgerFolder(rows));
+    const test::QuietProgram &quiet = bench::quietProgram();
 
-    tallymere::Form1 form;
+    Form1 form;
     form.show();
     QApplication::processEvents();
-    std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
-    const long before = statusKiB("VmHWM");
+    test::resetPeak(); // the peak starts again from here
+    const long before = test::statusKiB("VmHWM");
     form.Form_Load();
     QApplication::processEvents();
-    const long after = statusKiB("VmHWM");
+    const long after = test::statusKiB("VmHWM");
     const double perRow = double(after - before) * 1024.0 / (2.0 * rows);
-    tallymere::Ledger &ledger = form.ledger();
+    Ledger &ledger = form.ledger();
     const std::size_t held = ledger.incomeList().itemMemory() + ledger.expenseList().itemMemory();
     std::printf("rows per table %d, peak growth %ld KiB, %.1f bytes per row (list stores: %zu bytes, %.1f per row)\n",
                 rows, after - before, perRow, held, double(held) / (2.0 * rows));
-    for (const QString &box : tallymere::bench::boxTexts())
-        std::printf("box: %s\n", qPrintable(box));
+    for (const test::ShownBox &box : quiet.boxes())
+        std::printf("box: %s\n", qPrintable(box.text));
     form.Form_QueryUnload();
-    return tallymere::bench::boxTexts().isEmpty() ? 0 : 1;
+    return quiet.boxes().empty() ? 0 : 1;
 }

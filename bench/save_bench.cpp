@@ -53,8 +53,7 @@ void saveAndRefresh(benchmark::State &state, Kind kind)
     const int rows = int(state.range(0));
     bench::LedgerCopy copy(rows);
     platform::setProgramFolder(copy.folder());
-    bench::quietProgram();
-    bench::clearBoxes();
+    bench::quietProgram().clearBoxes();
 
     Form1 form;
     form.Form_Load();
@@ -104,7 +103,7 @@ void saveAndRefresh(benchmark::State &state, Kind kind)
     prepare();
     act();
     tidy();
-    bench::clearBoxes();
+    bench::quietProgram().clearBoxes();
     const int before = list->items().itemCount();
 
     for (auto _ : state) {
@@ -120,11 +119,11 @@ void saveAndRefresh(benchmark::State &state, Kind kind)
     const int expected = kind == Kind::Insert ? before + int(state.iterations())
         : kind == Kind::Delete                ? before - int(state.iterations())
                                               : before;
-    const int boxes = int(bench::boxTexts().size());
+    const int boxes = int(bench::quietProgram().boxes().size());
     if (list->items().itemCount() != expected)
         state.SkipWithError("the list does not hold the rows the saves leave");
     else if (boxes != (kind == Kind::Delete ? int(state.iterations()) : 0))
-        state.SkipWithError(bench::boxTexts().last().toUtf8().constData());
+        state.SkipWithError(bench::quietProgram().boxes().back().text.toUtf8().constData());
     form.Form_QueryUnload();
 }
 

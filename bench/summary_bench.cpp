@@ -25,21 +25,12 @@
 #include "core/platform/messagebox.h"
 #include "core/platform/program.h"
 #include "ui/summary/monthlysummary.h"
+#include "support/windowstandin.h"
 
 namespace tallymere {
 namespace {
 
 constexpr int kRows = 1'000'000;
-
-/// Stands in for the main window where only the ledger is needed: the pointer and the totals'
-/// captions go nowhere.
-class NoWindow : public MainWindow
-{
-public:
-    int MousePointer() const override { return 0; }
-    void setMousePointer(int) override {}
-    void setTotalCaptions(const QString &, const QString &, const QString &) override {}
-};
 
 /// The cached ledger of kRows entries per table, its two lists read once for all the benchmarks
 /// that only read them.
@@ -68,7 +59,7 @@ private:
         modExpense::showTotals(m_ledger);
     }
 
-    NoWindow m_window;
+    test::WindowStandIn m_window;
     Ledger m_ledger;
 };
 

@@ -32,7 +32,7 @@ void undoOrRedo(benchmark::State &state, bool undo)
     list->selectionModel()->setCurrentIndex(middle, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     form.PushButton3_Click(); // answered Yes
     QApplication::processEvents();
-    bench::clearBoxes(); // the delete's question
+    bench::quietProgram().clearBoxes(); // the delete's question
 
     for (auto _ : state) {
         if (!undo) {
@@ -50,7 +50,7 @@ void undoOrRedo(benchmark::State &state, bool undo)
             state.ResumeTiming();
         }
     }
-    if (!bench::boxTexts().isEmpty())
+    if (!bench::quietProgram().boxes().empty())
         state.SkipWithError("a message box was shown");
 }
 

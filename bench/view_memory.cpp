@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,27 +23,11 @@
 #include <QTreeView>
 
 #include "core/lists/rowstore.h"
+#include "support/memoryprobe.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long statusKiB(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(key.size()));
-    }
-    return -1;
-}
-
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 /// A RowStore whose views can be told of a reset without a refill: the reset alone, timed.
 class Store : public tallymere::RowStore
@@ -191,22 +174,22 @@ int main(int argc, char **argv)
     }
     QApplication::processEvents();
 
-    const long storeBefore = statusKiB("VmRSS");
+    const long storeBefore = tallymere::test::statusKiB("VmRSS");
     fill(store, rows);
-    const long storeAfter = statusKiB("VmRSS");
+    const long storeAfter = tallymere::test::statusKiB("VmRSS");
 
     // The view meets the rows: the model set, the selection kept, shown and drawn.
-    resetPeak();
-    const long viewBefore = statusKiB("VmRSS");
-    const long peakBefore = statusKiB("VmHWM");
+    tallymere::test::resetPeak();
+    const long viewBefore = tallymere::test::statusKiB("VmRSS");
+    const long peakBefore = tallymere::test::statusKiB("VmHWM");
     const auto shownStart = Clock::now();
     if (view)
         view->setModel(&store);
     keepSelection(view.get(), store, true);
     QApplication::processEvents();
     const double firstShowing = msSince(shownStart);
-    const long viewAfter = statusKiB("VmRSS");
-    const long peakAfter = statusKiB("VmHWM");
+    const long viewAfter = tallymere::test::statusKiB("VmRSS");
+    const long peakAfter = tallymere::test::statusKiB("VmHWM");
 
     std::vector<double> resetCall, resetTotal, appendCall, appendTotal, removeCall, removeTotal;
     for (int repetition = 0; repetition < 3; ++repetition) {
@@ -234,7 +217,7 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         removeTotal.push_back(msSince(start));
     }
-    const long afterAll = statusKiB("VmRSS");
+    const long afterAll = tallymere::test::statusKiB("VmRSS");
 
     std::printf("%s, %d rows\n", kind == "none" ? "no view" : tree ? "QTreeView" : "QTableView", rows);
     std::printf("  store: resident growth %ld KiB, %.1f bytes per row (held: %.1f bytes per row)\n",

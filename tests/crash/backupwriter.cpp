@@ -10,43 +10,30 @@
 // Usage: tallymere_backupwriter LEDGER FIRST_RUN BATCH
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 
-#include <sqlite3.h>
-
 #include "core/backup/backup.h"
+#include "support/ledgerfile.h"
 
 namespace {
 
 bool addBatch(const QString &ledger, long long run, int batch)
 {
-    sqlite3 *db = nullptr;
-    bool ok = sqlite3_open_v2(QFile::encodeName(ledger).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-    sqlite3_busy_timeout(db, 5000);
-    ok = ok && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    for (const char *table : {"income (date, source", "expenses (date, category"}) {
-        sqlite3_stmt *insert = nullptr;
-        const std::string sql = std::string("insert into ") + table + ", amount, particulars) values (?, ?, ?, ?)";
-        ok = ok && sqlite3_prepare_v2(db, sql.c_str(), -1, &insert, nullptr) == SQLITE_OK;
-        for (int i = 0; ok && i < batch; ++i) {
-            const std::string text = "Run " + std::to_string(run) + " entry " + std::to_string(i);
-            sqlite3_bind_text(insert, 1, "2030-01-01", -1, SQLITE_STATIC);
-            sqlite3_bind_text(insert, 2, text.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 3, std::to_string(i % 1000).c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 4, (text + " of the household books").c_str(), -1, SQLITE_TRANSIENT);
-            ok = sqlite3_step(insert) == SQLITE_DONE;
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
+    const auto entryAt = [run](int i) -> tallymere::test::Entry {
+        const std::string text = "Run " + std::to_string(run) + " entry " + std::to_string(i);
+        return {"2030-01-01", text, std::to_string(i % 1000), text + " of the household books"};
+    };
+    try {
+        tallymere::test::seedLedger(ledger, {{"income", batch, entryAt}, {"expenses", batch, entryAt}});
+        return true;
+    } catch (const std::exception &) {
+        return false;
     }
-    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close_v2(db);
-    return ok;
 }
 
 void say(const QString &line)

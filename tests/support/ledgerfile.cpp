@@ -61,24 +61,57 @@ void makeLedger(const QString &path)
     createLedger(path);
 }
 
+namespace {
+
+Statement prepareInsert(sqlite3 *db, const std::string &table)
+{
+    return prepare(db, "insert into " + table + " (date, " + textColumn(table) + ", amount, particulars) values (?, ?, ?, ?)");
+}
+
+/// Runs the insert once with the entry's values; it is ready for the next entry after.
+void insertEntry(sqlite3 *db, sqlite3_stmt *insert, const Entry &entry)
+{
+    const Value *values[] = {&entry.date, &entry.name, &entry.amount, &entry.particulars};
+    for (int i = 0; i < 4; ++i) {
+        const Value &value = *values[i];
+        if (value)
+            sqlite3_bind_text(insert, i + 1, value->data(), int(value->size()), SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_null(insert, i + 1);
+    }
+    if (sqlite3_step(insert) != SQLITE_DONE)
+        fail(db);
+    sqlite3_reset(insert);
+}
+
+} // namespace
+
 long long insertRow(const QString &ledger, const std::string &table, const Value &date,
                     const Value &sourceOrCategory, const Value &amount, const Value &particulars)
 {
     const Db db = openLedger(ledger);
-    const Statement insert = prepare(db.get(),
-                                     "insert into " + table + " (date, " + textColumn(table)
-                                         + ", amount, particulars) values (?, ?, ?, ?)");
-    const Value *values[] = {&date, &sourceOrCategory, &amount, &particulars};
-    for (int i = 0; i < 4; ++i) {
-        const Value &value = *values[i];
-        if (value)
-            sqlite3_bind_text(insert.get(), i + 1, value->data(), int(value->size()), SQLITE_TRANSIENT);
-        else
-            sqlite3_bind_null(insert.get(), i + 1);
-    }
-    if (sqlite3_step(insert.get()) != SQLITE_DONE)
-        fail(db.get());
+    insertEntry(db.get(), prepareInsert(db.get(), table).get(), {date, sourceOrCategory, amount, particulars});
     return sqlite3_last_insert_rowid(db.get());
+}
+
+void seedLedger(const QString &ledger, const std::vector<Entries> &entries)
+{
+    const Db db = openLedger(ledger);
+    sqlite3_busy_timeout(db.get(), 5000);
+    if (sqlite3_exec(db.get(), "begin", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(db.get());
+    try {
+        for (const Entries &table : entries) {
+            const Statement insert = prepareInsert(db.get(), table.table);
+            for (int i = 0; i < table.count; ++i)
+                insertEntry(db.get(), insert.get(), table.entryAt(i));
+        }
+        if (sqlite3_exec(db.get(), "commit", nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(db.get());
+    } catch (...) {
+        sqlite3_exec(db.get(), "rollback", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 Rows readRows(const QString &ledger, const std::string &table)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,28 @@ void makeLedger(const QString &path);
 /// program's layer; returns the sr_no the database gave it.
 long long insertRow(const QString &ledger, const std::string &table, const Value &date,
                     const Value &sourceOrCategory, const Value &amount, const Value &particulars);
+
+/// The four values of one entry, UTF-8, in table order: date, source or category, amount,
+/// particulars.
+struct Entry {
+    Value date;
+    Value name;
+    Value amount;
+    Value particulars;
+};
+
+/// `count` new entries of one table ("income" or "expenses"): entry i is `entryAt(i)`.
+struct Entries {
+    std::string table;
+    int count = 0;
+    std::function<Entry(int i)> entryAt;
+};
+
+/// Adds many entries at once, straight through sqlite3: one prepared insert per table, all of
+/// them in one transaction (so the tables change together), entries made in the order given.
+/// Waits a few seconds for another writer. Throws std::runtime_error on failure; then nothing
+/// was added.
+void seedLedger(const QString &ledger, const std::vector<Entries> &entries);
 
 /// All rows of table in ascending sr_no, read straight through sqlite3.
 Rows readRows(const QString &ledger, const std::string &table);

@@ -1,35 +1,41 @@
 #include "support/testenvironment.h"
 
 #include "ui/windows/mainmodule.h"
-#include "core/platform/messagebox.h"
 #include "core/platform/program.h"
 #include "core/settings/settings.h"
 
 namespace tallymere::test {
 
-TestEnvironment::TestEnvironment()
+QuietProgram::QuietProgram(int unscriptedQuestion)
 {
-    platform::setProgramFolder(m_dir.path());
-    settings::setStoreFolder(m_settingsDir.path());
-    platform::setMessageBoxHandler([this](const QString &text, int style, const QString &caption) {
+    platform::setMessageBoxHandler([this, unscriptedQuestion](const QString &text, int style, const QString &caption) {
         m_boxes.push_back({text, style, caption});
         if (!m_answers.empty()) {
             const int answer = m_answers.front();
             m_answers.erase(m_answers.begin());
             return answer;
         }
-        return (style & 7) == platform::MessageStyle::YesNo ? int(platform::MessageResult::No) : int(platform::MessageResult::Ok);
+        return (style & 7) == platform::MessageStyle::YesNo ? unscriptedQuestion : int(platform::MessageResult::Ok);
     });
     platform::setEndProgramHandler([this] { ++m_ends; });
-    // The home page is never opened from a test.
     Main::setHomePageSeams([] { return 1; }, [](const QUrl &) {});
 }
 
-TestEnvironment::~TestEnvironment()
+QuietProgram::~QuietProgram()
 {
     platform::setMessageBoxHandler({});
     platform::setEndProgramHandler([] {});
     Main::setHomePageSeams({}, {});
+}
+
+TestEnvironment::TestEnvironment()
+{
+    platform::setProgramFolder(m_dir.path());
+    settings::setStoreFolder(m_settingsDir.path());
+}
+
+TestEnvironment::~TestEnvironment()
+{
     platform::setProgramFolder(QString());
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include <QString>
 #include <QTemporaryDir>
+
+#include "core/platform/messagebox.h"
 
 namespace tallymere::test {
 
@@ -15,10 +16,35 @@ struct ShownBox {
     QString caption;
 };
 
-/// A private program folder and settings store for one test, with the program's seams replaced:
-/// message boxes are recorded (and answered from a script), the end of the program is recorded.
+/// The program's seams replaced for a test or a benchmark: message boxes are recorded and
+/// answered from a script, the end of the program is recorded, the maker's page is never
+/// opened. Everything is restored when it goes out of scope.
+class QuietProgram
+{
+public:
+    /// A box with no scripted answer gets OK, or `unscriptedQuestion` when it asks Yes or No.
+    explicit QuietProgram(int unscriptedQuestion = platform::MessageResult::No);
+    ~QuietProgram();
+    QuietProgram(const QuietProgram &) = delete;
+    QuietProgram &operator=(const QuietProgram &) = delete;
+
+    /// The boxes shown so far, in order.
+    const std::vector<ShownBox> &boxes() const { return m_boxes; }
+    void clearBoxes() { m_boxes.clear(); }
+    /// The answers of the next boxes, in order.
+    void answerNext(int button) { m_answers.push_back(button); }
+    /// How often the program was ended.
+    int endCount() const { return m_ends; }
+
+private:
+    std::vector<ShownBox> m_boxes;
+    std::vector<int> m_answers;
+    int m_ends = 0;
+};
+
+/// A private program folder and settings store for one test, with the program kept quiet.
 /// Everything is restored when it goes out of scope.
-class TestEnvironment
+class TestEnvironment : public QuietProgram
 {
 public:
     TestEnvironment();
@@ -31,21 +57,9 @@ public:
     /// The folder that holds the per-user settings store.
     QString settingsFolder() const;
 
-    /// The boxes shown so far, in order.
-    const std::vector<ShownBox> &boxes() const { return m_boxes; }
-    void clearBoxes() { m_boxes.clear(); }
-    /// The answers of the next boxes, in order; a box with no scripted answer gets OK
-    /// (or No, for a Yes/No box).
-    void answerNext(int button) { m_answers.push_back(button); }
-    /// How often the program was ended.
-    int endCount() const { return m_ends; }
-
 private:
     QTemporaryDir m_dir;
     QTemporaryDir m_settingsDir;
-    std::vector<ShownBox> m_boxes;
-    std::vector<int> m_answers;
-    int m_ends = 0;
 };
 
 } // namespace tallymere::test

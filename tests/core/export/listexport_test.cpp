@@ -20,10 +20,10 @@
 
 #include "core/lists/rowstore.h"
 #include "core/export/spreadsheetapplication.h"
-#include "core/platform/mainwindow.h"
 #include "core/platform/messagebox.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/testenvironment.h"
+#include "support/windowstandin.h"
 #include "support/xlsxreader.h"
 
 namespace tallymere {
@@ -38,17 +38,6 @@ const QString kExpenseLocation = QStringLiteral("in Coinfold2021/08/31.Form1.Pus
 using Rows = std::vector<std::vector<std::string>>;
 
 using test::ScriptedSpreadsheet;
-
-/// The main window, as far as an export sees it.
-class RecordingHost : public MainWindow
-{
-public:
-    int MousePointer() const override { return pointers.empty() ? 0 : pointers.back(); }
-    void setMousePointer(int pointer) override { pointers.push_back(pointer); }
-    void setTotalCaptions(const QString &, const QString &, const QString &) override {}
-
-    std::vector<int> pointers;
-};
 
 void fill(RowStore &list, const Rows &rows)
 {
@@ -108,7 +97,7 @@ protected:
 
     test::TestEnvironment environment;
     ScriptedSpreadsheet spreadsheet;
-    RecordingHost host;
+    test::WindowStandIn host; // the main window, as far as an export sees it
     RowStore income;
     RowStore expenses;
 
@@ -125,7 +114,7 @@ TEST_F(ListExportTest, itemsArriveAsRowsInListOrderWithoutTheIdColumn)
     exportList(income, kIncomeLocation, host);
 
     EXPECT_TRUE(environment.boxes().empty());
-    EXPECT_EQ(host.pointers, (std::vector<int>{11, 0})) << "hourglass while it works, default after";
+    EXPECT_EQ(host.pointers(), (std::vector<int>{11, 0})) << "hourglass while it works, default after";
     EXPECT_FALSE(host.exportRunning());
     ASSERT_EQ(spreadsheet.opened.size(), 1);
     EXPECT_TRUE(spreadsheet.openedFileExisted.front()) << "the file is complete when the program opens it";
@@ -192,7 +181,7 @@ TEST_F(ListExportTest, listWithOnlyItsFirstColumnGivesAnEmptyFittedSheetThatIsSh
     exportList(list, kIncomeLocation, host);
 
     EXPECT_TRUE(environment.boxes().empty());
-    EXPECT_EQ(host.pointers, (std::vector<int>{11, 0}));
+    EXPECT_EQ(host.pointers(), (std::vector<int>{11, 0}));
     EXPECT_FALSE(host.exportRunning());
     const XlsxSheet sheet = openedSheet();
     EXPECT_EQ(sheet.cellCount(), 0);
@@ -204,7 +193,7 @@ TEST_F(ListExportTest, emptyListDoesNothing)
     exportList(income, kIncomeLocation, host);
 
     EXPECT_TRUE(environment.boxes().empty());
-    EXPECT_TRUE(host.pointers.empty());
+    EXPECT_TRUE(host.pointers().empty());
     EXPECT_EQ(spreadsheet.probes, 0) << "not even a look for the spreadsheet program";
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
     EXPECT_FALSE(host.exportRunning());
@@ -233,7 +222,7 @@ TEST_F(ListExportTest, missingSpreadsheetProgramShowsTwoMessagesInOrderAndNothin
         EXPECT_EQ(box.style, platform::MessageStyle::OkOnly);
         EXPECT_EQ(box.caption, platform::applicationTitle());
     }
-    EXPECT_TRUE(host.pointers.empty()) << "no hourglass";
+    EXPECT_TRUE(host.pointers().empty()) << "no hourglass";
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
     EXPECT_FALSE(host.exportRunning());
 }
@@ -258,7 +247,7 @@ TEST_F(ListExportTest, exportDoesNothingWhileAnExportRuns)
 
     EXPECT_TRUE(host.exportRunning()) << "still the running export's";
     EXPECT_TRUE(environment.boxes().empty());
-    EXPECT_TRUE(host.pointers.empty());
+    EXPECT_TRUE(host.pointers().empty());
     EXPECT_EQ(spreadsheet.probes, 0);
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
 }
@@ -277,7 +266,7 @@ TEST_F(ListExportTest, clicksOnEitherExportDuringAnExportAreIgnored)
         [&] {
             clicksRan = true;
             runningDuringClicks = host.exportRunning();
-            pointersBeforeClicks = host.pointers.size();
+            pointersBeforeClicks = host.pointers().size();
             exportList(expenses, kExpenseLocation, host);
             exportList(income, kIncomeLocation, host);
         },
@@ -288,7 +277,7 @@ TEST_F(ListExportTest, clicksOnEitherExportDuringAnExportAreIgnored)
     ASSERT_TRUE(clicksRan) << "pending events run during the export";
     EXPECT_TRUE(runningDuringClicks);
     EXPECT_EQ(pointersBeforeClicks, 1U) << "the clicks came while the hourglass showed";
-    EXPECT_EQ(host.pointers, (std::vector<int>{11, 0}));
+    EXPECT_EQ(host.pointers(), (std::vector<int>{11, 0}));
     EXPECT_TRUE(environment.boxes().empty());
     EXPECT_EQ(spreadsheet.probes, 2) << "once by the availability test, once for the export's own object";
     const XlsxSheet sheet = openedSheet();
@@ -326,7 +315,7 @@ TEST_F(ListExportTest, failuresAreReportedWithTheirLinesAndTheExportGoesOn)
     expected.insert(expected.end(), 15, 150);
     expected.insert(expected.end(), {160, 162});
     EXPECT_EQ(reportedLines(environment.boxes(), kExpenseLocation), expected);
-    EXPECT_EQ(host.pointers, (std::vector<int>{11, 0})) << "the pointer comes back after the failures";
+    EXPECT_EQ(host.pointers(), (std::vector<int>{11, 0})) << "the pointer comes back after the failures";
     EXPECT_FALSE(host.exportRunning());
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
 }
@@ -339,7 +328,7 @@ TEST_F(ListExportTest, programThatCannotStartIsReportedAndLeavesNoWorkbookBehind
     exportList(income, kIncomeLocation, host);
 
     EXPECT_EQ(reportedLines(environment.boxes(), kIncomeLocation), std::vector<int>{162});
-    EXPECT_EQ(host.pointers, (std::vector<int>{11, 0}));
+    EXPECT_EQ(host.pointers(), (std::vector<int>{11, 0}));
     EXPECT_FALSE(host.exportRunning());
     ASSERT_EQ(spreadsheet.opened.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(spreadsheet.opened.front()).absolutePath()));

@@ -5,10 +5,7 @@
 
 #include <iostream>
 
-#include <sqlite3.h>
-
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocale>
 
 #include "ui/app/form1.h"
@@ -25,20 +22,12 @@ constexpr int kEntries = 1000000;
 
 /// The four values of entry i (0-based), as UTF-8: every amount a whole number of quarters, so
 /// that the sum is exact in a double.
-struct EntryValues {
-    std::string date;
-    std::string source;
-    std::string amount;
-    std::string particulars;
-};
-
-EntryValues valuesOf(int i)
+test::Entry valuesOf(int i)
 {
     static const char *quarters[] = {"", ".25", ".5", ".75"};
     char date[16];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", 2000 + i % 25, 1 + i % 12, 1 + i % 28);
-    return {date, "Source " + std::to_string(i % 97) + " \xe2\x82\xac",
-            std::to_string(i % 1000) + quarters[i % 4],
+    return {date, "Source " + std::to_string(i % 97) + " \xe2\x82\xac", std::to_string(i % 1000) + quarters[i % 4],
             "Entry " + std::to_string(i) + " \xf0\xa0\xae\xb7 \xf0\x9f\xa7\xbe"};
 }
 
@@ -50,30 +39,10 @@ TEST(LargeLedger, millionEntriesAreListedExactlyWithTheirTotal)
     test::makeLedger(ledger);
     QElapsedTimer timer;
     timer.start();
-    {
-        // The rows go in through one prepared insert in one transaction: a million statements
-        // built as text would take most of the time this test may have. The statement texts
-        // themselves are proven on every kind of value elsewhere; here the size is the point.
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(ledger).constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
-                  SQLITE_OK);
-        sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-        sqlite3_stmt *insert = nullptr;
-        sqlite3_prepare_v2(db, "insert into income (date, source, amount, particulars) values (?, ?, ?, ?)", -1,
-                           &insert, nullptr);
-        for (int i = 0; i < kEntries; ++i) {
-            const EntryValues v = valuesOf(i);
-            sqlite3_bind_text(insert, 1, v.date.data(), int(v.date.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 2, v.source.data(), int(v.source.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 3, v.amount.data(), int(v.amount.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert, 4, v.particulars.data(), int(v.particulars.size()), SQLITE_TRANSIENT);
-            ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        ASSERT_EQ(sqlite3_exec(db, "commit", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+    // The rows go in through one prepared insert in one transaction: a million statements built
+    // as text would take most of the time this test may have. The statement texts themselves
+    // are proven on every kind of value elsewhere; here the size is the point.
+    test::seedLedger(ledger, {{"income", kEntries, valuesOf}});
     const qint64 stored = timer.restart();
 
     Form1 w;
@@ -85,11 +54,11 @@ TEST(LargeLedger, millionEntriesAreListedExactlyWithTheirTotal)
     ASSERT_EQ(list.itemCount(), kEntries);
     int wrong = 0;
     for (int i = 0; i < kEntries && wrong < 5; ++i) {
-        const EntryValues v = valuesOf(i);
+        const test::Entry v = valuesOf(i);
         const std::string number = std::to_string(i + 1);
         const std::string_view cells[] = {list.cellUtf8(i, 0), list.cellUtf8(i, 1), list.cellUtf8(i, 2),
                                           list.cellUtf8(i, 3), list.cellUtf8(i, 4), list.cellUtf8(i, 5)};
-        const std::string_view expected[] = {number, number, v.date, v.source, v.amount, v.particulars};
+        const std::string_view expected[] = {number, number, *v.date, *v.name, *v.amount, *v.particulars};
         for (int c = 0; c < 6; ++c) {
             if (cells[c] != expected[c]) {
                 ADD_FAILURE() << "item " << i + 1 << " column " << c << ": " << cells[c] << " instead of "
@@ -99,7 +68,7 @@ TEST(LargeLedger, millionEntriesAreListedExactlyWithTheirTotal)
         }
     }
     // The cells a user reads are the same texts.
-    EXPECT_EQ(list.subItem(kEntries, 5), QString::fromStdString(valuesOf(kEntries - 1).particulars));
+    EXPECT_EQ(list.subItem(kEntries, 5), QString::fromStdString(*valuesOf(kEntries - 1).particulars));
 
     // 1000 * (0 + 1 + ... + 999) whole amounts, and 250000 times 0.25 + 0.5 + 0.75.
     EXPECT_EQ(w.ledger().totalIncome(), 499875000.0);

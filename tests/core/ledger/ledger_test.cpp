@@ -16,15 +16,16 @@
 #include "core/ledger/modexpense.h"
 #include "core/ledger/statements.h"
 #include "core/platform/messagebox.h"
+#include "support/windowstandin.h"
 
 namespace tallymere {
 namespace {
 
 /// A second reader of the same file: its lists are always filled from the whole tables.
-class FullReader : public MainWindow
+class FullReader
 {
 public:
-    explicit FullReader(const QString &path) : m_ledger(this)
+    explicit FullReader(const QString &path) : m_ledger(&m_window)
     {
         m_ledger.openFile(path);
         for (RowStore *list : {&m_ledger.incomeList(), &m_ledger.expenseList()}) {
@@ -42,17 +43,10 @@ public:
     }
 
     Ledger &ledger() { return m_ledger; }
-    const QStringList &captions() const { return m_captions; }
-
-    int MousePointer() const override { return 0; }
-    void setMousePointer(int) override {}
-    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override
-    {
-        m_captions = {income, expenses, balance};
-    }
+    const QStringList &captions() const { return m_window.captions(); }
 
 private:
-    QStringList m_captions;
+    test::WindowStandIn m_window;
     Ledger m_ledger;
 };
 

@@ -31,74 +31,53 @@ struct EngineMonth {
 void seedLedger(const QString &path, int rows, quint32 seed)
 {
     QRandomGenerator random(seed);
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
     const char *badDates[] = {"", "yesterday", "2021-02-30", "13/13/2021", "2021-3-8", "Null", " "};
     const char *badAmounts[] = {"", " ", "abc", "n/a", "twelve", "Null"};
-    for (const char *table : {"income", "expenses"}) {
-        const std::string insert = std::string("insert into ") + table + " values (null, ?, ?, ?, ?)";
-        sqlite3_stmt *stmt = nullptr;
-        ASSERT_EQ(sqlite3_prepare_v2(db, insert.c_str(), -1, &stmt, nullptr), SQLITE_OK);
-        for (int i = 0; i < rows; ++i) {
-            const int year = 2019 + int(random.bounded(4));
-            const int month = 1 + int(random.bounded(12));
-            const int day = 1 + int(random.bounded(28));
-            std::string date;
-            std::string meant = QString::asprintf("%04d-%02d", year, month).toStdString();
-            bool nullDate = false;
-            switch (random.bounded(8)) {
-            case 0:
-            case 1:
-            case 2:
-                date = QString::asprintf("%04d-%02d-%02d", year, month, day).toStdString();
-                break;
-            case 3:
-            case 4:
-                date = QString::asprintf("%d/%d/%04d", month, day, year).toStdString();
-                break;
-            case 5: // day-first with a day over 12: no date under month-first reading
-                date = QString::asprintf("%d/%d/%04d", 13 + int(random.bounded(16)), month, year).toStdString();
-                meant = "No date";
-                break;
-            case 6:
-                date = badDates[random.bounded(int(std::size(badDates)))];
-                meant = "No date";
-                break;
-            default:
-                nullDate = true;
-                meant = "No date";
-            }
-            std::string amount;
-            bool nullAmount = false;
-            switch (random.bounded(6)) {
-            case 0:
-                amount = badAmounts[random.bounded(int(std::size(badAmounts)))];
-                break;
-            case 1:
-                nullAmount = true;
-                break;
-            default:
-                amount = QString::number(double(random.bounded(2'000'000)) / 100.0 - 1000.0, 'f', 2).toStdString();
-            }
-            const std::string name = "Name " + std::to_string(random.bounded(20));
-            if (nullDate)
-                sqlite3_bind_null(stmt, 1);
-            else
-                sqlite3_bind_text(stmt, 1, date.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-            if (nullAmount)
-                sqlite3_bind_null(stmt, 3);
-            else
-                sqlite3_bind_text(stmt, 3, amount.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 4, meant.c_str(), -1, SQLITE_TRANSIENT);
-            ASSERT_EQ(sqlite3_step(stmt), SQLITE_DONE);
-            sqlite3_reset(stmt);
+    const auto entryAt = [&](int) -> test::Entry {
+        const int year = 2019 + int(random.bounded(4));
+        const int month = 1 + int(random.bounded(12));
+        const int day = 1 + int(random.bounded(28));
+        std::string date;
+        std::string meant = QString::asprintf("%04d-%02d", year, month).toStdString();
+        bool nullDate = false;
+        switch (random.bounded(8)) {
+        case 0:
+        case 1:
+        case 2:
+            date = QString::asprintf("%04d-%02d-%02d", year, month, day).toStdString();
+            break;
+        case 3:
+        case 4:
+            date = QString::asprintf("%d/%d/%04d", month, day, year).toStdString();
+            break;
+        case 5: // day-first with a day over 12: no date under month-first reading
+            date = QString::asprintf("%d/%d/%04d", 13 + int(random.bounded(16)), month, year).toStdString();
+            meant = "No date";
+            break;
+        case 6:
+            date = badDates[random.bounded(int(std::size(badDates)))];
+            meant = "No date";
+            break;
+        default:
+            nullDate = true;
+            meant = "No date";
         }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+        std::string amount;
+        bool nullAmount = false;
+        switch (random.bounded(6)) {
+        case 0:
+            amount = badAmounts[random.bounded(int(std::size(badAmounts)))];
+            break;
+        case 1:
+            nullAmount = true;
+            break;
+        default:
+            amount = QString::number(double(random.bounded(2'000'000)) / 100.0 - 1000.0, 'f', 2).toStdString();
+        }
+        const std::string name = "Name " + std::to_string(random.bounded(20));
+        return {nullDate ? test::Value() : date, name, nullAmount ? test::Value() : amount, meant};
+    };
+    test::seedLedger(path, {{"income", rows, entryAt}, {"expenses", rows, entryAt}});
 }
 
 /// The engine's own sums per month: only texts with a digit are numbers in this ledger.

@@ -317,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(Ledger, FaultMatrix, ::testing::Values(
               .make = [](FaultMatrix &m) { m.writeFile({}); },
               .atStart = {{kIncomeGone, kListIncome, 104}, {kExpensesGone, kLoad, 190}},
               .atSave = {{kIncomeGone, kSave, 142}, {kIncomeGone, kListIncome, 104}, {kExpensesGone, kSave, 148}}},
-    // An Access file, as the ledger of an older program would be.
+    // A file that is not an SQLite database: the first page of another engine's database file.
     FaultCase{.name = "not a database",
               .make = [](FaultMatrix &m) {
                   m.writeFile(QByteArray("\0\1\0\0Standard Jet DB\0", 19) + QByteArray(4077, '\x5a'));

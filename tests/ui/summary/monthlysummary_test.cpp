@@ -9,12 +9,11 @@
 #include <QTableView>
 #include <QTest>
 
-#include <sqlite3.h>
-
 #include "ui/dateformat/form3.h"
 #include "core/platform/messagebox.h"
 #include "ui/summary/monthlysummary.h"
 #include "ui/summary/monthtable.h"
+#include "support/ledgerfile.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/xlsxreader.h"
 
@@ -129,33 +128,14 @@ TEST_F(MonthlySummaryTest, sendsTheMonthTableWithMonthsAsTextAndAmountsAsNumbers
 
 TEST_F(MonthlySummaryTest, badDataShowsWithoutAnErrorBox)
 {
-    {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(ledger.toUtf8().constData(), &db), SQLITE_OK);
-        sqlite3_exec(db,
-                     "begin;"
-                     "insert into income values (null, null, null, null, null);"
-                     "insert into income values (null, '', '', '', '');"
-                     "insert into income values (null, 'yesterday', 'Words', 'a lot', 'x');"
-                     "insert into income values (null, '2026-02-30', 'Huge', '9.99e307', 'x');"
-                     "insert into income values (null, '2026-02-28', 'Tiny', '1e-300', 'x');"
-                     "insert into income values (null, '31/31/2026', 'Gift', '-1e300', 'x');"
-                     "insert into expenses values (null, 'Null', 'Null', 'Null', 'Null');",
-                     nullptr, nullptr, nullptr);
-        // Ten thousand categories in one month.
-        sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(db, "insert into expenses values (null, '2026-01-15', ?, ?, '')", -1, &stmt, nullptr);
-        for (int i = 0; i < 10000; ++i) {
-            const std::string name = "Category " + std::to_string(i);
-            sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_int(stmt, 2, i % 97);
-            sqlite3_step(stmt);
-            sqlite3_reset(stmt);
-        }
-        sqlite3_finalize(stmt);
-        sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    const std::vector<test::Entry> odd{{}, {"", "", "", ""}, {"yesterday", "Words", "a lot", "x"},
+        {"2026-02-30", "Huge", "9.99e307", "x"}, {"2026-02-28", "Tiny", "1e-300", "x"}, {"31/31/2026", "Gift", "-1e300", "x"}};
+    test::seedLedger(ledger, {{"income", int(odd.size()), [&](int i) { return odd[std::size_t(i)]; }},
+                              {"expenses", 1, [](int) { return test::Entry{"Null", "Null", "Null", "Null"}; }},
+                              // Ten thousand categories in one month.
+                              {"expenses", 10000, [](int i) {
+                                   return test::Entry{"2026-01-15", "Category " + std::to_string(i), std::to_string(i % 97), ""};
+                               }}});
     start();
     MonthlySummary &summary = open();
     const std::vector<QStringList> table = shown();
