@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 #include <benchmark/benchmark.h>
 
@@ -127,21 +129,6 @@ void saveAndRefresh(benchmark::State &state, Kind kind)
     form.Form_QueryUnload();
 }
 
-void BM_SaveInsert(benchmark::State &state)
-{
-    saveAndRefresh(state, Kind::Insert);
-}
-
-void BM_SaveUpdate(benchmark::State &state)
-{
-    saveAndRefresh(state, Kind::Update);
-}
-
-void BM_SaveDelete(benchmark::State &state)
-{
-    saveAndRefresh(state, Kind::Delete);
-}
-
 /// The floor: the statement a save sends, run on a connection opened with the program's own
 /// settings (Connection::openFile) over a private copy of the ledger, and nothing else.
 void bareCommit(benchmark::State &state, Kind kind)
@@ -188,30 +175,19 @@ void bareCommit(benchmark::State &state, Kind kind)
     connection.Close();
 }
 
-void BM_CommitInsert(benchmark::State &state)
-{
-    bareCommit(state, Kind::Insert);
-}
-
-void BM_CommitUpdate(benchmark::State &state)
-{
-    bareCommit(state, Kind::Update);
-}
-
-void BM_CommitDelete(benchmark::State &state)
-{
-    bareCommit(state, Kind::Delete);
-}
-
 constexpr int kSaves = 30;
 
-// Registered side by side, so one run gives each save beside its floor.
-BENCHMARK(BM_CommitInsert)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
-BENCHMARK(BM_SaveInsert)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
-BENCHMARK(BM_CommitUpdate)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
-BENCHMARK(BM_SaveUpdate)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
-BENCHMARK(BM_CommitDelete)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
-BENCHMARK(BM_SaveDelete)->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
+// Registered side by side, so one run gives each save beside its floor: BM_CommitInsert,
+// BM_SaveInsert, BM_CommitUpdate and so on.
+[[maybe_unused]] const bool kRegistered = [] {
+    for (const auto &[name, kind] : {std::pair{"Insert", Kind::Insert}, {"Update", Kind::Update}, {"Delete", Kind::Delete}}) {
+        for (const auto &[prefix, run] : {std::pair{"BM_Commit", &bareCommit}, {"BM_Save", &saveAndRefresh}}) {
+            benchmark::RegisterBenchmark((std::string(prefix) + name).c_str(), run, kind)
+                ->Arg(1'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(kSaves);
+        }
+    }
+    return true;
+}();
 
 } // namespace
 } // namespace tallymere

@@ -44,6 +44,7 @@ protected:
     void TearDown() override
     {
         main.reset(); // the editor goes with its owner
+        settle();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -120,6 +121,19 @@ private:
     {
         static_cast<std::vector<QString> *>(context)->push_back(QString::fromUtf8(static_cast<const char *>(sql)));
         return 0;
+    }
+};
+
+/// EntryTest over a ledger that holds one income entry ("Salary", 1500) and one expense entry
+/// ("Rent", 700), both of December 2021.
+class SalaryAndRentTest : public EntryTest
+{
+protected:
+    void SetUp() override
+    {
+        EntryTest::SetUp();
+        insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
+        insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
     }
 };
 

@@ -86,6 +86,12 @@ void insertEntry(sqlite3 *db, sqlite3_stmt *insert, const Entry &entry)
 
 } // namespace
 
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
 long long insertRow(const QString &ledger, const std::string &table, const Value &date,
                     const Value &sourceOrCategory, const Value &amount, const Value &particulars)
 {

@@ -21,6 +21,9 @@ using Rows = std::vector<Row>;
 /// Makes a new, empty ledger file at path (both tables), as the companion command does.
 void makeLedger(const QString &path);
 
+/// Writes a file that holds `content` (nothing: an empty file); false when it cannot.
+bool writeFile(const QString &path, const QByteArray &content = {});
+
 /// Inserts one row into table ("income" or "expenses") straight through sqlite3, bypassing the
 /// program's layer; returns the sr_no the database gave it.
 long long insertRow(const QString &ledger, const std::string &table, const Value &date,

@@ -6,22 +6,15 @@
 
 namespace tallymere::platform {
 
-/// Style values of a message box, as the program passes them.
+/// Style values of a message box, as the program passes them: the buttons (OK only, Yes and No)
+/// added to the icon (the exclamation mark, or none).
 namespace MessageStyle {
-enum : int {
-    OkOnly = 0,
-    YesNo = 4,
-    Exclamation = 48,
-};
+enum : int { OkOnly = 0, YesNo = 4, Exclamation = 48 };
 } // namespace MessageStyle
 
 /// The button that closed a message box.
 namespace MessageResult {
-enum : int {
-    Ok = 1,
-    Yes = 6,
-    No = 7,
-};
+enum : int { Ok = 1, Yes = 6, No = 7 };
 } // namespace MessageResult
 
 /// Shows one modal message box and returns the button pressed. An empty caption shows the

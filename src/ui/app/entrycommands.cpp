@@ -46,29 +46,39 @@ void calendarFromDateField(Form2 &editor)
     editor.ui().Calendar1->setValue(*date);
 }
 
+/// The add command of one list: the editor opens to add an entry to it.
+void addEntry(ErrorHandler &on, Form1 &main, bool income)
+{
+    on.step(100, [&] {
+        main.form2().setWindowTitle(income ? QStringLiteral("Add New Income") : QStringLiteral("Add New Expenses"));
+    });
+    // An editor still open from an update must not change that entry: the next save adds.
+    on.step(102, [&] { main.form2().mUpdateID.clear(); });
+    on.step(104, [&] {
+        main.form2().ui().Label1[2]->setText(income ? QStringLiteral("Source:") : QStringLiteral("Category:"));
+    });
+    on.step(106, [&] { showModeless(main.form2()); });
+    on.step(108, [&] {
+        if (income)
+            modExpense::listIncome(main.ledger());
+        else
+            modExpense::listExpenses(main.ledger());
+    });
+    on.step(110, [&] { modExpense::showTotals(main.ledger()); });
+}
+
 } // namespace
 
 void Form1::PushButton1_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton1_Click "));
-    on.step(100, [&] { form2().setWindowTitle(QStringLiteral("Add New Income")); });
-    // An editor still open from an update must not change that entry: the next save adds.
-    on.step(102, [&] { form2().mUpdateID.clear(); });
-    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Source:")); });
-    on.step(106, [&] { showModeless(form2()); });
-    on.step(108, [&] { modExpense::listIncome(m_ledger); });
-    on.step(110, [&] { modExpense::showTotals(m_ledger); });
+    addEntry(on, *this, true);
 }
 
 void Form1::PushButton7_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton7_Click "));
-    on.step(100, [&] { form2().setWindowTitle(QStringLiteral("Add New Expenses")); });
-    on.step(102, [&] { form2().mUpdateID.clear(); });
-    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Category:")); });
-    on.step(106, [&] { showModeless(form2()); });
-    on.step(108, [&] { modExpense::listExpenses(m_ledger); });
-    on.step(110, [&] { modExpense::showTotals(m_ledger); });
+    addEntry(on, *this, false);
 }
 
 void Form1::PushButton2_Click()

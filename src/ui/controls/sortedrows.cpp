@@ -20,27 +20,21 @@ void SortedRows::setRows(RowStore *rows, std::map<int, SortKind> kinds)
     m_placeOf.clear();
     QAbstractProxyModel::setSourceModel(rows);
     if (rows) {
-        connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        const auto beginWhole = [this] {
             m_resetting = true;
             beginResetModel();
-        });
-        connect(rows, &QAbstractItemModel::modelReset, this, [this] {
+        };
+        const auto endWhole = [this] {
             if (sorted())
                 placeAll();
             m_resetting = false;
             endResetModel();
-        });
+        };
+        connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, beginWhole);
+        connect(rows, &QAbstractItemModel::modelReset, this, endWhole);
         // A change of the order this model cannot follow row by row is taken as a new list.
-        connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] {
-            m_resetting = true;
-            beginResetModel();
-        });
-        connect(rows, &QAbstractItemModel::layoutChanged, this, [this] {
-            if (sorted())
-                placeAll();
-            m_resetting = false;
-            endResetModel();
-        });
+        connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, beginWhole);
+        connect(rows, &QAbstractItemModel::layoutChanged, this, endWhole);
         connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this,
                 [this](const QModelIndex &, int first, int last) { sourceRowsAboutToBeInserted(first, last); });
         connect(rows, &QAbstractItemModel::rowsInserted, this,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include <QAbstractBarSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -82,6 +83,21 @@ QValueAxis *valueAxis(double low, double high, int ticks)
     axis->setLabelFormat(largest >= 1e9 ? QStringLiteral("%.3g") : largest >= 10 ? QStringLiteral("%.0f")
                                                                                   : QStringLiteral("%.2f"));
     return axis;
+}
+
+/// Puts `series` on `chart`, its bars named by a category axis of `labels` at `labelsAt` and
+/// measured by an axis of amounts from `low` to `high` at `amountsAt`.
+void addBars(QChart *chart, QAbstractBarSeries *series, const QStringList &labels, Qt::Alignment labelsAt,
+             double low, double high, Qt::Alignment amountsAt)
+{
+    chart->addSeries(series);
+    auto *categories = new QBarCategoryAxis;
+    categories->append(labels);
+    chart->addAxis(categories, labelsAt);
+    series->attachAxis(categories);
+    QValueAxis *amounts = valueAxis(low, high, 5);
+    chart->addAxis(amounts, amountsAt);
+    series->attachAxis(amounts);
 }
 
 void clearChart(QChart *chart)
@@ -285,14 +301,7 @@ void MonthlySummary::showMonths()
     auto *series = new QBarSeries;
     series->append(income);
     series->append(expenses);
-    m_monthsChart->addSeries(series);
-    auto *months = new QBarCategoryAxis;
-    months->append(labels);
-    m_monthsChart->addAxis(months, Qt::AlignBottom);
-    series->attachAxis(months);
-    QValueAxis *amounts = valueAxis(low, high, 5);
-    m_monthsChart->addAxis(amounts, Qt::AlignLeft);
-    series->attachAxis(amounts);
+    addBars(m_monthsChart, series, labels, Qt::AlignBottom, low, high, Qt::AlignLeft);
     m_monthsChart->setTitle(QStringLiteral("Income and expenses, %1 to %2")
                                 .arg(monthLabel(std::max(0, *last - kMonthsShown + 1)), monthLabel(*last)));
     dressChart(m_monthsChart);
@@ -347,14 +356,7 @@ void MonthlySummary::showShares(bool income)
     }
     auto *series = new QHorizontalBarSeries;
     series->append(set);
-    chart->addSeries(series);
-    auto *axis = new QBarCategoryAxis;
-    axis->append(names);
-    chart->addAxis(axis, Qt::AlignLeft);
-    series->attachAxis(axis);
-    QValueAxis *amounts = valueAxis(low, high, 5);
-    chart->addAxis(amounts, Qt::AlignBottom);
-    series->attachAxis(amounts);
+    addBars(chart, series, names, Qt::AlignLeft, low, high, Qt::AlignBottom);
     chart->legend()->hide();
     chart->setTitle(QStringLiteral("%1, %2").arg(what, when));
     dressChart(chart);

@@ -81,14 +81,12 @@ TEST(Connection, openFailsOnFolderAndOnFileThatIsNoDatabase)
     EXPECT_EQ(connection.State(), 0);
 
     QTemporaryDir other;
-    QFile text(ledgerPath(other.path()));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write(QByteArray(8192, 'x'));
-    text.close();
-    const test::FileStamp before = test::fileStamp(text.fileName());
+    const QString text = ledgerPath(other.path());
+    ASSERT_TRUE(test::writeFile(text, QByteArray(8192, 'x')));
+    const test::FileStamp before = test::fileStamp(text);
     EXPECT_EQ(errorOf([&] { connection.Open(connectionStringFor(other.path())); }), "file is not a database");
     EXPECT_EQ(connection.State(), 0);
-    EXPECT_EQ(test::fileStamp(text.fileName()), before);
+    EXPECT_EQ(test::fileStamp(text), before);
 }
 
 TEST(Connection, openFailsWithoutReadPermission)
@@ -105,14 +103,12 @@ TEST(Connection, openFailsWithoutReadPermission)
 TEST(Connection, zeroByteFileOpensAsLedgerWithoutTables)
 {
     QTemporaryDir dir;
-    QFile empty(ledgerPath(dir.path()));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    ASSERT_TRUE(test::writeFile(ledgerPath(dir.path())));
     Connection connection;
     connection.Open(connectionStringFor(dir.path()));
     EXPECT_EQ(errorOf([&] { connection.Execute(QStringLiteral("delete from [income] where sr_no=1")); }),
               "no such table: income");
-    EXPECT_EQ(QFileInfo(empty.fileName()).size(), 0);
+    EXPECT_EQ(QFileInfo(ledgerPath(dir.path())).size(), 0);
 }
 
 TEST(Connection, insertGivesEveryEntryItsOwnSrNo)

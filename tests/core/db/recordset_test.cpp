@@ -156,9 +156,7 @@ TEST(Recordset, openFailsWithEngineTextOrNotOpen)
               "The connection to the ledger is not open.");
 
     QTemporaryDir dir;
-    QFile empty(ledgerPath(dir.path()));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    ASSERT_TRUE(test::writeFile(ledgerPath(dir.path())));
     Connection connection;
     connection.Open(connectionStringFor(dir.path()));
     EXPECT_EQ(errorOf([&] { rs.Open(QStringLiteral("select * from [income]"), connection); }),

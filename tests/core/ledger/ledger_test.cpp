@@ -251,21 +251,16 @@ TEST_F(LedgerTest, undoAndRedoFollowAModelOfTheTablesAndUndoingAllRestoresTheFir
             done.push_back({table, srNo, rows[srNo], std::nullopt});
             put(table, srNo, std::nullopt);
             undone.clear();
-        } else if (kind < 8) { // undo
-            ASSERT_EQ(book.canUndo(), !done.empty());
-            w.mnuUndo_Click();
-            if (!done.empty()) {
-                put(done.back().table, done.back().srNo, done.back().before);
-                undone.push_back(done.back());
-                done.pop_back();
-            }
-        } else { // redo
-            ASSERT_EQ(book.canRedo(), !undone.empty());
-            w.mnuRedo_Click();
-            if (!undone.empty()) {
-                put(undone.back().table, undone.back().srNo, undone.back().after);
-                done.push_back(undone.back());
-                undone.pop_back();
+        } else { // undo, or redo
+            const bool undoing = kind < 8;
+            std::vector<Done> &from = undoing ? done : undone;
+            std::vector<Done> &to = undoing ? undone : done;
+            ASSERT_EQ(undoing ? book.canUndo() : book.canRedo(), !from.empty());
+            undoing ? w.mnuUndo_Click() : w.mnuRedo_Click();
+            if (!from.empty()) {
+                put(from.back().table, from.back().srNo, undoing ? from.back().before : from.back().after);
+                to.push_back(from.back());
+                from.pop_back();
             }
         }
         modExpense::listIncome(book);

@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "support/entryfixture.h"
 
 #include <cstdlib>
 
@@ -18,35 +18,28 @@ namespace tallymere {
 namespace {
 
 /// The main window over a small ledger, with the spreadsheet program replaced by a recorder.
-class ExportCommandTest : public ::testing::Test
+class ExportCommandTest : public test::EntryTest
 {
 protected:
-    void SetUp() override
+    /// The main window, loaded over two income entries and one expense entry at the first call.
+    Form1 &form()
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        const QString ledger = env.path(QStringLiteral("dbExpense.mdb"));
-        test::makeLedger(ledger);
-        test::insertRow(ledger, "income", "2026-11-30", "Salary", "3250.00", "November pay");
-        test::insertRow(ledger, "income", "2026-12-03", "Gift", "50", "a=b=c");
-        test::insertRow(ledger, "expenses", "2026-12-01", "Rent", "1150", "December");
-        form = std::make_unique<Form1>();
-        form->Form_Load();
-    }
-    void TearDown() override
-    {
-        form.reset();
-        QLocale::setDefault(QLocale::c());
+        if (!main) {
+            test::insertRow(ledger, "income", "2026-11-30", "Salary", "3250.00", "November pay");
+            test::insertRow(ledger, "income", "2026-12-03", "Gift", "50", "a=b=c");
+            test::insertRow(ledger, "expenses", "2026-12-01", "Rent", "1150", "December");
+            start();
+        }
+        return *main;
     }
 
-    test::TestEnvironment env;
     test::ScriptedSpreadsheet spreadsheet;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(ExportCommandTest, eachButtonSendsItsOwnListWithoutTheIdColumn)
 {
-    form->ui().PushButton4->click();
-    form->ui().PushButton5->click();
+    form().ui().PushButton4->click();
+    form().ui().PushButton5->click();
 
     ASSERT_EQ(spreadsheet.opened.size(), 2);
     const auto income = test::XlsxSheet::read(spreadsheet.opened[0]);
@@ -59,8 +52,8 @@ TEST_F(ExportCommandTest, eachButtonSendsItsOwnListWithoutTheIdColumn)
     EXPECT_EQ(expenses.shownRow(1), (QStringList{"SR No", "Date", "Category", "Amount", "Particulars"}));
     EXPECT_EQ(expenses.shownRow(2), (QStringList{"1", "2026-12-01", "Rent", "1150", "December"}));
     EXPECT_TRUE(env.boxes().empty());
-    EXPECT_FALSE(form->exportRunning());
-    EXPECT_EQ(form->MousePointer(), PointerShape::Default);
+    EXPECT_FALSE(form().exportRunning());
+    EXPECT_EQ(form().MousePointer(), PointerShape::Default);
 }
 
 TEST_F(ExportCommandTest, closingTheMainWindowDuringAnExportEndsTheProgramAtOnce)
@@ -71,10 +64,10 @@ TEST_F(ExportCommandTest, closingTheMainWindowDuringAnExportEndsTheProgramAtOnce
         {
             platform::setEndProgramHandler({});
             setSpreadsheetLauncher([](const QString &) -> bool { std::_Exit(3); });
-            form->show();
+            form().show();
             // The close arrives while the export lets pending events run.
-            QMetaObject::invokeMethod(form.get(), &QWidget::close, Qt::QueuedConnection);
-            form->ui().PushButton4->click();
+            QMetaObject::invokeMethod(&form(), &QWidget::close, Qt::QueuedConnection);
+            form().ui().PushButton4->click();
             std::_Exit(4); // the export ran on to its end
         },
         ::testing::ExitedWithCode(0), "");

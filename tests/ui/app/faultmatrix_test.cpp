@@ -174,12 +174,7 @@ public:
         db.Execute(statement);
     }
 
-    void writeFile(const QByteArray &content)
-    {
-        QFile file(ledger);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    }
+    void writeFile(const QByteArray &content) { ASSERT_TRUE(test::writeFile(ledger, content)); }
 
     bool immutable() const { return m_immutable; }
 

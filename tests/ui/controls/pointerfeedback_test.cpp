@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "support/entryfixture.h"
 
 #include <memory>
 
@@ -40,33 +40,15 @@ void moveOver(QWidget *surface, QPoint local = QPoint(-1, -1))
 
 /// The shown main window over a ledger with a row in each list, the hand pointer file in the
 /// program folder when the test wants it.
-class PointerFeedbackTest : public ::testing::Test
+class PointerFeedbackTest : public test::SalaryAndRentTest
 {
 protected:
-    void SetUp() override
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        const QString ledger = env.path(QStringLiteral("dbExpense.mdb"));
-        test::makeLedger(ledger);
-        test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
-        test::insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
-    }
-
-    void TearDown() override
-    {
-        main.reset();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QLocale::setDefault(QLocale::c());
-    }
-
     Form1 &start(bool withHand = true)
     {
         if (withHand) {
             EXPECT_TRUE(QFile::copy(QStringLiteral(TALLYMERE_HAND_CURSOR), env.path(QStringLiteral("HAND-M.CUR"))));
         }
-        main = std::make_unique<Form1>();
-        main->Form_Load();
-        main->show();
+        EntryTest::start().show();
         return *main;
     }
 
@@ -79,9 +61,6 @@ protected:
         EXPECT_EQ(under ? under : window, surface) << "not on " << surface->objectName().toStdString();
         return local;
     }
-
-    test::TestEnvironment env;
-    std::unique_ptr<Form1> main;
 };
 
 TEST_F(PointerFeedbackTest, handOverEveryPushButtonOfTheMainWindowAndOrdinaryPointerOverItsSurfaces)
@@ -209,19 +188,18 @@ TEST_F(PointerFeedbackTest, entryEditorShowsTheHandOverItsButtonsAndTheOrdinaryP
 {
     Form1 &w = start();
     w.PushButton1_Click();
-    Form2 *editor = main->openForm2();
-    ASSERT_NE(editor, nullptr);
-    const Form2Layout &ui = editor->ui();
-    WindowPointer &pointer = editor->pointer();
-    const QPoint background = onSurface(editor, QPoint(2, 100));
+    ASSERT_NE(main->openForm2(), nullptr);
+    const Form2Layout &ui = editor().ui();
+    WindowPointer &pointer = editor().pointer();
+    const QPoint background = onSurface(&editor(), QPoint(2, 100));
 
     for (PushButton *button : {ui.PushButton1, ui.PushButton2}) {
         moveOver(button);
         EXPECT_EQ(pointer.shape(), PointerShape::Custom) << button->objectName().toStdString();
         EXPECT_EQ(button->cursor().hotSpot(), QPoint(5, 0));
-        moveOver(editor, background);
+        moveOver(&editor(), background);
         EXPECT_EQ(pointer.shape(), PointerShape::Default);
-        EXPECT_EQ(editor->cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(editor().cursor().shape(), Qt::ArrowCursor);
     }
     for (int i = 1; i <= 4; ++i) {
         QLineEdit *field = ui.Text1[std::size_t(i)];

@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "support/entryfixture.h"
 
 #include <memory>
 #include <ostream>
@@ -31,32 +31,9 @@ namespace tallymere {
 namespace {
 
 /// A loaded main window over a real ledger, with the per-user store in the test's own folder.
-class Form3Test : public ::testing::Test
+class Form3Test : public test::SalaryAndRentTest
 {
 protected:
-    void SetUp() override
-    {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        ledger = env.path(QStringLiteral("dbExpense.mdb"));
-        test::makeLedger(ledger);
-        test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
-        test::insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
-    }
-
-    void TearDown() override
-    {
-        main.reset(); // the dialog and the editor go with their owner
-        settle();
-        QLocale::setDefault(QLocale::c());
-    }
-
-    Form1 &start()
-    {
-        main = std::make_unique<Form1>();
-        main->Form_Load();
-        return *main;
-    }
-
     /// The dialog as "Change Date Format" opens it.
     Form3 &openDialog()
     {
@@ -68,21 +45,12 @@ protected:
         return *dialog;
     }
 
-    static void setEuropeanDate(const QString &value)
-    {
-        settings::SaveSetting(QLatin1String(settings::kAppName), QLatin1String(settings::kSection),
-                              QLatin1String(settings::kEuropeanDate), value);
-    }
-
     /// What the store's own file holds, read without the program's layer; null when absent.
     static QVariant storedValue()
     {
         QSettings file(settings::storeFile(QLatin1String(settings::kAppName)), QSettings::IniFormat);
         return file.value(QStringLiteral("Tallymere/EuropeanDate"));
     }
-
-    /// Deferred deletes of closed windows run, as the event loop would run them.
-    static void settle() { QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     /// The error reports shown, as "location line".
     std::vector<QString> reports() const
@@ -96,10 +64,6 @@ protected:
         }
         return result;
     }
-
-    test::TestEnvironment env;
-    QString ledger;
-    std::unique_ptr<Form1> main;
 };
 
 struct StoredOrder {
@@ -154,6 +118,17 @@ protected:
     }
     /// The stored value that the other choice writes.
     QString otherValue() const { return GetParam().dayFirst ? QStringLiteral("False") : QStringLiteral("True"); }
+
+    /// The dialog, active, over the other choice stored, with this choice clicked and focused.
+    Form3 &chooseWithTheKeyboard()
+    {
+        setEuropeanDate(otherValue());
+        Form3 &dialog = openDialog();
+        QApplication::setActiveWindow(&dialog);
+        option(dialog)->setFocus();
+        option(dialog)->click();
+        return dialog;
+    }
 };
 
 TEST_P(Form3Choice, okStoresTheChoiceRefreshesTheLedgerAndCloses)
@@ -184,11 +159,7 @@ TEST_P(Form3Choice, okStoresTheChoiceRefreshesTheLedgerAndCloses)
 
 TEST_P(Form3Choice, enterPressesOkWhereverTheFocusIs)
 {
-    setEuropeanDate(otherValue());
-    Form3 &dialog = openDialog();
-    QApplication::setActiveWindow(&dialog);
-    option(dialog)->setFocus();
-    option(dialog)->click();
+    Form3 &dialog = chooseWithTheKeyboard();
 
     QTest::keyClick(option(dialog), GetParam().dayFirst ? Qt::Key_Enter : Qt::Key_Return);
 
@@ -198,11 +169,7 @@ TEST_P(Form3Choice, enterPressesOkWhereverTheFocusIs)
 
 TEST_P(Form3Choice, escapeClosesTheDialogAndStoresNothing)
 {
-    setEuropeanDate(otherValue());
-    Form3 &dialog = openDialog();
-    QApplication::setActiveWindow(&dialog);
-    option(dialog)->setFocus();
-    option(dialog)->click();
+    Form3 &dialog = chooseWithTheKeyboard();
 
     QTest::keyClick(option(dialog), Qt::Key_Escape);
 
