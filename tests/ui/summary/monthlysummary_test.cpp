@@ -127,6 +127,16 @@ TEST_F(MonthlySummaryTest, sendsTheMonthTableWithMonthsAsTextAndAmountsAsNumbers
     EXPECT_TRUE(env.boxes().empty());
 }
 
+TEST_F(MonthlySummaryTest, aFailedSendIsReportedWithTheProgramsLocationPattern)
+{
+    test::ScriptedSpreadsheet spreadsheet;
+    spreadsheet.starts = false;
+    test::insertRow(ledger, "income", "2026-12-01", "Salary", "3250.5", "");
+    start();
+    open().findChild<QPushButton *>(QStringLiteral("SendSummaryToExcel"))->click();
+    EXPECT_TRUE(reported(QStringLiteral("in Coinfold2021/08/31.MonthlySummary.SendSummaryToExcel "), 110));
+}
+
 TEST_F(MonthlySummaryTest, badDataShowsWithoutAnErrorBox)
 {
     {
