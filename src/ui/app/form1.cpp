@@ -3,7 +3,11 @@
 #include <array>
 #include <functional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCloseEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeySequence>
@@ -11,6 +15,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QTimer>
 
 #include "config.h"
 #include "ui/controls/listview.h"
@@ -298,6 +304,47 @@ void Form1::arrangeTotals()
         const int width = std::max(metrics.horizontalAdvance(label->text()) + 2, m_totalsWidth[i]);
         label->setGeometry(left, label->y(), width, label->height());
         right = left + metrics.horizontalAdvance(label->text()) + 2;
+    }
+}
+
+namespace {
+
+/// Whether this process may make files in `folder`, judged with the IDs and privileges that
+/// opening a file uses (QFileInfo asks for the real user's, which root's are not always).
+bool canMakeFilesIn(const QString &folder)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+} // namespace
+
+void Form1::warnIfReadOnly()
+{
+    // The engine opens a ledger it may not write for reading only, and it writes every change
+    // through a journal that it makes beside the file: either way no save can succeed, and the
+    // user is better told now than by the first save that fails.
+    const Connection *connection = m_ledger.ledgerConnection.get();
+    if (!connection || connection->State() == 0)
+        return;
+    const QString folder = platform::programFolder();
+    if (!connection->readOnly() && canMakeFilesIn(folder))
+        return;
+    try {
+        platform::msgBox(QStringLiteral("The ledger ") + ledgerPath(folder)
+                             + QStringLiteral(" cannot be changed (it is read-only): you can look, but not save."),
+                         platform::MessageStyle::OkOnly);
+    } catch (...) {
+        // A message that cannot be shown leaves the user where every save's report would.
+    }
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Queued, so the window and its lists are painted before the message covers them.
+    if (!m_shownOnce && !event->spontaneous()) {
+        m_shownOnce = true;
+        QTimer::singleShot(0, this, &Form1::warnIfReadOnly);
     }
 }
 

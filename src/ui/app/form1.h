@@ -83,6 +83,10 @@ public:
     /// Writes the captions of the three total labels.
     void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance);
 
+    /// Tells the user, in one message, that the ledger cannot be changed when this process may
+    /// not write it; says nothing otherwise. Runs once the window is first shown.
+    void warnIfReadOnly();
+
     WindowPointer &pointer() noexcept { return m_pointer; }
 
 signals:
@@ -91,6 +95,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     /// Places the three totals in the Report frame so that each shows whole.
@@ -113,6 +118,7 @@ private:
     SingleWindow<MonthlySummary> m_summary;
     std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
     std::array<int, 3> m_totalsWidth{};
+    bool m_shownOnce = false;
 };
 
 } // namespace tallymere

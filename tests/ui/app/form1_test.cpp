@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "core/ledger/modexpense.h"
 #include "core/platform/messagebox.h"
 #include "support/ledgerfile.h"
+#include "support/readonlypaths.h"
 #include "support/testenvironment.h"
 
 namespace tallymere {
@@ -190,6 +192,63 @@ TEST_P(MissingLedger, namesTheFileAndEndsWithoutWindowOrConnection)
 }
 
 INSTANTIATE_TEST_SUITE_P(Form1, MissingLedger, ::testing::Values("absent", "folder", "other case"));
+
+struct ReadOnlyCase {
+    const char *name;
+    bool file;   // the ledger file may not be written
+    bool folder; // nothing may be made in the program folder (where the engine keeps its journal)
+};
+
+void PrintTo(const ReadOnlyCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ReadOnlyLedger : public Form1Test, public ::testing::WithParamInterface<ReadOnlyCase>
+{
+};
+
+TEST_P(ReadOnlyLedger, isToldInOneMessageOnceTheListsAreShown)
+{
+    const ReadOnlyCase &c = GetParam();
+    test::makeLedger(ledger);
+    test::insertRow(ledger, "income", "2026-01-02", "Salary", "100", "January");
+    test::ReadOnlyPaths readOnly;
+    if (c.file) {
+        ASSERT_TRUE(readOnly.add(ledger));
+    }
+    if (c.folder) {
+        ASSERT_TRUE(readOnly.add(env.folder()));
+    }
+    ASSERT_TRUE(readOnly.hold());
+
+    Form1 &w = start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(env.boxes().empty()) << "nothing before the window shows";
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
+    if (c.file || c.folder) {
+        ASSERT_EQ(env.boxes().size(), 1u);
+        EXPECT_EQ(env.boxes()[0].text, QStringLiteral("The ledger ") + env.folder()
+                                           + QStringLiteral("/dbExpense.mdb cannot be changed (it is read-only): "
+                                                            "you can look, but not save."));
+        EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::OkOnly);
+        EXPECT_EQ(env.boxes()[0].caption, QStringLiteral("Tallymere"));
+    } else {
+        EXPECT_TRUE(env.boxes().empty());
+    }
+    const std::size_t shown = env.boxes().size();
+    w.hide();
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(env.boxes().size(), shown) << "once per start";
+}
+
+INSTANTIATE_TEST_SUITE_P(Form1, ReadOnlyLedger, ::testing::Values(
+    ReadOnlyCase{"read-only file", true, false},
+    ReadOnlyCase{"read-only folder", false, true},
+    ReadOnlyCase{"writable", false, false}));
 
 TEST_F(Form1Test, fileThatIsNoDatabaseIsReportedAndTheWindowStillOpens)
 {
