@@ -250,4 +250,16 @@ long long Ledger::dataVersion() const
     return connection().dataVersion();
 }
 
+bool Ledger::changedElsewhere() const noexcept
+{
+    try {
+        if (!ledgerConnection || ledgerConnection->State() == 0)
+            return false;
+        const long long now = dataVersion();
+        return now != m_income.dataVersion || now != m_expenses.dataVersion;
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace tallymere

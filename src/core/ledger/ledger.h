@@ -118,6 +118,9 @@ public:
 
     /// The engine's data version of the connection: it changes when another connection commits.
     long long dataVersion() const;
+    /// True when another connection has written to the file since either list was last read
+    /// whole; false when that cannot be told (no open connection).
+    bool changedElsewhere() const noexcept;
 
     void attach(LedgerWindow window) noexcept { m_window = std::move(window); }
 

@@ -9,11 +9,13 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
@@ -85,6 +87,12 @@ Form1::Form1(QWidget *parent)
     connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connectFeatures();
     connectUndo();
+    // Coming back to the program in any of its windows counts as the main window getting the
+    // focus back: the lists behind an open editor are as fresh as the window's own.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && isVisible())
+            Form_Activate();
+    });
 }
 
 Form1::~Form1()
@@ -346,6 +354,29 @@ void Form1::showEvent(QShowEvent *event)
         m_shownOnce = true;
         QTimer::singleShot(0, this, &Form1::warnIfReadOnly);
     }
+}
+
+void Form1::Form_Activate()
+{
+    // A report closing gives the window the focus back: that must not read the lists again.
+    if (m_activating)
+        return;
+    m_activating = true;
+    const auto done = qScopeGuard([this] { m_activating = false; });
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_Activate "));
+    // An export reads the lists while it lets events run: they stay as they are until it ends.
+    if (!on.test(100, [&] { return !exportRunning && m_ledger.changedElsewhere(); }))
+        return;
+    on.step(102, [&] { modExpense::listIncome(m_ledger); });
+    on.step(104, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(106, [&] { modExpense::showTotals(m_ledger); });
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QTableView>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QFile>
@@ -12,9 +14,12 @@
 #include "ui/windows/mainmodule.h"
 #include "config.h"
 #include "ui/controls/listview.h"
+#include "ui/summary/monthlysummary.h"
+#include "core/db/connection.h"
 #include "core/db/ledgerschema.h"
 #include "core/ledger/modexpense.h"
 #include "core/platform/messagebox.h"
+#include "support/entryfixture.h"
 #include "support/ledgerfile.h"
 #include "support/readonlypaths.h"
 #include "support/testenvironment.h"
@@ -249,6 +254,44 @@ INSTANTIATE_TEST_SUITE_P(Form1, ReadOnlyLedger, ::testing::Values(
     ReadOnlyCase{"read-only file", true, false},
     ReadOnlyCase{"read-only folder", false, true},
     ReadOnlyCase{"writable", false, false}));
+
+using Form1Activation = test::EntryTest;
+
+TEST_F(Form1Activation, theWindowThatGetsTheFocusBackShowsWhatAnotherProgramWrote)
+{
+    test::insertRow(ledger, "income", "2021-05-01", "Salary", "100", "May");
+    Form1 &w = start();
+    w.show();
+    w.showMonthlySummary();
+    MonthlySummary *summary = w.openMonthlySummary();
+    const auto readWhole = [&] {
+        return std::count_if(sent.begin(), sent.end(),
+                             [](const QString &s) { return s.startsWith(QLatin1String("select * from [")); });
+    };
+
+    // Nothing written elsewhere: the focus coming back reads no list again.
+    QApplication::setActiveWindow(summary);
+    sent.clear();
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(readWhole(), 0);
+
+    QApplication::setActiveWindow(summary);
+    {
+        Connection other;
+        other.openFile(ledger);
+        other.Execute(QStringLiteral("update income set amount='250' where sr_no=1"));
+        other.Execute(QStringLiteral("insert into expenses values (null, '2021-05-03', 'Rent', '90', 'May')"));
+    }
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(w.ui().ListView1->items().subItem(1, modExpense::kAmountColumn), QStringLiteral("250"));
+    EXPECT_EQ(w.ui().ListView2->items().itemCount(), 1);
+    EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 160"));
+    QCoreApplication::processEvents();
+    const QAbstractItemModel *months = summary->table()->model();
+    EXPECT_EQ(months->index(0, 0).data().toString(), QStringLiteral("2021-05"));
+    EXPECT_EQ(months->index(0, 3).data().toString(), QStringLiteral("160"));
+    EXPECT_TRUE(env.boxes().empty());
+}
 
 TEST_F(Form1Test, fileThatIsNoDatabaseIsReportedAndTheWindowStillOpens)
 {
