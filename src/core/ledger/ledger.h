@@ -10,6 +10,7 @@
 #include "core/db/connection.h"
 #include "core/db/recordset.h"
 #include "core/lists/rowstore.h"
+#include "core/text/decimalsum.h"
 
 namespace tallymere {
 
@@ -49,9 +50,10 @@ public:
     RowStore &expenseList() noexcept { return m_expenses.rows; }
     RowStore &list(bool income) noexcept { return income ? m_income.rows : m_expenses.rows; }
 
-    /// Totals left behind by the last fill of each list.
-    double totalIncome = 0;
-    double totalExpenses = 0;
+    /// Totals left behind by the last fill of each list: the exact sums of the amounts
+    /// (toDouble() gives the nearest double).
+    DecimalSum totalIncome;
+    DecimalSum totalExpenses;
 
     /// The window the fills and totals write to; throws when there is none.
     const LedgerWindow &window() const;

@@ -184,11 +184,11 @@ void listIncome(Ledger &ledger)
     on.step(102, [&] { window().showPointer(PointerShape::Hourglass); });
     on.step(104, [&] { rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), CursorType::Static, LockType::ReadOnly); });
     on.step(106, [&] { fill.emplace(ledger.incomeList()); });
-    on.step(108, [&] { ledger.totalIncome = 0; });
+    on.step(108, [&] { ledger.totalIncome = DecimalSum(); });
 
     RowReader row(rs, kIncomeColumns);
     const NumericReader numbers;
-    std::optional<double> amount;
+    std::optional<Amount> amount;
     // A recordset that never opened is at its end: the fill leaves the loop at once rather than
     // running its body again and again (the failed open has been reported already).
     while (on.test(110, [&] { return !rs.Eof(); })) {
@@ -205,7 +205,7 @@ void listIncome(Ledger &ledger)
             on.step(130, [&] {
                 if (!amount)
                     throw Error(QStringLiteral("Type mismatch: the amount is not a number."));
-                ledger.totalIncome += *amount;
+                ledger.totalIncome.add(*amount);
                 items().setAmount(amount);
             });
         on.step(132, [&] { row.moveNext(); });
@@ -234,7 +234,7 @@ void listExpenses(Ledger &ledger)
     ledger.window().showPointer(PointerShape::Hourglass);
     rs.Open(QStringLiteral("select * from [expenses]"), ledger.connection(), CursorType::Static, LockType::ReadOnly);
     ListFill fill(ledger.expenseList());
-    ledger.totalExpenses = 0;
+    ledger.totalExpenses = DecimalSum();
     RowReader row(rs, kExpenseColumns);
     const NumericReader numbers;
     while (!rs.Eof()) {
@@ -245,7 +245,7 @@ void listExpenses(Ledger &ledger)
         fill.setSubItem(4, row.field(3));
         fill.setSubItem(5, row.field(4));
         if (const auto amount = numbers.read(row.field(3))) {
-            ledger.totalExpenses += *amount;
+            ledger.totalExpenses.add(*amount);
             fill.setAmount(amount);
         }
         row.moveNext();
@@ -258,28 +258,16 @@ void listExpenses(Ledger &ledger)
 
 void showTotals(Ledger &ledger)
 {
-    ledger.window().showTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome),
-                       QStringLiteral("Total Expenses: ") + generalNumberText(ledger.totalExpenses),
+    ledger.window().showTotalCaptions(QStringLiteral("Total Income: ") + ledger.totalIncome.text(),
+                       QStringLiteral("Total Expenses: ") + ledger.totalExpenses.text(),
                        QStringLiteral("Available Balance: ")
                            + balanceText(ledger.totalIncome, ledger.totalExpenses));
 }
 
-QString balanceText(double income, double expenses)
+QString balanceText(const DecimalSum &income, const DecimalSum &expenses)
 {
-    double balance = income - expenses;
-    if (!std::isfinite(balance))
-        throw Error(QStringLiteral("Overflow"));
-    // The difference of two totals is no more precise than they are: beyond their 15th
-    // significant digit it is the noise of binary fractions (100.3 - 100.1 - 0.2).
-    const double magnitude = std::max(std::fabs(income), std::fabs(expenses));
-    if (magnitude > 0) {
-        const int decimals = 15 - int(std::floor(std::log10(magnitude))) - 1;
-        if (decimals > 0 && decimals < 300) {
-            const double scale = std::pow(10.0, decimals);
-            balance = std::round(balance * scale) / scale;
-        }
-    }
-    return generalNumberText(balance);
+    // Both sums are exact, so their difference is too: 100.3 against 100.1 and 0.2 is 0.
+    return (income - expenses).text();
 }
 
 namespace {

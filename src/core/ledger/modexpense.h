@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "core/text/decimalsum.h"
+
 namespace tallymere {
 
 class Ledger;
@@ -29,9 +31,9 @@ void listExpenses(Ledger &ledger);
 /// Writes the three total labels from totalIncome and totalExpenses. Throws on failure.
 void showTotals(Ledger &ledger);
 
-/// The text of the available balance: income minus expenses, rounded to the precision that the
-/// two totals themselves carry, so that equal sums show a balance of exactly 0.
-QString balanceText(double income, double expenses);
+/// The text of the available balance: the exact difference of the two totals in their general
+/// text form (see DecimalSum::text), so equal sums show a balance of exactly 0.
+QString balanceText(const DecimalSum &income, const DecimalSum &expenses);
 
 /// The four fields of an entry as the entry editor shows them: date, source or category,
 /// amount, particulars.

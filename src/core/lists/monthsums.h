@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include "core/text/decimalsum.h"
+
 namespace tallymere {
 
 class Ledger;
@@ -21,8 +23,8 @@ struct SummaryMonth {
 
     /// year * 12 + month - 1, or kNoDate.
     int key = kNoDate;
-    double income = 0;
-    double expenses = 0;
+    DecimalSum income;
+    DecimalSum expenses;
 
     /// "yyyy-mm", or "No date".
     QString label() const;
@@ -36,7 +38,7 @@ struct SummaryRow {
     QString balance;
 };
 
-/// A source or category and the sum of its amounts.
+/// A source or category and the sum of its amounts (the nearest double of the exact sum).
 struct SummaryShare {
     QString name;
     double amount = 0;
@@ -45,8 +47,8 @@ struct SummaryShare {
 /// Where the money goes, month by month: the income and expenses of each calendar month that has
 /// an entry, summed from the two lists of a ledger, never from the file.
 ///
-/// Amounts are summed as the totals sum them: in row order, an amount that is not numeric
-/// counting for nothing. A date is read as the lists hold it: an ISO text means its own day; a
+/// Amounts are summed as the totals sum them: exactly, an amount that is not numeric or that
+/// the totals cannot hold counting for nothing. A date is read as the lists hold it: an ISO text means its own day; a
 /// slash text counts under the day it means in the date order set now; any other text (blank,
 /// Null, words, a day its month does not have) goes to "No date".
 ///
@@ -90,7 +92,7 @@ private:
     };
     struct Slot {
         int key = SummaryMonth::kNoDate;
-        std::array<double, 2> sum{};
+        std::array<DecimalSum, 2> sum{};
         std::array<int, 2> entries{};
         std::array<bool, 2> dirty{};
     };
