@@ -224,9 +224,9 @@ TEST_P(Form1Totals, areTheExactSumsOfTheAmountsTheTotalsCanHold)
     sqlite3_close(db);
 
     Form1 &w = start();
-    EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: ") + QString::fromUtf8(GetParam().totalIncome));
-    EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: ") + QString::fromUtf8(GetParam().totalExpenses));
-    EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: ") + QString::fromUtf8(GetParam().balance));
+    EXPECT_EQ(w.ui().lblTotalIncome->text().toStdString(), std::string("Total Income: ") + GetParam().totalIncome);
+    EXPECT_EQ(w.ui().lblTotalExpenses->text().toStdString(), std::string("Total Expenses: ") + GetParam().totalExpenses);
+    EXPECT_EQ(w.ui().lblAvailableBalance->text().toStdString(), std::string("Available Balance: ") + GetParam().balance);
     // Every amount is listed as stored, counted or not, and nothing is reported.
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), int(GetParam().income.size()));
     for (int item = 1; item <= int(GetParam().income.size()); ++item)
