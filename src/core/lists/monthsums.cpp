@@ -318,8 +318,8 @@ std::vector<SummaryRow> MonthSums::tableRows() const
                         modExpense::balanceText(month.income, month.expenses)});
     }
     // The grand totals are the ledger's own, written by the same functions as the Report frame.
-    rows.push_back({QStringLiteral("All"), m_ledger.totalIncome.text(), m_ledger.totalExpenses.text(),
-                    modExpense::balanceText(m_ledger.totalIncome, m_ledger.totalExpenses)});
+    rows.push_back({QStringLiteral("All"), m_ledger.totalIncome().text(), m_ledger.totalExpenses().text(),
+                    modExpense::balanceText(m_ledger.totalIncome(), m_ledger.totalExpenses())});
     return rows;
 }
 
