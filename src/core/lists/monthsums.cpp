@@ -6,8 +6,7 @@
 #include <string_view>
 
 #include "core/text/datetext.h"
-#include "core/ledger/ledger.h"
-#include "core/ledger/modexpense.h"
+#include "core/text/numerictext.h"
 #include "core/lists/rowstore.h"
 #include "core/lists/textindex.h"
 #include "core/settings/settings.h"
@@ -104,11 +103,11 @@ QString SummaryMonth::label() const
     return QString::asprintf("%04d-%02d", key / 12, key % 12 + 1);
 }
 
-MonthSums::MonthSums(Ledger &ledger, QObject *parent)
-    : QObject(parent), m_ledger(ledger), m_slotOfKey(kKeyCount, -1)
+MonthSums::MonthSums(RowStore &income, RowStore &expenses, QObject *parent)
+    : QObject(parent), m_slotOfKey(kKeyCount, -1)
 {
-    m_tables[kExpenses].rows = &ledger.expenseList();
-    m_tables[kIncome].rows = &ledger.incomeList();
+    m_tables[kExpenses].rows = &expenses;
+    m_tables[kIncome].rows = &income;
     m_slots.emplace_back(); // "No date"
     watch(kExpenses);
     watch(kIncome);
@@ -149,9 +148,9 @@ std::int32_t MonthSums::slotFor(int key)
 
 std::int32_t MonthSums::slotOfRowCreating(const RowStore &rows, int row)
 {
-    if (rows.columnCount() <= modExpense::kDateColumn)
+    if (rows.columnCount() <= kDateColumn)
         return 0;
-    return slotFor(monthKey(rows.cellUtf8(row, modExpense::kDateColumn), m_dayFirst));
+    return slotFor(monthKey(rows.cellUtf8(row, kDateColumn), m_dayFirst));
 }
 
 void MonthSums::readWhole(int table)
@@ -165,14 +164,14 @@ void MonthSums::readWhole(int table)
     }
     const int count = rows.itemCount();
     t.slotOf.assign(std::size_t(count), 0);
-    const bool dated = rows.columnCount() > modExpense::kDateColumn;
+    const bool dated = rows.columnCount() > kDateColumn;
     // The one pass over the list: a date read in place (or found among those read before), an
     // amount added in row order as the total adds it.
     DateMemo memo;
     for (int row = 0; row < count; ++row) {
         std::int32_t slot = 0;
         if (dated) {
-            const std::string_view date = rows.cellUtf8(row, modExpense::kDateColumn);
+            const std::string_view date = rows.cellUtf8(row, kDateColumn);
             slot = memo.find(date);
             if (slot < 0) {
                 slot = slotFor(monthKey(date, m_dayFirst));
@@ -309,17 +308,17 @@ void MonthSums::refresh()
               [](const SummaryMonth &a, const SummaryMonth &b) { return a.key > b.key; });
 }
 
-std::vector<SummaryRow> MonthSums::tableRows() const
+std::vector<SummaryRow> MonthSums::tableRows(const DecimalSum &totalIncome, const DecimalSum &totalExpenses) const
 {
     std::vector<SummaryRow> rows;
     rows.reserve(m_months.size() + 1);
     for (const SummaryMonth &month : m_months) {
         rows.push_back({month.label(), month.income.text(), month.expenses.text(),
-                        modExpense::balanceText(month.income, month.expenses)});
+                        balanceText(month.income, month.expenses)});
     }
     // The grand totals are the ledger's own, written by the same functions as the Report frame.
-    rows.push_back({QStringLiteral("All"), m_ledger.totalIncome().text(), m_ledger.totalExpenses().text(),
-                    modExpense::balanceText(m_ledger.totalIncome(), m_ledger.totalExpenses())});
+    rows.push_back({QStringLiteral("All"), totalIncome.text(), totalExpenses.text(),
+                    balanceText(totalIncome, totalExpenses)});
     return rows;
 }
 
@@ -327,7 +326,7 @@ std::vector<SummaryShare> MonthSums::shares(bool income, std::optional<int> key)
 {
     const Table &t = m_tables[income ? kIncome : kExpenses];
     const RowStore &rows = *t.rows;
-    if (rows.columnCount() <= modExpense::kNameColumn || t.slotOf.size() != std::size_t(rows.itemCount()))
+    if (rows.columnCount() <= kNameColumn || t.slotOf.size() != std::size_t(rows.itemCount()))
         return {};
     std::int32_t wanted = -1;
     if (key) {
@@ -350,7 +349,7 @@ std::vector<SummaryShare> MonthSums::shares(bool income, std::optional<int> key)
         if (i + kAhead < counted.size())
             rows.prefetchRow(counted[i + kAhead]);
         const int row = counted[i];
-        const std::string_view name = rows.cellUtf8(row, modExpense::kNameColumn);
+        const std::string_view name = rows.cellUtf8(row, kNameColumn);
         const std::uint32_t number = names.add(name);
         if (number == sums.size())
             sums.emplace_back(name, DecimalSum());

@@ -331,4 +331,10 @@ QString typedDecimalText(const QString &stored)
     return typed;
 }
 
+QString balanceText(const DecimalSum &income, const DecimalSum &expenses)
+{
+    // Both sums are exact, so their difference is too: 100.3 against 100.1 and 0.2 is 0.
+    return (income - expenses).text();
+}
+
 } // namespace tallymere

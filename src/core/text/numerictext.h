@@ -69,4 +69,8 @@ std::optional<QString> plainDecimalText(QStringView text);
 /// text are returned as they are.
 QString typedDecimalText(const QString &stored);
 
+/// The text of the available balance: the exact difference of the two totals in their general
+/// text form (see DecimalSum::text), so equal sums show a balance of exactly 0.
+QString balanceText(const DecimalSum &income, const DecimalSum &expenses);
+
 } // namespace tallymere

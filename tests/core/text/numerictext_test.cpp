@@ -7,7 +7,6 @@
 #include <QLocale>
 
 #include "core/errors/error.h"
-#include "core/ledger/modexpense.h"
 #include "core/text/numerictext.h"
 
 namespace tallymere {
@@ -181,7 +180,7 @@ TEST(Totals, areExactSumsWrittenToFifteenDigits)
         const DecimalSum income = sumOf(c.income);
         const DecimalSum expenses = sumOf(c.expenses);
         EXPECT_EQ(income.text(), QString::fromUtf8(c.incomeText));
-        EXPECT_EQ(modExpense::balanceText(income, expenses), QString::fromUtf8(c.balanceText));
+        EXPECT_EQ(balanceText(income, expenses), QString::fromUtf8(c.balanceText));
     }
     // The double of a sum is the one nearest to it, not the sum of the amounts' doubles.
     EXPECT_EQ(sumOf({"0.1", "0.2"}).toDouble(), 0.3);
