@@ -65,6 +65,11 @@ std::optional<AmountParts> splitAmount(QStringView text)
             letters += c.isLetter() ? 1 : 0;
         if (letters == 0 || letters > 3)
             return 0;
+        // One letter is a currency ("R 12") only apart from the digits and upper case: "12a" is no amount.
+        const qsizetype outside = step > 0 ? from + length : from - length;
+        const bool touchesDigit = outside >= 0 && outside < text.size() && isAsciiDigit(text[outside]);
+        if (letters == 1 && (touchesDigit || !run.front().isUpper()))
+            return 0;
         if (run.compare(u"DR", Qt::CaseInsensitive) == 0)
             ++debitMarks;
         else if (run.compare(u"CR", Qt::CaseInsensitive) == 0)

@@ -144,8 +144,12 @@ BankStatement readCamt(QStringView text, const QString &fileName, const ReadOpti
         const QString counterparty = debit ? (entry.creditor.isEmpty() ? entry.ultimateCreditor : entry.creditor)
                                            : (entry.debtor.isEmpty() ? entry.ultimateDebtor : entry.debtor);
         if (status == u"PDNG" || status == u"INFO") {
-            statement.leftOut.push_back(LeftOut{entry.line, QStringLiteral("%1 %2 %3 (%4)").arg(
-                debit ? QStringLiteral("-") : QString(), entry.amount.trimmed(), cleanText(counterparty), status).trimmed()});
+            // Not booked yet: the next statement brings it booked.
+            QStringList words{entry.bookingDate.isEmpty() ? entry.valueDate : entry.bookingDate,
+                              (debit ? QStringLiteral("-") : QString()) + entry.amount.trimmed(), cleanText(counterparty),
+                              status == u"PDNG" ? QStringLiteral("(pending)") : QStringLiteral("(for information)")};
+            words.removeAll(QString());
+            statement.leftOut.push_back(LeftOut{entry.line, words.join(u' ')});
             return;
         }
         if (entry.indicator.trimmed() != u"DBIT" && entry.indicator.trimmed() != u"CRDT") {
