@@ -1,6 +1,7 @@
 #include "core/import/csvreader.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 
 #include "core/import/amounttext.h"
@@ -65,19 +66,42 @@ QString cellAt(const QStringList &cells, qsizetype column)
     return column < cells.size() ? cells[column] : QString();
 }
 
-/// The texts of the columns of one role in a row, joined by a space.
-QString joined(const QStringList &cells, const std::vector<ColumnRole> &roles, ColumnRole role)
+/// The columns of each role, found once for all rows.
+class RoleColumns
 {
-    QString text;
-    for (std::size_t i = 0; i < roles.size(); ++i) {
-        if (roles[i] != role)
-            continue;
-        const QString cell = cellAt(cells, qsizetype(i)).trimmed();
-        if (!cell.isEmpty())
-            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + cell;
+public:
+    explicit RoleColumns(const std::vector<ColumnRole> &roles)
+    {
+        for (std::size_t i = 0; i < roles.size(); ++i)
+            m_columns[std::size_t(roles[i])].push_back(qsizetype(i));
     }
-    return text;
-}
+
+    /// The texts of the columns of `role` in a row, trimmed and joined by a space.
+    QString text(const QStringList &cells, ColumnRole role) const
+    {
+        const std::vector<qsizetype> &columns = m_columns[std::size_t(role)];
+        if (columns.size() == 1)
+            return cellAt(cells, columns.front()).trimmed();
+        QString text;
+        for (const qsizetype column : columns) {
+            const QString cell = cellAt(cells, column).trimmed();
+            if (!cell.isEmpty())
+                text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + cell;
+        }
+        return text;
+    }
+
+    /// The first column of `role` in a row, trimmed: one date per row.
+    QString first(const QStringList &cells, ColumnRole role) const
+    {
+        return cellAt(cells, m_columns[std::size_t(role)].front()).trimmed();
+    }
+
+    bool has(ColumnRole role) const { return !m_columns[std::size_t(role)].empty(); }
+
+private:
+    std::array<std::vector<qsizetype>, std::size_t(ColumnRole::Credit) + 1> m_columns;
+};
 
 QString notAStatement()
 {
@@ -136,9 +160,8 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
         header += QString();
     choices.header = header;
 
-    const auto has = [&](ColumnRole role) {
-        return std::find(choices.columns.begin(), choices.columns.end(), role) != choices.columns.end();
-    };
+    const RoleColumns roles(choices.columns);
+    const auto has = [&](ColumnRole role) { return roles.has(role); };
     const bool dates = has(ColumnRole::Date);
     const bool amounts = has(ColumnRole::Amount) || has(ColumnRole::Debit) || has(ColumnRole::Credit);
     if (formatGuessed && !options.columns && (!dates || !amounts))
@@ -148,8 +171,6 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
     if (!amounts)
         throw ReadError(fileName, 0, QStringLiteral("no column holds the amounts"));
 
-    const auto dateColumn = qsizetype(std::find(choices.columns.begin(), choices.columns.end(), ColumnRole::Date)
-                                      - choices.columns.begin());
     std::vector<FoundTransaction> found;
     CsvCursor cursor(text, choices.delimiter);
     CsvRecord record;
@@ -157,19 +178,19 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
         if (record.line < firstLine || record.line == headerLine || record.blank())
             continue;
         FoundTransaction one;
-        one.amount = joined(record.cells, choices.columns, ColumnRole::Amount);
-        one.debit = joined(record.cells, choices.columns, ColumnRole::Debit);
-        one.credit = joined(record.cells, choices.columns, ColumnRole::Credit);
-        one.date = cellAt(record.cells, dateColumn).trimmed();
+        one.amount = roles.text(record.cells, ColumnRole::Amount);
+        one.debit = roles.text(record.cells, ColumnRole::Debit);
+        one.credit = roles.text(record.cells, ColumnRole::Credit);
+        one.date = roles.first(record.cells, ColumnRole::Date);
         if ((one.amount.isEmpty() && one.debit.isEmpty() && one.credit.isEmpty()) || one.date.isEmpty()) {
             statement.leftOut.push_back(LeftOut{record.line, record.text.toString()});
             continue;
         }
         BankTransaction &transaction = one.transaction;
         transaction.line = record.line;
-        transaction.payee = cleanText(joined(record.cells, choices.columns, ColumnRole::Payee));
-        transaction.memo = cleanText(joined(record.cells, choices.columns, ColumnRole::Memo));
-        transaction.category = cleanText(joined(record.cells, choices.columns, ColumnRole::Category));
+        transaction.payee = cleanText(roles.text(record.cells, ColumnRole::Payee));
+        transaction.memo = cleanText(roles.text(record.cells, ColumnRole::Memo));
+        transaction.category = cleanText(roles.text(record.cells, ColumnRole::Category));
         found.push_back(std::move(one));
     }
     if (const int line = cursor.unclosedQuoteLine())
