@@ -66,6 +66,9 @@ struct ReadChoices {
     bool headerRow = true;
     std::vector<ColumnRole> columns;
     QStringList header; ///< the header row's cells, or empty names without one
+    /// A column without a role whose cells say which way the unsigned amount goes ("S"/"H",
+    /// "Af"/"Bij", "D"/"C", "DR"/"CR", "Debit"/"Credit"); -1 when none does.
+    int signColumn = -1;
 };
 
 /// A statement file as read: its transactions in file order and the rows left out.
@@ -73,8 +76,9 @@ struct BankStatement {
     ReadChoices choices;
     std::vector<BankTransaction> transactions;
     std::vector<LeftOut> leftOut;
-    /// True when the dates could be read day-month or month-day alike: the transactions' dates
-    /// are invalid, and the caller asks the user (window) or needs --date-order (command).
+    /// True when the dates could be read day-month or month-day alike: the dates that need the
+    /// order are invalid (those whose own form tells it are read), and the caller asks the user
+    /// (window) or needs --date-order (command).
     bool dateOrderUndecided = false;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 #include "core/import/amounttext.h"
 #include "core/import/csvcolumns.h"
@@ -147,18 +148,19 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
     qsizetype columns = std::max(header.size(), usualCells(sample));
     if (options.columns)
         columns = std::max(columns, qsizetype(options.columns->size()));
+    std::vector<QStringList> rows;
+    for (const CsvRecord &record : sample)
+        rows.push_back(record.cells);
     if (options.columns) {
         choices.columns = *options.columns;
         choices.columns.resize(std::size_t(columns), ColumnRole::Ignore);
     } else {
-        std::vector<QStringList> rows;
-        for (const CsvRecord &record : sample)
-            rows.push_back(record.cells);
         choices.columns = guessColumns(header, rows, columns);
     }
     while (header.size() < columns)
         header += QString();
     choices.header = header;
+    choices.signColumn = signColumn(rows, choices.columns);
 
     const RoleColumns roles(choices.columns);
     const auto has = [&](ColumnRole role) { return roles.has(role); };
@@ -182,9 +184,19 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
         one.debit = roles.text(record.cells, ColumnRole::Debit);
         one.credit = roles.text(record.cells, ColumnRole::Credit);
         one.date = roles.first(record.cells, ColumnRole::Date);
-        if ((one.amount.isEmpty() && one.debit.isEmpty() && one.credit.isEmpty()) || one.date.isEmpty()) {
+        // No amount, or no date at all (a footer's total, a pending row's "offen"): no transaction.
+        const bool dateless = std::none_of(one.date.cbegin(), one.date.cend(), [](QChar c) { return c.isDigit(); });
+        if ((one.amount.isEmpty() && one.debit.isEmpty() && one.credit.isEmpty()) || dateless) {
             statement.leftOut.push_back(LeftOut{record.line, record.text.toString()});
             continue;
+        }
+        if (choices.signColumn >= 0 && !one.amount.isEmpty()) {
+            // The amount is unsigned; its sign stands in a column of its own.
+            const Direction direction = directionOf(cellAt(record.cells, choices.signColumn));
+            if (direction == Direction::Out)
+                one.debit = std::exchange(one.amount, QString());
+            else if (direction == Direction::In)
+                one.credit = std::exchange(one.amount, QString());
         }
         BankTransaction &transaction = one.transaction;
         transaction.line = record.line;
