@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-#include "core/import/bankstatement.h"
+#include "core/import/readerror.h"
+#include "core/import/statementvalues.h"
 
 namespace tallymere::import {
 
