@@ -27,7 +27,7 @@
 namespace tallymere {
 namespace {
 
-struct ListColumn {
+struct ColumnHeading {
     const char *income;
     const char *expense;
     int width; // twips
@@ -35,7 +35,7 @@ struct ListColumn {
 
 // The two record-number columns are 1 twip wide: practically invisible, while every item keeps
 // its number for the commands.
-constexpr std::array<ListColumn, 6> kColumns{{
+constexpr std::array<ColumnHeading, 6> kColumns{{
     {"ID", "ID", 1},
     {"SR No", "SR No", 1},
     {"Date", "Date", 1700},
@@ -50,10 +50,7 @@ Form1::Form1(QWidget *parent)
     : QWidget(parent)
     , m_ui(Form1Layout::build(this))
     , m_pointer(this)
-    , m_ledger(LedgerWindow{[this] { return m_pointer.shape(); }, [this](int shape) { m_pointer.setShape(shape); },
-                            [this](const QString &income, const QString &expenses, const QString &balance) {
-                                setTotalCaptions(income, expenses, balance);
-                            }})
+    , m_ledger(this)
 {
     m_ui.ListView1->setItems(m_ledger.incomeList());
     m_ui.ListView2->setItems(m_ledger.expenseList());
@@ -87,7 +84,7 @@ Form1::~Form1()
     delete m_editor.open();
     delete m_dateFormat.open();
     delete m_summary.open();
-    m_ledger.attach({});
+    m_ledger.attach(nullptr);
 }
 
 namespace {
@@ -221,10 +218,8 @@ void Form1::Form_Load()
     for (int i = 0; i < 6; ++i)
         on.step(172 + 2 * i, [&] { expenses.setColumnHeaderWidth(i + 1, kColumns[std::size_t(i)].width); });
 
-    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
-    m_ledger.requireFullRefill();
-    on.step(184, [&] { ledgerConnection = std::make_unique<Connection>(); });
-    on.step(186, [&] { ledgerConnection->Open(connectionStringFor(folder)); });
+    on.step(184, [&] { m_ledger.createConnection(); });
+    on.step(186, [&] { m_ledger.openConnection(connectionStringFor(folder)); });
     on.step(188, [&] { modExpense::listIncome(m_ledger); });
     on.step(190, [&] { modExpense::listExpenses(m_ledger); });
     on.step(192, [&] { modExpense::showTotals(m_ledger); });
@@ -233,13 +228,9 @@ void Form1::Form_Load()
 void Form1::Form_QueryUnload()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_QueryUnload "));
-    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
-    if (on.test(100, [&] { return ledgerConnection != nullptr; })) {
-        on.step(102, [&] {
-            if (ledgerConnection && ledgerConnection->State() != 0)
-                ledgerConnection->Close();
-        });
-        on.step(104, [&] { ledgerConnection.reset(); });
+    if (on.test(100, [&] { return m_ledger.hasConnection(); })) {
+        on.step(102, [&] { m_ledger.closeConnection(); });
+        on.step(104, [&] { m_ledger.releaseConnection(); });
     }
     on.step(106, [] { platform::doEvents(); });
     on.step(108, [] { platform::doEvents(); });
