@@ -312,9 +312,11 @@ void SpreadsheetWorksheet::writeValue(int row, int column, const QString &text)
         noteWidth(column, kDateWidth);
         return;
     }
-    const std::optional<double> number = m_numbers.read(QStringView(text));
+    // A number the totals cannot hold is not counted as one here either: it stays text, digit
+    // for digit, as the ledger keeps it.
+    const std::optional<Amount> number = m_numbers.read(QStringView(text));
     if (number) {
-        check(worksheet_write_number(m_sheet, at.row, at.column, *number, nullptr));
+        check(worksheet_write_number(m_sheet, at.row, at.column, number->toDouble(), nullptr));
         // The shown number is about as wide as the text it came from, and finding its exact
         // shown form would cost more than writing it.
         noteWidth(column, int(QStringView(text).trimmed().size()));

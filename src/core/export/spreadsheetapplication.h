@@ -22,7 +22,8 @@ class SpreadsheetWorksheet;
 class SpreadsheetRange
 {
 public:
-    /// Value put. Numeric text (by the user's locale) becomes a number; text "yyyy-mm-dd" that
+    /// Value put. Numeric text (read as a stored amount, see NumericReader::read) becomes a
+    /// number, unless it is more than the totals can hold; text "yyyy-mm-dd" that
     /// names a real date from 1900 on becomes a date shown in that pattern; anything else is
     /// stored as text, cut to what a cell holds. Empty text leaves the cell empty. Throws
     /// tallymere::Error when the cell cannot take it (a row above one already written, a closed
@@ -88,8 +89,6 @@ private:
 
     lxw_worksheet *m_sheet;
     lxw_format *m_dateFormat;
-    // The user's decimal point when plain decimal numbers ("-1234.5") can be read without the
-    // locale's full number test; 0 when they cannot.
     NumericReader m_numbers; // the user's number format, fixed for the whole workbook
     // The widest shown text of each column so far, in character widths; 0 for an empty column.
     std::vector<int> m_widths;

@@ -145,14 +145,14 @@ void Ledger::beginFill(bool income) noexcept
     }
 }
 
-void Ledger::setTotal(bool income, double total) noexcept
+void Ledger::setTotal(bool income, const DecimalSum &total) noexcept
 {
     state(income).total = total;
 }
 
-void Ledger::addToTotal(bool income, double amount) noexcept
+void Ledger::addToTotal(bool income, Amount amount)
 {
-    state(income).total += amount;
+    state(income).total.add(amount);
 }
 
 void Ledger::endFill(bool income, bool whole) noexcept

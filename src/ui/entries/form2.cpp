@@ -96,6 +96,11 @@ void Form2::Text1_LostFocus(int index)
     if (on.test(100, [&] { return !amount->text().trimmed().isEmpty() && !isNumericText(amount->text()); })) {
         on.step(102, [] { platform::msgBox(QStringLiteral("Must be a numeric entry."), platform::MessageStyle::OkOnly); });
         on.step(104, [&] { amount->setFocus(Qt::OtherFocusReason); });
+    } else if (on.test(106, [&] { return isAmountTooLarge(amount->text()); })) {
+        // The totals count every amount to its last decimal: one they cannot hold is refused
+        // here, and the field keeps what was typed for the user to correct.
+        on.step(108, [] { platform::msgBox(QStringLiteral("The amount is too large."), platform::MessageStyle::OkOnly); });
+        on.step(110, [&] { amount->setFocus(Qt::OtherFocusReason); });
     }
 }
 

@@ -43,7 +43,7 @@ const QColor kExpensesColour(0xc6, 0x28, 0x28);
 
 QString monthLabel(int key)
 {
-    return SummaryMonth{key, 0, 0}.label();
+    return SummaryMonth{key, {}, {}}.label();
 }
 
 QString shortName(const QString &name)
@@ -276,8 +276,8 @@ void MonthlySummary::showMonths()
     double high = 0;
     for (int key = *last - kMonthsShown + 1; key <= *last; ++key) {
         const auto month = byKey.find(key);
-        const double in = month == byKey.end() ? 0 : month->second->income;
-        const double out = month == byKey.end() ? 0 : month->second->expenses;
+        const double in = month == byKey.end() ? 0 : month->second->income.toDouble();
+        const double out = month == byKey.end() ? 0 : month->second->expenses.toDouble();
         income->append(in);
         expenses->append(out);
         labels.append(key >= 0 ? shortMonth(key) : QString());

@@ -8,6 +8,7 @@
 #include "ui/controls/columnorder.h"
 #include "ui/controls/sortedrows.h"
 #include "core/lists/rowstore.h"
+#include "core/text/numerictext.h"
 
 namespace tallymere {
 namespace {
@@ -36,10 +37,7 @@ RowStore::Row randomRow(QRandomGenerator &random, long long number)
     const std::string amount = pick(kAmounts);
     RowStore::Row row;
     row.cells = {std::to_string(number), std::to_string(number), pick(kDates), pick(kNames), amount, pick(kNames)};
-    bool ok = false;
-    const double value = QString::fromStdString(amount).toDouble(&ok);
-    if (ok)
-        row.amount = value;
+    row.amount = NumericReader().read(std::string_view(amount));
     return row;
 }
 
