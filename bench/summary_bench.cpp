@@ -89,7 +89,7 @@ void passStoredRows(benchmark::State &state, std::initializer_list<int> columns)
     Ledger &ledger = LoadedLedger::get();
     for (auto _ : state) {
         std::size_t bytes = 0;
-        double sum = 0;
+        DecimalSum sum;
         for (const RowStore *rows : {&ledger.incomeList(), &ledger.expenseList()}) {
             const int count = rows->itemCount();
             const int all = rows->columnCount();
@@ -100,9 +100,8 @@ void passStoredRows(benchmark::State &state, std::initializer_list<int> columns)
                 }
                 for (const int column : columns)
                     bytes += rows->cellUtf8(row, column).size();
-                const double amount = rows->amountAt(row);
-                if (!std::isnan(amount))
-                    sum += amount;
+                if (const std::optional<Amount> amount = rows->exactAmountAt(row))
+                    sum.add(*amount);
             }
         }
         benchmark::DoNotOptimize(bytes);
@@ -200,7 +199,7 @@ void BM_SummaryUpdateAfterOneRow(benchmark::State &state)
     window.Form_Load();
     for (auto _ : state) {
         const std::string number = std::to_string(expenses.lastRecord().value_or(0) + 1);
-        const RowStore::Row row{{number, number, "2024-12-05", "Household 7", "12.5", "Groceries"}, 12.5};
+        const RowStore::Row row{{number, number, "2024-12-05", "Household 7", "12.5", "Groceries"}, Amount::fromPlainDecimal("12.5")};
         expenses.appendRow(row);
         window.refreshNow();
         state.PauseTiming();
@@ -232,6 +231,36 @@ void BM_SortList(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_SortList)
+    ->Arg(kDateColumn)
+    ->Arg(kAmountColumn)
+    ->Arg(kNameColumn)
+    ->Arg(kParticularsColumn)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// A second click on the same header: the rows in descending order, ties still in list order and
+// the texts that are no date or amount still last, so the order is sorted anew, not reversed.
+void BM_SortListReversed(benchmark::State &state)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    RowStore &income = LoadedLedger::get().incomeList();
+    SortedRows sorted;
+    sorted.setRows(&income, {{kDateColumn, SortKind::Date}, {kAmountColumn, SortKind::Amount}});
+    const int column = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        sorted.sort(column, Qt::AscendingOrder);
+        state.ResumeTiming();
+        sorted.sort(column, Qt::DescendingOrder);
+        state.PauseTiming();
+        sorted.sort(-1);
+        state.ResumeTiming();
+    }
+    state.SetLabel(income.columnHeaderText(column + 1).toStdString());
+    QLocale::setDefault(QLocale::c());
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_SortListReversed)
     ->Arg(kDateColumn)
     ->Arg(kAmountColumn)
     ->Arg(kNameColumn)

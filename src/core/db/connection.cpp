@@ -111,6 +111,11 @@ int Connection::Execute(const QString &statement, const Parameters &parameters)
     return int(m_db->totalChanges() - before);
 }
 
+bool Connection::readOnly() const noexcept
+{
+    return m_db && m_db->readOnly();
+}
+
 long long Connection::dataVersion() const
 {
     if (!m_db)

@@ -38,6 +38,11 @@ Database::~Database()
     sqlite3_close_v2(m_db);
 }
 
+bool Database::readOnly() const noexcept
+{
+    return sqlite3_db_readonly(m_db, "main") == 1;
+}
+
 void Database::execute(const QString &sql)
 {
     char *message = nullptr;
@@ -91,6 +96,12 @@ long long Database::lastInsertRowid() const noexcept
 QString Database::lastMessage() const
 {
     return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+bool Database::lastFailureWasLock() const noexcept
+{
+    const int code = sqlite3_errcode(m_db) & 0xff;
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
 
 bool Database::readFile(char *buffer, std::size_t bytes, long long offset) const noexcept

@@ -27,6 +27,9 @@ public:
 
     /// The engine's handle, for the statements made on this database.
     sqlite3 *handle() const noexcept { return m_db; }
+    /// True when the engine could open the file for reading only (this process may not write
+    /// it, whatever mode was asked for).
+    bool readOnly() const noexcept;
 
     /// Runs `sql` (one or more statements) to its end; throws on failure.
     void execute(const QString &sql);
@@ -47,6 +50,8 @@ public:
     long long lastInsertRowid() const noexcept;
     /// The engine's message of the last failure.
     QString lastMessage() const;
+    /// Whether the last failure was the file held by another connection (busy or locked).
+    bool lastFailureWasLock() const noexcept;
 
     /// Reads `bytes` bytes of the main file from `offset` through the engine's own file handle
     /// (so the process keeps its locks on the file); false when they cannot be read.

@@ -98,10 +98,10 @@ bool Ledger::applyOwnChanges(bool income) noexcept
             return row;
         };
         RowStore &rows = state.rows;
-        // The total is the sum of the rows' amounts in row order. A row added at the end adds
-        // its amount to it, as the sum would; any other change sums the rows again, and no
-        // change leaves it as it is.
-        double total = state.total;
+        // The total is the sum of the rows' amounts. A row added at the end adds its amount to
+        // it, as the sum would; any other change sums the rows again, and no change leaves it as
+        // it is.
+        DecimalSum total = state.total;
         bool changedRows = false;
         bool onlyAppended = true;
         for (const ListState::Pending &change : state.pending) {
@@ -118,7 +118,7 @@ bool Ledger::applyOwnChanges(bool income) noexcept
                     return false;
                 onlyAppended = onlyAppended && atEnd;
                 if (row->amount)
-                    total += *row->amount;
+                    total.add(*row->amount);
                 continue;
             }
             onlyAppended = false;
@@ -157,14 +157,14 @@ void Ledger::beginFill(bool income) noexcept
     }
 }
 
-void Ledger::setTotal(bool income, double total) noexcept
+void Ledger::setTotal(bool income, const DecimalSum &total) noexcept
 {
     state(income).total = total;
 }
 
-void Ledger::addToTotal(bool income, double amount) noexcept
+void Ledger::addToTotal(bool income, Amount amount)
 {
-    state(income).total += amount;
+    state(income).total.add(amount);
 }
 
 void Ledger::endFill(bool income, bool whole) noexcept
@@ -176,6 +176,18 @@ void Ledger::requireFullRefill() noexcept
 {
     m_income.whole = false;
     m_expenses.whole = false;
+}
+
+bool Ledger::changedElsewhere() const noexcept
+{
+    try {
+        if (!m_connection || m_connection->State() == 0)
+            return false;
+        const long long now = m_connection->dataVersion();
+        return now != m_income.dataVersion || now != m_expenses.dataVersion;
+    } catch (...) {
+        return false;
+    }
 }
 
 void Ledger::forgetNotes() noexcept

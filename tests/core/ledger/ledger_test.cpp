@@ -318,7 +318,8 @@ namespace {
 
 TEST_F(LedgerTest, totalsAfterTheProgramsOwnChangesAreBitForBitThoseOfAFullReading)
 {
-    // Amounts whose sum depends on the order of the additions, and texts that are no number.
+    // Decimals whose binary sums would depend on their order, amounts too large for the totals,
+    // and texts that are no number.
     const QStringList amounts{"0.1", "0.2", "0.3", "1e16", "-1e16", "1e-7", "123456789.123", "2.675", "abc", "", "7"};
     for (int i = 0; i < 10; ++i)
         test::insertRow(ledger, "income", "2026-01-01", "seed", amounts[i % amounts.size()].toStdString(), "p");
