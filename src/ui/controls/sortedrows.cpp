@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "core/lists/rowstore.h"
+#include "core/lists/listrows.h"
 
 namespace tallymere {
 
 SortedRows::SortedRows(QObject *parent) : QAbstractProxyModel(parent) {}
 
-void SortedRows::setRows(RowStore *rows, std::map<int, SortKind> kinds)
+void SortedRows::setRows(ListRows *rows, std::map<int, SortKind> kinds)
 {
     beginResetModel();
     if (m_rows)

@@ -10,7 +10,7 @@
 
 namespace tallymere {
 
-class RowStore;
+class ListRows;
 
 /// A list's rows as the list view shows them: in the list's own order until the view is sorted,
 /// then by the sort column, ascending or in reverse. The sort holds across fills and changes of
@@ -25,7 +25,7 @@ public:
     explicit SortedRows(QObject *parent = nullptr);
 
     /// Shows `rows`; a column sorts as text unless `kinds` says otherwise.
-    void setRows(RowStore *rows, std::map<int, SortKind> kinds = {});
+    void setRows(ListRows *rows, std::map<int, SortKind> kinds = {});
 
     /// Sorts by `column` in `order`; a column of -1 restores the list's own order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
@@ -60,7 +60,7 @@ private:
     void sourceRowsRemoved(int first, int last);
     void sourceDataChanged(int first, int last);
 
-    RowStore *m_rows = nullptr;
+    ListRows *m_rows = nullptr;
     std::map<int, SortKind> m_kinds;
     int m_column = -1;
     Qt::SortOrder m_order = Qt::AscendingOrder;
