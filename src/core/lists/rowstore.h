@@ -18,7 +18,8 @@ namespace tallymere {
 /// from memory, in row order). Items are kept as UTF-8 text in large shared chunks (about the
 /// size of the text itself plus a few bytes per cell); a QString is made only for a cell that
 /// is drawn or read. Indices of the list's own members are 1-based, as the program uses them.
-class RowStore final : public ListRows
+/// Its readers are final, so the loops over a million rows call them directly.
+class RowStore : public ListRows
 {
     Q_OBJECT
 
@@ -28,21 +29,21 @@ public:
 
     /// ColumnHeaders.Add: appends a column at the right end with the default width.
     void addColumnHeader(const QString &text);
-    int columnHeaderCount() const noexcept override { return int(m_headers.size()); }
+    int columnHeaderCount() const noexcept final { return int(m_headers.size()); }
     /// The text of column header `index` (1-based); throws tallymere::Error when out of range.
-    QString columnHeaderText(int index) const override;
+    QString columnHeaderText(int index) const final;
     /// Sets the width of column `index` (1-based) in twips.
     void setColumnHeaderWidth(int index, int twips);
     int columnHeaderWidth(int index) const;
 
     /// ListItems.Count.
-    int itemCount() const noexcept override { return int(m_rows.size()); }
+    int itemCount() const noexcept final { return int(m_rows.size()); }
     /// The text of item `item` (1-based): the text of its first column.
     QString itemText(int item) const;
     /// SubItems(index) of item `item` (both 1-based): the text of column index+1.
-    QString subItem(int item, int index) const override;
+    QString subItem(int item, int index) const final;
     /// The same cell as UTF-8, valid until the list changes.
-    std::string_view cellUtf8(int row, int column) const override;
+    std::string_view cellUtf8(int row, int column) const final;
     /// Asks the processor to fetch row `row` (0-based) ahead of its reading, for loops that read
     /// rows far apart.
     void prefetchRow(int row) const noexcept
@@ -58,7 +59,7 @@ public:
     /// amount is not numeric add nothing.
     double sumOfAmounts() const noexcept;
     /// The amount row `row` (0-based) was read as; NaN when its amount is not numeric.
-    double amountAt(int row) const noexcept override { return m_amounts[std::size_t(row)]; }
+    double amountAt(int row) const noexcept final { return m_amounts[std::size_t(row)]; }
 
     /// The row (0-based) whose item text is the record number `srNo`, or -1. Found by halving
     /// when the rows stand in ascending record number, as the ledger gives them; -1 otherwise.

@@ -1,5 +1,6 @@
 #include "ui/find/findentries.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include <QCloseEvent>
@@ -200,7 +201,9 @@ void FindEntries::Form_Load()
     m_to->setPlaceholderText(pattern);
     QHeaderView *header = m_results->horizontalHeader();
     header->resizeSection(FoundEntries::kDateColumn, twipsToPixels(kDateWidth, this));
-    header->resizeSection(FoundEntries::kKindColumn, twipsToPixels(kKindWidth, this));
+    // The kind's header is longer than any of its cells: it shows whole.
+    header->resizeSection(FoundEntries::kKindColumn,
+                          std::max(twipsToPixels(kKindWidth, this), header->sectionSizeHint(FoundEntries::kKindColumn)));
     header->resizeSection(FoundEntries::kNameColumn, twipsToPixels(kNameWidth, this));
     header->resizeSection(FoundEntries::kAmountColumn, twipsToPixels(kAmountWidth, this));
     m_results->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
