@@ -57,10 +57,25 @@ FoundEntries::FoundEntries(EntryFinder &finder, QObject *parent) : ListRows(pare
 
 void FoundEntries::setQuery(const FindQuery &query)
 {
+    std::vector<FoundEntry> found = m_finder.find(query);
+    // Typing on narrows the results: each one found now was found before. A sorted view keeps
+    // its order then and only leaves rows out, rather than sorting a million rows again.
+    m_kept.assign(m_found.size(), -1);
+    m_keptValid = true;
+    std::size_t old = 0;
+    for (std::size_t now = 0; now < found.size() && m_keptValid; ++now) {
+        while (old < m_found.size() && before(m_found[old], found[now]))
+            ++old;
+        m_keptValid = old < m_found.size() && m_found[old] == found[now];
+        if (m_keptValid)
+            m_kept[old++] = int(now);
+    }
     beginResetModel();
     m_query = query;
-    m_found = m_finder.find(query);
+    m_found = std::move(found);
     endResetModel();
+    m_keptValid = false;
+    m_kept = {};
     sum();
 }
 

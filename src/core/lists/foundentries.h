@@ -47,6 +47,7 @@ public:
     QString subItem(int item, int index) const override;
     std::string_view cellUtf8(int row, int column) const override;
     double amountAt(int row) const noexcept override;
+    const std::vector<int> *rowsKeptByReset() const noexcept override { return m_keptValid ? &m_kept : nullptr; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -76,6 +77,8 @@ private:
     double m_incomeSum = 0;
     double m_expenseSum = 0;
     bool m_resetting = false;
+    std::vector<int> m_kept; // while a search that only narrowed the results ends its reset
+    bool m_keptValid = false;
     std::pair<std::size_t, std::size_t> m_removing{0, 0}; // results going with the rows removed
 };
 

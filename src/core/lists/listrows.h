@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -28,6 +29,11 @@ public:
     virtual std::string_view cellUtf8(int row, int column) const = 0;
     /// The amount row `row` (0-based) was read as; NaN when its amount is not numeric.
     virtual double amountAt(int row) const noexcept = 0;
+
+    /// While a reset ends that only left rows out: the new row of each row before it (-1 for one
+    /// left out), rows keeping their order. A sorted view then keeps its order without sorting
+    /// again. Null for any other reset.
+    virtual const std::vector<int> *rowsKeptByReset() const noexcept { return nullptr; }
 };
 
 } // namespace tallymere

@@ -15,8 +15,9 @@ class ListRows;
 /// A list's rows as the list view shows them: in the list's own order until the view is sorted,
 /// then by the sort column, ascending or in reverse. The sort holds across fills and changes of
 /// single rows: a fill is sorted again (the whole order computed once, from keys read once per
-/// row), a row added or changed takes its place by comparisons with a few others, and a row
-/// that moves carries the selection with it.
+/// row) unless it only left rows out (the rest keep their order), a row added or changed takes
+/// its place by comparisons with a few others, and a row that moves carries the selection with
+/// it.
 class SortedRows : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -50,6 +51,9 @@ private:
     /// The view row of place `place` of the ascending order.
     int rowOfPlace(int place) const noexcept;
     void placeAll();
+    /// After a reset: the rows kept in the order they had, when the list says which it kept;
+    /// otherwise placeAll().
+    void placeAgain();
     void renumberPlaces();
     /// Changes the order under the view, the rows that persistent indexes name following it.
     void relayout(const std::function<void()> &change);

@@ -132,12 +132,15 @@ TEST_F(FindEntriesTest, resultsFollowSavesDeletesAndUndoAtOnce)
     EXPECT_EQ(shown(find).size(), 2u);
 }
 
-TEST_F(FindEntriesTest, sendsTheResultsInTheOrderShownAsTheListsAreSent)
+TEST_F(FindEntriesTest, typingOnKeepsTheSortAndTheResultsGoOutInTheOrderShown)
 {
     test::ScriptedSpreadsheet spreadsheet;
     FindEntries &find = openOver();
-    QTest::keyClicks(find.searchField(), QStringLiteral("a"));
     find.results()->horizontalHeader()->sectionClicked(FoundEntries::kAmountColumn);
+    QTest::keyClicks(find.searchField(), QStringLiteral("ar"));
+    EXPECT_EQ(shown(find), (std::vector<QStringList>{{"2026-01-03", "Expense", "Rent", "1150", "January"},
+                                                      {"2026-02-03", "Expense", "Rent", "1150", "February"},
+                                                      {"2026-01-30", "Income", "Salary", "3250", "January pay"}}));
     find.findChild<QPushButton *>(QStringLiteral("SendResultsToExcel"))->click();
 
     ASSERT_EQ(spreadsheet.opened.size(), 1);
