@@ -9,7 +9,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <memory>
 #include <stdexcept>
 
 #include <QApplication>
@@ -32,14 +31,15 @@ namespace {
 
 constexpr int kRows = 1'000'000;
 
-/// The main window over the cached ledger of kRows entries per table, loaded once and shown.
+/// The main window over the cached ledger of kRows entries per table, loaded once and shown. It
+/// is never deleted: a window must go before the application object, which main() ends first.
 Form1 &mainWindow()
 {
-    static std::unique_ptr<Form1> form = [] {
+    static Form1 *form = [] {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         bench::quietProgram();
         platform::setProgramFolder(bench::ledgerFolder(kRows));
-        auto window = std::make_unique<Form1>();
+        auto *window = new Form1;
         window->Form_Load();
         window->show();
         QApplication::processEvents();

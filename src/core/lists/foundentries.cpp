@@ -57,7 +57,12 @@ FoundEntries::FoundEntries(EntryFinder &finder, QObject *parent) : ListRows(pare
 
 void FoundEntries::setQuery(const FindQuery &query)
 {
-    std::vector<FoundEntry> found = m_finder.find(query);
+    // The results of the search before keep their memory for the next: a keystroke that finds a
+    // million entries would otherwise fault in fresh pages for them each time.
+    std::vector<FoundEntry> found = std::move(m_spare);
+    found.clear();
+    for (const bool income : {true, false})
+        m_finder.findIn(query, income, found);
     // Typing on narrows the results: each one found now was found before. A sorted view keeps
     // its order then and only leaves rows out, rather than sorting a million rows again.
     m_kept.assign(m_found.size(), -1);
@@ -72,10 +77,9 @@ void FoundEntries::setQuery(const FindQuery &query)
     }
     beginResetModel();
     m_query = query;
-    m_found = std::move(found);
+    m_spare = std::exchange(m_found, std::move(found));
     endResetModel();
     m_keptValid = false;
-    m_kept = {};
     sum();
 }
 
@@ -97,13 +101,16 @@ int FoundEntries::rowOf(bool income, int row) const
 void FoundEntries::sum()
 {
     // As a fill sums a list: in order, from 0, what is not numeric left out.
-    m_incomeSum = 0;
-    m_expenseSum = 0;
-    for (const FoundEntry &entry : m_found) {
-        const double amount = m_finder.list(entry.income).amountAt(int(entry.row));
-        if (std::isnan(amount))
-            continue;
-        (entry.income ? m_incomeSum : m_expenseSum) += amount;
+    for (const bool income : {true, false}) {
+        const auto [first, last] = rangeOf(income);
+        const RowStore &list = m_finder.list(income);
+        double sum = 0;
+        for (std::size_t i = first; i < last; ++i) {
+            const double amount = list.amountAt(int(m_found[i].row));
+            if (!std::isnan(amount))
+                sum += amount;
+        }
+        (income ? m_incomeSum : m_expenseSum) = sum;
     }
     emit resultsChanged();
 }

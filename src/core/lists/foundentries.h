@@ -74,6 +74,7 @@ private:
     EntryFinder &m_finder;
     FindQuery m_query;
     std::vector<FoundEntry> m_found;
+    std::vector<FoundEntry> m_spare; // the results before the last search, for the next one's memory
     double m_incomeSum = 0;
     double m_expenseSum = 0;
     bool m_resetting = false;
