@@ -9,14 +9,13 @@
 #include "core/errors/errorreport.h"
 #include "core/export/spreadsheetapplication.h"
 #include "core/export/workbookfile.h"
+#include "core/platform/mainwindow.h"
 #include "core/platform/messagebox.h"
+#include "core/platform/pointershape.h"
 #include "core/platform/program.h"
 
 namespace tallymere {
 namespace {
-
-constexpr int kDefaultPointer = 0;
-constexpr int kHourglass = 11;
 
 // Letting pending events run costs far more than writing a cell, so the export lets them run
 // at most once in this time: often enough for a responsive window, rarely enough that half a
@@ -59,15 +58,26 @@ SpreadsheetWorksheet &activeSheetOf(SpreadsheetWorkbook *workbook)
     return workbook->ActiveSheet();
 }
 
+/// What the user is told when texts were too long for their cells.
+QString cutCellsText(int cut)
+{
+    return (cut == 1 ? QStringLiteral("1 cell held more than 32,767 characters; it was cut to its first 32,767 "
+                                      "characters in the workbook.")
+                     : QStringLiteral("%1 cells held more than 32,767 characters; each was cut to its first 32,767 "
+                                      "characters in the workbook.")
+                           .arg(cut))
+        + QStringLiteral(" The ledger keeps the whole text.");
+}
+
 } // namespace
 
-void exportList(const ListRows &list, const QString &errorLocation, ExportHost &host,
+void exportList(const ListRows &list, const QString &errorLocation, MainWindow &window,
                 std::span<const int> shownRows, const QString &workbookName) noexcept
 {
     ErrorHandler handler(errorLocation);
-    if (handler.test(100, [&] { return host.exportRunning; }))
+    if (handler.test(100, [&] { return window.exportRunning(); }))
         return;
-    host.exportRunning = true; // 102
+    window.setExportRunning(true); // 102
 
     std::unique_ptr<SpreadsheetApplication> application;
     SpreadsheetWorkbook *workbook = nullptr;
@@ -111,12 +121,18 @@ void exportList(const ListRows &list, const QString &errorLocation, ExportHost &
 
     if (handler.test(110, [&] { return list.itemCount() > 0; })) {
         if (handler.test(112, [] { return SaveResultsAsExcelFileIsExcelInstalled(); })) {
-            handler.step(114, [&] { host.setMousePointer(kHourglass); });
+            handler.step(114, [&] { window.setMousePointer(PointerShape::Hourglass); });
             handler.step(116, [&] { application = SpreadsheetApplication::create(); });
             handler.step(118, [&] { workbook = &objectOf(application).Workbooks().Add(); });
             writeSheet();
             handler.step(162, [&] { objectOf(application).setVisible(true); });
-            handler.step(164, [&] { host.setMousePointer(kDefaultPointer); });
+            handler.step(164, [&] { window.setMousePointer(PointerShape::Default); });
+            // A spreadsheet cell holds 32,767 characters: a longer text went in cut, and the
+            // user hears of it once, not once per cell.
+            handler.step(164, [&] {
+                if (const int cut = workbook ? workbook->ActiveSheet().cutCells() : 0; cut > 0)
+                    platform::msgBox(cutCellsText(cut));
+            });
         } else {
             handler.step(166, [] {
                 platform::msgBox(QStringLiteral("Excel is not installed on this computer. You need to have it "
@@ -126,17 +142,21 @@ void exportList(const ListRows &list, const QString &errorLocation, ExportHost &
             QString path;
             handler.step(170, [&] { path = askWorkbookFile(workbookName); });
             if (!path.isEmpty()) {
-                handler.step(114, [&] { host.setMousePointer(kHourglass); });
+                handler.step(114, [&] { window.setMousePointer(PointerShape::Hourglass); });
                 application = startWorkbookFile(path, workbook);
                 if (application) {
                     writeSheet();
                     finishWorkbookFile(*application);
                 }
-                handler.step(164, [&] { host.setMousePointer(kDefaultPointer); });
+                handler.step(164, [&] { window.setMousePointer(PointerShape::Default); });
+                handler.step(164, [&] {
+                    if (const int cut = workbook ? workbook->ActiveSheet().cutCells() : 0; cut > 0)
+                        platform::msgBox(cutCellsText(cut));
+                });
             }
         }
     }
-    host.exportRunning = false; // 168
+    window.setExportRunning(false); // 168
 }
 
 bool SaveResultsAsExcelFileIsExcelInstalled() noexcept

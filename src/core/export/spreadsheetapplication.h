@@ -22,10 +22,12 @@ class SpreadsheetWorksheet;
 class SpreadsheetRange
 {
 public:
-    /// Value put. Numeric text (by the user's locale) becomes a number; text "yyyy-mm-dd" that
+    /// Value put. Numeric text (read as a stored amount, see NumericReader::read) becomes a
+    /// number, unless it is more than the totals can hold; text "yyyy-mm-dd" that
     /// names a real date from 1900 on becomes a date shown in that pattern; anything else is
-    /// stored as text. Empty text leaves the cell empty. Throws tallymere::Error when the cell
-    /// cannot take it (a row above one already written, a closed workbook, text too long).
+    /// stored as text, cut to what a cell holds. Empty text leaves the cell empty. Throws
+    /// tallymere::Error when the cell cannot take it (a row above one already written, a closed
+    /// workbook).
     void setValue(const QString &value);
 
 private:
@@ -61,10 +63,16 @@ private:
 class SpreadsheetWorksheet
 {
 public:
+    /// The most characters a cell holds; a longer text keeps its first this many characters.
+    static constexpr int kMaxCellText = 32767;
+
     /// Cells(row, column) = text: stores the text as it stands, never as a number or date.
     void setCells(int row, int column, const QString &text);
     SpreadsheetRange Cells(int row, int column) { return SpreadsheetRange(*this, row, column); }
     SpreadsheetColumns Columns() { return SpreadsheetColumns(*this); }
+
+    /// How many texts were cut to kMaxCellText characters so far.
+    int cutCells() const noexcept { return m_cutCells; }
 
 private:
     friend class SpreadsheetWorkbook;
@@ -81,11 +89,10 @@ private:
 
     lxw_worksheet *m_sheet;
     lxw_format *m_dateFormat;
-    // The user's decimal point when plain decimal numbers ("-1234.5") can be read without the
-    // locale's full number test; 0 when they cannot.
     NumericReader m_numbers; // the user's number format, fixed for the whole workbook
     // The widest shown text of each column so far, in character widths; 0 for an empty column.
     std::vector<int> m_widths;
+    int m_cutCells = 0;
 };
 
 /// A new workbook, written to a file of its own in a private temporary folder; or, for a computer
@@ -172,10 +179,16 @@ private:
     bool m_visible = false;
 };
 
+/// The hidden file in each workbook folder that marks it as the export's own; it lists each
+/// workbook written there with its size and modification time.
+inline constexpr char kWorkbookFolderMarker[] = ".tallymere-export";
+
 /// Removes the folders that shown workbooks of earlier runs were written to in `temporaryFolder`,
 /// once nothing in one has changed for a day before `now`: by then the spreadsheet program has
-/// long read its workbook. A folder holding anything but what this program and a spreadsheet
-/// program leave there, or a document that a spreadsheet program still holds open, stays.
+/// long read its workbook. Only a folder of the exact name the export gives, holding its marker,
+/// goes, and only when it holds nothing but the export's own files: a workbook saved over since
+/// it was written, a document that a spreadsheet program still holds open, or any other file
+/// keeps it. Nothing else in `temporaryFolder` is touched.
 void removeOldWorkbooks(const QString &temporaryFolder, const QDateTime &now);
 /// The same in the folder where workbooks are written, measured from this moment.
 void removeOldWorkbooks();

@@ -6,6 +6,9 @@
 
 #include "core/errors/error.h"
 #include "core/db/recordset.h"
+#include "core/ledger/rowreader.h"
+#include "core/ledger/statements.h"
+#include "core/text/numerictext.h"
 
 namespace tallymere {
 namespace {
@@ -22,38 +25,191 @@ std::optional<long long> recordNumber(const QString &text)
 
 } // namespace
 
-Ledger::Ledger(LedgerWindow window) : m_window(std::move(window)) {}
+Ledger::Ledger(MainWindow *window) : m_window(window) {}
 
 Ledger::~Ledger() = default;
 
-const LedgerWindow &Ledger::window() const
+void Ledger::createConnection()
 {
-    if (!m_window)
-        throw Error(QStringLiteral("The main window is not loaded."));
-    return m_window;
+    m_connection = std::make_unique<Connection>();
+    requireFullRefill();
+}
+
+void Ledger::openConnection(const QString &connectionString)
+{
+    writable().Open(connectionString);
+}
+
+void Ledger::openFile(const QString &path)
+{
+    createConnection();
+    m_connection->openFile(path);
+}
+
+void Ledger::closeConnection() noexcept
+{
+    if (m_connection && m_connection->State() != 0)
+        m_connection->Close();
+}
+
+void Ledger::releaseConnection() noexcept
+{
+    m_connection.reset();
 }
 
 const Connection &Ledger::connection() const
 {
-    if (!ledgerConnection)
+    if (!m_connection)
         throw Error(QStringLiteral("The connection to the ledger has not been created."));
-    return *ledgerConnection;
+    return *m_connection;
 }
 
-int Ledger::write(const QString &statement, bool income, Change change, const QString &srNo)
+Connection &Ledger::writable()
 {
-    if (!ledgerConnection)
+    if (!m_connection)
         throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    return *m_connection;
+}
+
+MainWindow &Ledger::window() const
+{
+    if (!m_window)
+        throw Error(QStringLiteral("The main window is not loaded."));
+    return *m_window;
+}
+
+bool Ledger::applyOwnChanges(bool income) noexcept
+{
+    // Each change reads its one row the way a fill reads rows, so the texts are the same.
+    ListState &state = this->state(income);
+    try {
+        if (!state.whole || state.unknownChange || state.rows.columnHeaderCount() != 6
+            || connection().dataVersion() != state.dataVersion)
+            return false;
+        const NumericReader numbers;
+        const auto readRow = [&](long long srNo) -> std::optional<RowStore::Row> {
+            Recordset rs;
+            rs.Open(entrySql::selectEntryStatement(income, QString::number(srNo)), connection());
+            if (rs.Eof())
+                return std::nullopt;
+            RowReader reader(rs, fillColumnsOf(income));
+            RowStore::Row row;
+            for (const int column : {0, 0, 1, 2, 3, 4})
+                row.cells.emplace_back(reader.field(column));
+            row.amount = numbers.read(reader.field(3));
+            return row;
+        };
+        RowStore &rows = state.rows;
+        for (const ListState::Pending &change : state.pending) {
+            if (change.changed == 0)
+                continue;
+            if (change.changed != 1)
+                return false;
+            if (change.change == Change::Insert) {
+                const auto row = readRow(change.srNo);
+                if (!row || !rows.insertRecordRow(change.srNo, *row))
+                    return false;
+                continue;
+            }
+            const int at = rows.findRecord(change.srNo);
+            if (at < 0)
+                return false;
+            if (change.change == Change::Delete) {
+                rows.removeRecordRow(at);
+            } else {
+                const auto row = readRow(change.srNo);
+                if (!row)
+                    return false;
+                rows.replaceRow(at, *row);
+            }
+        }
+        state.pending.clear();
+        state.total = rows.sumOfAmounts();
+        return true;
+    } catch (...) {
+        state.whole = false;
+        return false;
+    }
+}
+
+void Ledger::beginFill(bool income) noexcept
+{
+    ListState &state = this->state(income);
+    state.whole = false;
+    state.pending.clear();
+    state.unknownChange = false;
+    try {
+        state.dataVersion = connection().dataVersion();
+    } catch (...) {
+        state.dataVersion = -1; // the fill reports what is wrong with the connection
+    }
+}
+
+void Ledger::setTotal(bool income, const DecimalSum &total) noexcept
+{
+    state(income).total = total;
+}
+
+void Ledger::addToTotal(bool income, Amount amount)
+{
+    state(income).total.add(amount);
+}
+
+void Ledger::endFill(bool income, bool whole) noexcept
+{
+    state(income).whole = whole;
+}
+
+void Ledger::requireFullRefill() noexcept
+{
+    m_income.whole = false;
+    m_expenses.whole = false;
+}
+
+bool Ledger::changedElsewhere() const noexcept
+{
+    try {
+        if (!m_connection || m_connection->State() == 0)
+            return false;
+        const long long now = m_connection->dataVersion();
+        return now != m_income.dataVersion || now != m_expenses.dataVersion;
+    } catch (...) {
+        return false;
+    }
+}
+
+void Ledger::forgetNotes() noexcept
+{
+    m_income.unknownChange = true;
+    m_expenses.unknownChange = true;
+}
+
+int Ledger::write(const QString &statement, bool income, Change change, const QString &srNo,
+                  const Parameters &parameters)
+{
+    std::vector<EntryChange> changes;
+    const int changed = writeEntry(statement, parameters, income, change, srNo, changes);
+    if (!changes.empty()) {
+        QString text = changes.front().what();
+        m_history.add({std::move(text), std::move(changes)});
+    }
+    return changed;
+}
+
+int Ledger::writeEntry(const QString &statement, const Parameters &parameters, bool income, Change change,
+                       const QString &srNo, std::vector<EntryChange> &step)
+{
+    Connection &connection = writable();
     // The entry as it was, for undo; an entry that cannot be read is simply not undoable.
     std::optional<long long> number = change == Change::Insert ? std::nullopt : recordNumber(srNo);
     std::optional<EntryImage> before;
     if (number)
         before = readEntry(income, *number);
 
-    const int changed = execute(statement, {}, income, change, number);
+    const int changed = execute(statement, parameters, income, change, number);
 
-    if (changed == 1 && change == Change::Insert && ledgerConnection->handle())
-        number = sqlite3_last_insert_rowid(ledgerConnection->handle());
+    if (changed == 1 && change == Change::Insert && connection.handle())
+        number = sqlite3_last_insert_rowid(connection.handle());
     if (changed == 1 && number) {
         std::optional<EntryImage> after;
         if (change != Change::Delete)
@@ -65,8 +221,7 @@ int Ledger::write(const QString &statement, bool income, Change change, const QS
                 done.before = std::move(before->values);
             if (after)
                 done.after = std::move(after->values);
-            m_done.push_back(std::move(done));
-            m_undone.clear(); // a new change: what was undone can no longer be redone
+            step.push_back(std::move(done));
         }
     }
     return changed;
@@ -75,16 +230,15 @@ int Ledger::write(const QString &statement, bool income, Change change, const QS
 int Ledger::execute(const QString &statement, const Parameters &parameters, bool income, Change change,
                     std::optional<long long> number)
 {
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    Connection &connection = writable();
     // Noted as in doubt first: should the statement fail half way, the next fill reads it all.
     ListState &list = state(income);
     const bool inDoubt = list.unknownChange;
     list.unknownChange = true;
-    const int changed = ledgerConnection->Execute(statement, parameters);
+    const int changed = connection.Execute(statement, parameters);
 
-    if (change == Change::Insert && changed == 1 && !number && ledgerConnection->handle())
-        number = sqlite3_last_insert_rowid(ledgerConnection->handle());
+    if (change == Change::Insert && changed == 1 && !number && connection.handle())
+        number = sqlite3_last_insert_rowid(connection.handle());
     // More than one row changed (a trigger, a number that is not unique) is beyond one change;
     // so is a change whose entry cannot be told.
     if (changed == 0) {
@@ -93,8 +247,7 @@ int Ledger::execute(const QString &statement, const Parameters &parameters, bool
         list.unknownChange = inDoubt;
         list.pending.push_back({change, *number, changed});
     } else {
-        m_income.unknownChange = true;
-        m_expenses.unknownChange = true;
+        forgetNotes();
     }
     return changed;
 }
@@ -103,9 +256,8 @@ std::optional<Ledger::EntryImage> Ledger::readEntry(bool income, long long srNo)
 {
     try {
         Recordset rs;
-        rs.Open(QStringLiteral("select * from %1 where sr_no=?").arg(income ? QStringLiteral("[income]")
-                                                                              : QStringLiteral("[expenses]")),
-                connection(), Parameters{FieldValue{1, srNo, 0, {}}});
+        rs.Open(QStringLiteral("select * from %1 where sr_no=?").arg(entrySql::tableText(income)), connection(),
+                Parameters{FieldValue{1, srNo, 0, {}}});
         if (rs.Eof())
             return std::nullopt;
         EntryImage image;
@@ -119,44 +271,42 @@ std::optional<Ledger::EntryImage> Ledger::readEntry(bool income, long long srNo)
     }
 }
 
-namespace {
-
-QString tableOf(bool income)
+Ledger::Batch::Batch(Ledger &ledger, const QString &undoText) : m_ledger(ledger), m_step{undoText, {}}
 {
-    return income ? QStringLiteral("[income]") : QStringLiteral("[expenses]");
+    m_ledger.writable().Execute(QStringLiteral("BEGIN"));
+    m_open = true;
 }
 
-QString quotedName(QString name)
+Ledger::Batch::~Batch()
 {
-    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
-/// "and "c1" is ? and "c2" is ? ...": the entry is exactly as the program left it.
-QString sameAs(const QStringList &columns)
-{
-    QString condition;
-    for (const QString &column : columns)
-        condition += QLatin1String(" and ") + quotedName(column) + QLatin1String(" is ?");
-    return condition;
-}
-
-QString kindText(Ledger::Change change)
-{
-    switch (change) {
-    case Ledger::Change::Insert: return QStringLiteral("add");
-    case Ledger::Change::Update: return QStringLiteral("change");
-    case Ledger::Change::Delete: return QStringLiteral("delete");
+    if (!m_open)
+        return;
+    try {
+        m_ledger.writable().Execute(QStringLiteral("ROLLBACK"));
+    } catch (...) {
+        // A failed statement may have ended the transaction already.
     }
-    return {};
+    // The notes of what was written are gone with it.
+    m_ledger.forgetNotes();
 }
 
-} // namespace
-
-QString Ledger::EntryChange::what() const
+int Ledger::Batch::write(const QString &statement, bool income, Change change, const QString &srNo,
+                         const Parameters &parameters)
 {
-    return QStringLiteral("%1 of %2 entry %3")
-        .arg(kindText(change), income ? QStringLiteral("income") : QStringLiteral("expense"))
-        .arg(srNo);
+    return m_ledger.writeEntry(statement, parameters, income, change, srNo, m_step.changes);
+}
+
+int Ledger::Batch::execute(const QString &statement, const Parameters &parameters)
+{
+    return m_ledger.writable().Execute(statement, parameters);
+}
+
+void Ledger::Batch::commit()
+{
+    m_ledger.writable().Execute(QStringLiteral("COMMIT"));
+    m_open = false;
+    if (!m_step.changes.empty())
+        m_ledger.m_history.add(std::move(m_step));
 }
 
 Ledger::Outcome Ledger::undo()
@@ -171,83 +321,53 @@ Ledger::Outcome Ledger::redo()
 
 Ledger::Outcome Ledger::replay(bool undoing)
 {
-    std::vector<EntryChange> &from = undoing ? m_done : m_undone;
-    std::vector<EntryChange> &to = undoing ? m_undone : m_done;
-    if (from.empty())
+    const UndoStep *step = m_history.next(undoing);
+    if (!step)
         return Outcome::Nothing;
-    const EntryChange c = from.back();
-    // Undoing goes from the entry as it is after the change back to before it; redoing the
-    // other way. Each is one statement that finds the entry only when it is exactly as the
-    // program left it, so a change by another program meanwhile is never overwritten.
-    const Parameters &now = undoing ? c.after : c.before;
-    const Parameters &then = undoing ? c.before : c.after;
-    const FieldValue number{1, c.srNo, 0, {}};
-    QString statement;
-    Parameters parameters;
-    Change noted = Change::Update;
-    if (then.empty()) { // the entry goes
-        statement = QStringLiteral("delete from %1 where sr_no=?").arg(tableOf(c.income)) + sameAs(c.columns);
-        parameters.push_back(number);
-        parameters.insert(parameters.end(), now.begin(), now.end());
-        noted = Change::Delete;
-    } else if (now.empty()) { // the entry comes back, with its own number
-        QStringList names;
-        QStringList marks;
-        for (const QString &column : c.columns) {
-            names.append(quotedName(column));
-            marks.append(QStringLiteral("?"));
-        }
-        statement = QStringLiteral("insert into %1 (%2) values (%3)")
-                        .arg(tableOf(c.income), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        parameters = then;
-        noted = Change::Insert;
-    } else {
-        QStringList assignments;
-        for (const QString &column : c.columns)
-            assignments.append(quotedName(column) + QLatin1String("=?"));
-        statement = QStringLiteral("update %1 set %2 where sr_no=?")
-                        .arg(tableOf(c.income), assignments.join(QLatin1Char(',')))
-            + sameAs(c.columns);
-        parameters = then;
-        parameters.push_back(number);
-        parameters.insert(parameters.end(), now.begin(), now.end());
-    }
-
-    int changed = 0;
+    Connection &connection = writable();
+    const std::vector<EntryChange> &changes = step->changes;
+    const std::size_t count = changes.size();
+    // A step of several changes is all or nothing: one transaction, undone last change first.
+    const bool several = count > 1;
+    bool refused = false;
     try {
-        changed = execute(statement, parameters, c.income, noted, c.srNo);
-    } catch (const Error &) {
-        // The number is taken by another entry now: the entry cannot come back as it was.
-        if (noted != Change::Insert || (ledgerConnection && ledgerConnection->handle()
-                                        && sqlite3_errcode(ledgerConnection->handle()) != SQLITE_CONSTRAINT))
-            throw;
+        if (several)
+            connection.Execute(QStringLiteral("BEGIN"));
+        for (std::size_t i = 0; i < count && !refused; ++i) {
+            const EntryChange &c = changes[undoing ? count - 1 - i : i];
+            const Replay replay = replayOf(c, undoing);
+            int changed = 0;
+            try {
+                changed = execute(replay.statement, replay.parameters, c.income, replay.noted, c.srNo);
+            } catch (const Error &) {
+                // The number is taken by another entry now: the entry cannot come back as it was.
+                if (replay.noted != Change::Insert || !connection.handle()
+                    || sqlite3_errcode(connection.handle()) != SQLITE_CONSTRAINT)
+                    throw;
+            }
+            refused = changed != 1;
+        }
+        if (several)
+            connection.Execute(refused ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
+    } catch (...) {
+        if (several) {
+            try {
+                connection.Execute(QStringLiteral("ROLLBACK"));
+            } catch (...) {
+                // A failed statement may have ended the transaction already.
+            }
+            forgetNotes();
+        }
+        throw;
     }
-    from.pop_back();
-    if (changed != 1)
-        return Outcome::Refused; // and it is gone from the history: it can never apply again
-    to.push_back(c);
+    if (refused) {
+        if (several)
+            forgetNotes(); // what the step's first changes did was rolled back
+        m_history.drop(undoing); // it can never apply again
+        return Outcome::Refused;
+    }
+    m_history.replayed(undoing);
     return Outcome::Done;
-}
-
-QString Ledger::undoText() const
-{
-    return m_done.empty() ? QString() : m_done.back().what();
-}
-
-QString Ledger::redoText() const
-{
-    return m_undone.empty() ? QString() : m_undone.back().what();
-}
-
-void Ledger::requireFullRefill() noexcept
-{
-    m_income.whole = false;
-    m_expenses.whole = false;
-}
-
-long long Ledger::dataVersion() const
-{
-    return connection().dataVersion();
 }
 
 } // namespace tallymere

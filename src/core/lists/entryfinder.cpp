@@ -9,7 +9,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/ledger/modexpense.h"
 #include "core/lists/rowstore.h"
 #include "core/settings/settings.h"
 #include "core/text/datetext.h"
@@ -46,11 +45,11 @@ std::int32_t storedDay(std::string_view text)
 
 void appendRow(const RowStore &rows, int row, std::string &out)
 {
-    foldedText::append(cellOf(rows, row, modExpense::kNameColumn), out);
+    foldedText::append(cellOf(rows, row, kNameColumn), out);
     out += kFieldEnd;
-    foldedText::append(cellOf(rows, row, modExpense::kParticularsColumn), out);
+    foldedText::append(cellOf(rows, row, kParticularsColumn), out);
     out += kFieldEnd;
-    foldedText::append(cellOf(rows, row, modExpense::kAmountColumn), out);
+    foldedText::append(cellOf(rows, row, kAmountColumn), out);
     out += kRowEnd;
 }
 
@@ -193,7 +192,7 @@ void EntryFinder::fold(const Index &index, Block &block, int start) const
     for (int row = start; row < start + block.count; ++row) {
         appendRow(index.rows, row, block.text);
         block.ends.push_back(std::uint32_t(block.text.size()));
-        block.days.push_back(storedDay(cellOf(index.rows, row, modExpense::kDateColumn)));
+        block.days.push_back(storedDay(cellOf(index.rows, row, kDateColumn)));
     }
 }
 
@@ -277,7 +276,7 @@ bool EntryFinder::accepts(const Compiled &query, const Index &index, int row, st
 {
     if (query.hasDates) {
         if (day == kOtherDate) {
-            const auto read = dateText::readUtf8(cellOf(index.rows, row, modExpense::kDateColumn), query.dayFirst);
+            const auto read = dateText::readUtf8(cellOf(index.rows, row, kDateColumn), query.dayFirst);
             if (!read)
                 return false;
             day = dayNumber(*read);
@@ -350,7 +349,7 @@ bool EntryFinder::matches(const FindQuery &query, bool income, int row) const
     std::string text;
     appendRow(index.rows, row, text);
     return text.find(compiled.needle) != std::string::npos
-        && accepts(compiled, index, row, storedDay(cellOf(index.rows, row, modExpense::kDateColumn)));
+        && accepts(compiled, index, row, storedDay(cellOf(index.rows, row, kDateColumn)));
 }
 
 } // namespace tallymere

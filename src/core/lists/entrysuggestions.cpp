@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include "core/ledger/modexpense.h"
 #include "core/lists/rowstore.h"
 #include "core/text/foldedtext.h"
 
@@ -73,7 +72,7 @@ void EntrySuggestions::watch()
 
 std::string_view EntrySuggestions::nameCell(int row) const
 {
-    return m_list.columnHeaderCount() > modExpense::kNameColumn ? m_list.cellUtf8(row, modExpense::kNameColumn)
+    return m_list.columnHeaderCount() > kNameColumn ? m_list.cellUtf8(row, kNameColumn)
                                                                  : std::string_view();
 }
 
@@ -150,7 +149,7 @@ void EntrySuggestions::countParticulars(const std::string &name)
     m_particulars.clear();
     m_particularsName = name;
     m_particularsCounted = true;
-    if (name.empty() || m_list.columnHeaderCount() <= modExpense::kParticularsColumn)
+    if (name.empty() || m_list.columnHeaderCount() <= kParticularsColumn)
         return;
     // The names that read as the one typed; usually one, or a few spelt otherwise ("Rent", "rent").
     std::vector<char> wanted(m_names.size(), 0);
@@ -168,7 +167,7 @@ void EntrySuggestions::countParticulars(const std::string &name)
     for (int row = 0; row < count; ++row) {
         if (!wanted[m_nameOf[std::size_t(row)]])
             continue;
-        const std::string_view text = m_list.cellUtf8(row, modExpense::kParticularsColumn);
+        const std::string_view text = m_list.cellUtf8(row, kParticularsColumn);
         auto place = places.find(text);
         if (place == places.end()) {
             place = places.emplace(std::string(text), std::uint32_t(m_particulars.size())).first;

@@ -5,9 +5,7 @@
 #include <cmath>
 
 #include "core/errors/error.h"
-#include "core/ledger/modexpense.h"
 #include "core/lists/rowstore.h"
-#include "core/text/numerictext.h"
 
 namespace tallymere {
 namespace {
@@ -23,15 +21,15 @@ int listColumn(int column)
 {
     switch (column) {
     case FoundEntries::kRecordColumn:
-        return modExpense::kRecordColumn;
+        return tallymere::kRecordColumn;
     case FoundEntries::kDateColumn:
-        return modExpense::kDateColumn;
+        return tallymere::kDateColumn;
     case FoundEntries::kNameColumn:
-        return modExpense::kNameColumn;
+        return tallymere::kNameColumn;
     case FoundEntries::kAmountColumn:
-        return modExpense::kAmountColumn;
+        return tallymere::kAmountColumn;
     case FoundEntries::kParticularsColumn:
-        return modExpense::kParticularsColumn;
+        return tallymere::kParticularsColumn;
     default:
         return -1;
     }
@@ -100,15 +98,19 @@ int FoundEntries::rowOf(bool income, int row) const
 
 void FoundEntries::sum()
 {
-    // As a fill sums a list: in order, from 0, what is not numeric left out.
+    // As a fill sums a list: exactly, what is not numeric left out. A sum holds thousands of
+    // millions of amounts, far more than the lists can.
     for (const bool income : {true, false}) {
         const auto [first, last] = rangeOf(income);
         const RowStore &list = m_finder.list(income);
-        double sum = 0;
-        for (std::size_t i = first; i < last; ++i) {
-            const double amount = list.amountAt(int(m_found[i].row));
-            if (!std::isnan(amount))
-                sum += amount;
+        DecimalSum sum;
+        try {
+            for (std::size_t i = first; i < last; ++i) {
+                if (const std::optional<Amount> amount = list.exactAmountAt(int(m_found[i].row)))
+                    sum.add(*amount);
+            }
+        } catch (...) {
+            // Beyond any ledger: the sum stands as far as it could go.
         }
         (income ? m_incomeSum : m_expenseSum) = sum;
     }
@@ -120,8 +122,8 @@ QString FoundEntries::countLine() const
     const std::size_t count = m_found.size();
     return QStringLiteral("%1 %2 \u2013 Income: %3   Expenses: %4")
         .arg(count)
-        .arg(count == 1 ? QStringLiteral("entry") : QStringLiteral("entries"), generalNumberText(m_incomeSum),
-             generalNumberText(m_expenseSum));
+        .arg(count == 1 ? QStringLiteral("entry") : QStringLiteral("entries"), m_incomeSum.text(),
+             m_expenseSum.text());
 }
 
 void FoundEntries::listAboutToBeReset(bool income)

@@ -4,6 +4,7 @@
 
 #include "core/lists/entryfinder.h"
 #include "core/lists/listrows.h"
+#include "core/text/decimalsum.h"
 
 namespace tallymere {
 
@@ -33,10 +34,10 @@ public:
     /// The row of entry `row` of a list, or -1 when it is not among the results.
     int rowOf(bool income, int row) const;
 
-    /// The results' amounts summed as the totals are: in list order from 0, an amount that is
-    /// not numeric counting for nothing.
-    double incomeSum() const noexcept { return m_incomeSum; }
-    double expenseSum() const noexcept { return m_expenseSum; }
+    /// The results' amounts summed as the totals are: exactly, an amount that is not numeric
+    /// counting for nothing.
+    const DecimalSum &incomeSum() const noexcept { return m_incomeSum; }
+    const DecimalSum &expenseSum() const noexcept { return m_expenseSum; }
     /// "N entries – Income: X   Expenses: Y", the sums in the totals' number form; "1 entry" for
     /// one.
     QString countLine() const;
@@ -75,8 +76,8 @@ private:
     FindQuery m_query;
     std::vector<FoundEntry> m_found;
     std::vector<FoundEntry> m_spare; // the results before the last search, for the next one's memory
-    double m_incomeSum = 0;
-    double m_expenseSum = 0;
+    DecimalSum m_incomeSum;
+    DecimalSum m_expenseSum;
     bool m_resetting = false;
     std::vector<int> m_kept; // while a search that only narrowed the results ends its reset
     bool m_keptValid = false;

@@ -1,14 +1,11 @@
 #include "core/lists/monthsums.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string_view>
 
 #include "core/text/datetext.h"
-#include "core/ledger/ledger.h"
-#include "core/ledger/modexpense.h"
 #include "core/text/numerictext.h"
 #include "core/lists/rowstore.h"
 #include "core/lists/textindex.h"
@@ -97,17 +94,6 @@ private:
     std::unique_ptr<Entry[]> m_entries;
 };
 
-/// The balance as the Report frame writes it; a balance beyond the range of numbers is written
-/// as the difference itself, never reported: the summary shows whatever the data holds.
-QString balanceTextOf(double income, double expenses)
-{
-    try {
-        return modExpense::balanceText(income, expenses);
-    } catch (...) {
-        return generalNumberText(income - expenses);
-    }
-}
-
 } // namespace
 
 QString SummaryMonth::label() const
@@ -117,11 +103,11 @@ QString SummaryMonth::label() const
     return QString::asprintf("%04d-%02d", key / 12, key % 12 + 1);
 }
 
-MonthSums::MonthSums(Ledger &ledger, QObject *parent)
-    : QObject(parent), m_ledger(ledger), m_slotOfKey(kKeyCount, -1)
+MonthSums::MonthSums(RowStore &income, RowStore &expenses, QObject *parent)
+    : QObject(parent), m_slotOfKey(kKeyCount, -1)
 {
-    m_tables[kExpenses].rows = &ledger.expenseList();
-    m_tables[kIncome].rows = &ledger.incomeList();
+    m_tables[kExpenses].rows = &expenses;
+    m_tables[kIncome].rows = &income;
     m_slots.emplace_back(); // "No date"
     watch(kExpenses);
     watch(kIncome);
@@ -162,9 +148,9 @@ std::int32_t MonthSums::slotFor(int key)
 
 std::int32_t MonthSums::slotOfRowCreating(const RowStore &rows, int row)
 {
-    if (rows.columnCount() <= modExpense::kDateColumn)
+    if (rows.columnCount() <= kDateColumn)
         return 0;
-    return slotFor(monthKey(rows.cellUtf8(row, modExpense::kDateColumn), m_dayFirst));
+    return slotFor(monthKey(rows.cellUtf8(row, kDateColumn), m_dayFirst));
 }
 
 void MonthSums::readWhole(int table)
@@ -172,20 +158,20 @@ void MonthSums::readWhole(int table)
     Table &t = m_tables[std::size_t(table)];
     const RowStore &rows = *t.rows;
     for (Slot &slot : m_slots) {
-        slot.sum[std::size_t(table)] = 0;
+        slot.sum[std::size_t(table)] = DecimalSum();
         slot.entries[std::size_t(table)] = 0;
         slot.dirty[std::size_t(table)] = false;
     }
     const int count = rows.itemCount();
     t.slotOf.assign(std::size_t(count), 0);
-    const bool dated = rows.columnCount() > modExpense::kDateColumn;
+    const bool dated = rows.columnCount() > kDateColumn;
     // The one pass over the list: a date read in place (or found among those read before), an
     // amount added in row order as the total adds it.
     DateMemo memo;
     for (int row = 0; row < count; ++row) {
         std::int32_t slot = 0;
         if (dated) {
-            const std::string_view date = rows.cellUtf8(row, modExpense::kDateColumn);
+            const std::string_view date = rows.cellUtf8(row, kDateColumn);
             slot = memo.find(date);
             if (slot < 0) {
                 slot = slotFor(monthKey(date, m_dayFirst));
@@ -195,9 +181,8 @@ void MonthSums::readWhole(int table)
         t.slotOf[std::size_t(row)] = slot;
         Slot &month = m_slots[std::size_t(slot)];
         ++month.entries[std::size_t(table)];
-        const double amount = rows.amountAt(row);
-        if (!std::isnan(amount))
-            month.sum[std::size_t(table)] += amount;
+        if (const std::optional<Amount> amount = rows.exactAmountAt(row))
+            month.sum[std::size_t(table)].add(*amount);
     }
     t.whole = false;
 }
@@ -209,7 +194,7 @@ void MonthSums::sumDirtyMonths(int table)
         return;
     for (Slot &slot : m_slots) {
         if (slot.dirty[which]) {
-            slot.sum[which] = 0;
+            slot.sum[which] = DecimalSum();
             slot.entries[which] = 0;
         }
     }
@@ -224,9 +209,8 @@ void MonthSums::sumDirtyMonths(int table)
         if (!month.dirty[which])
             continue;
         ++month.entries[which];
-        const double amount = rows.amountAt(row);
-        if (!std::isnan(amount))
-            month.sum[which] += amount;
+        if (const std::optional<Amount> amount = rows.exactAmountAt(row))
+            month.sum[which].add(*amount);
     }
     for (Slot &slot : m_slots)
         slot.dirty[which] = false;
@@ -324,18 +308,17 @@ void MonthSums::refresh()
               [](const SummaryMonth &a, const SummaryMonth &b) { return a.key > b.key; });
 }
 
-std::vector<SummaryRow> MonthSums::tableRows() const
+std::vector<SummaryRow> MonthSums::tableRows(const DecimalSum &totalIncome, const DecimalSum &totalExpenses) const
 {
     std::vector<SummaryRow> rows;
     rows.reserve(m_months.size() + 1);
     for (const SummaryMonth &month : m_months) {
-        rows.push_back({month.label(), generalNumberText(month.income), generalNumberText(month.expenses),
-                        balanceTextOf(month.income, month.expenses)});
+        rows.push_back({month.label(), month.income.text(), month.expenses.text(),
+                        balanceText(month.income, month.expenses)});
     }
     // The grand totals are the ledger's own, written by the same functions as the Report frame.
-    rows.push_back({QStringLiteral("All"), generalNumberText(m_ledger.totalIncome),
-                    generalNumberText(m_ledger.totalExpenses),
-                    balanceTextOf(m_ledger.totalIncome, m_ledger.totalExpenses)});
+    rows.push_back({QStringLiteral("All"), totalIncome.text(), totalExpenses.text(),
+                    balanceText(totalIncome, totalExpenses)});
     return rows;
 }
 
@@ -343,7 +326,7 @@ std::vector<SummaryShare> MonthSums::shares(bool income, std::optional<int> key)
 {
     const Table &t = m_tables[income ? kIncome : kExpenses];
     const RowStore &rows = *t.rows;
-    if (rows.columnCount() <= modExpense::kNameColumn || t.slotOf.size() != std::size_t(rows.itemCount()))
+    if (rows.columnCount() <= kNameColumn || t.slotOf.size() != std::size_t(rows.itemCount()))
         return {};
     std::int32_t wanted = -1;
     if (key) {
@@ -354,30 +337,30 @@ std::vector<SummaryShare> MonthSums::shares(bool income, std::optional<int> key)
     std::vector<int> counted;
     const int count = rows.itemCount();
     for (int row = 0; row < count; ++row) {
-        if ((!key || t.slotOf[std::size_t(row)] == wanted) && !std::isnan(rows.amountAt(row)))
+        if ((!key || t.slotOf[std::size_t(row)] == wanted) && rows.exactAmountAt(row))
             counted.push_back(row);
     }
     // Names are told apart by their bytes; a QString is made once per name, not per row.
     TextIndex names;
-    std::vector<std::pair<std::string_view, double>> sums;
+    std::vector<std::pair<std::string_view, DecimalSum>> sums;
     // A month's rows lie far apart in the list: each is fetched a few rows ahead of its reading.
     constexpr std::size_t kAhead = 32;
     for (std::size_t i = 0; i < counted.size(); ++i) {
         if (i + kAhead < counted.size())
             rows.prefetchRow(counted[i + kAhead]);
         const int row = counted[i];
-        const double amount = rows.amountAt(row);
-        const std::string_view name = rows.cellUtf8(row, modExpense::kNameColumn);
+        const std::string_view name = rows.cellUtf8(row, kNameColumn);
         const std::uint32_t number = names.add(name);
         if (number == sums.size())
-            sums.emplace_back(name, 0.0);
-        sums[number].second += amount;
+            sums.emplace_back(name, DecimalSum());
+        sums[number].second.add(*rows.exactAmountAt(row));
     }
-    std::stable_sort(sums.begin(), sums.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
     std::vector<SummaryShare> result;
     result.reserve(sums.size());
     for (const auto &[name, amount] : sums)
-        result.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())), amount});
+        result.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())), amount.toDouble()});
+    std::stable_sort(result.begin(), result.end(),
+                     [](const SummaryShare &a, const SummaryShare &b) { return a.amount > b.amount; });
     return result;
 }
 

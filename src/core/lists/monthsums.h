@@ -8,9 +8,10 @@
 #include <QObject>
 #include <QString>
 
+#include "core/text/decimalsum.h"
+
 namespace tallymere {
 
-class Ledger;
 class RowStore;
 
 /// One calendar month of the summary (or the entries whose date is no date), with the sums of
@@ -21,8 +22,8 @@ struct SummaryMonth {
 
     /// year * 12 + month - 1, or kNoDate.
     int key = kNoDate;
-    double income = 0;
-    double expenses = 0;
+    DecimalSum income;
+    DecimalSum expenses;
 
     /// "yyyy-mm", or "No date".
     QString label() const;
@@ -36,7 +37,7 @@ struct SummaryRow {
     QString balance;
 };
 
-/// A source or category and the sum of its amounts.
+/// A source or category and the sum of its amounts (the nearest double of the exact sum).
 struct SummaryShare {
     QString name;
     double amount = 0;
@@ -45,8 +46,8 @@ struct SummaryShare {
 /// Where the money goes, month by month: the income and expenses of each calendar month that has
 /// an entry, summed from the two lists of a ledger, never from the file.
 ///
-/// Amounts are summed as the totals sum them: in row order, an amount that is not numeric
-/// counting for nothing. A date is read as the lists hold it: an ISO text means its own day; a
+/// Amounts are summed as the totals sum them: exactly, an amount that is not numeric or that
+/// the totals cannot hold counting for nothing. A date is read as the lists hold it: an ISO text means its own day; a
 /// slash text counts under the day it means in the date order set now; any other text (blank,
 /// Null, words, a day its month does not have) goes to "No date".
 ///
@@ -58,7 +59,8 @@ class MonthSums : public QObject
     Q_OBJECT
 
 public:
-    explicit MonthSums(Ledger &ledger, QObject *parent = nullptr);
+    /// The sums of the ledger's two lists.
+    MonthSums(RowStore &income, RowStore &expenses, QObject *parent = nullptr);
     ~MonthSums() override;
 
     /// Brings the sums up to date with the lists and the date order set now. Never throws for
@@ -70,8 +72,8 @@ public:
     const std::vector<SummaryMonth> &months() const noexcept { return m_months; }
 
     /// The month table: one row per month as months() gives them, then "All" with the ledger's
-    /// totals written as the Report frame writes them.
-    std::vector<SummaryRow> tableRows() const;
+    /// totals (given here) written as the Report frame writes them.
+    std::vector<SummaryRow> tableRows(const DecimalSum &totalIncome, const DecimalSum &totalExpenses) const;
 
     /// The sources (income) or categories (expenses) of the entries of month `key`, or of every
     /// entry when there is no key, with the sum of their numeric amounts, largest first; entries
@@ -90,7 +92,7 @@ private:
     };
     struct Slot {
         int key = SummaryMonth::kNoDate;
-        std::array<double, 2> sum{};
+        std::array<DecimalSum, 2> sum{};
         std::array<int, 2> entries{};
         std::array<bool, 2> dirty{};
     };
@@ -106,7 +108,6 @@ private:
     void noteChanged(int table, int first, int last);
     void noteWhole(int table);
 
-    Ledger &m_ledger;
     std::array<Table, 2> m_tables; // 0: expenses, 1: income
     std::vector<Slot> m_slots;     // slot 0 holds "No date"
     std::vector<std::int32_t> m_slotOfKey;

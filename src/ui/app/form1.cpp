@@ -3,15 +3,23 @@
 #include <array>
 #include <functional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QTimer>
 
 #include "config.h"
 #include "ui/controls/listview.h"
@@ -28,7 +36,7 @@
 namespace tallymere {
 namespace {
 
-struct ListColumn {
+struct ColumnHeading {
     const char *income;
     const char *expense;
     int width; // twips
@@ -36,7 +44,7 @@ struct ListColumn {
 
 // The two record-number columns are 1 twip wide: practically invisible, while every item keeps
 // its number for the commands.
-constexpr std::array<ListColumn, 6> kColumns{{
+constexpr std::array<ColumnHeading, 6> kColumns{{
     {"ID", "ID", 1},
     {"SR No", "SR No", 1},
     {"Date", "Date", 1700},
@@ -51,10 +59,7 @@ Form1::Form1(QWidget *parent)
     : QWidget(parent)
     , m_ui(Form1Layout::build(this))
     , m_pointer(this)
-    , m_ledger(LedgerWindow{[this] { return m_pointer.shape(); }, [this](int shape) { m_pointer.setShape(shape); },
-                            [this](const QString &income, const QString &expenses, const QString &balance) {
-                                setTotalCaptions(income, expenses, balance);
-                            }})
+    , m_ledger(this)
     , m_incomeSuggestions(m_ledger.incomeList())
     , m_expenseSuggestions(m_ledger.expenseList())
 {
@@ -82,6 +87,12 @@ Form1::Form1(QWidget *parent)
     connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connectFeatures();
     connectUndo();
+    // Coming back to the program in any of its windows counts as the main window getting the
+    // focus back: the lists behind an open editor are as fresh as the window's own.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && isVisible())
+            Form_Activate();
+    });
 }
 
 Form1::~Form1()
@@ -91,7 +102,7 @@ Form1::~Form1()
     delete m_dateFormat.open();
     delete m_summary.open();
     delete m_find.open();
-    m_ledger.attach({});
+    m_ledger.attach(nullptr);
 }
 
 namespace {
@@ -250,10 +261,8 @@ void Form1::Form_Load()
     for (int i = 0; i < 6; ++i)
         on.step(172 + 2 * i, [&] { expenses.setColumnHeaderWidth(i + 1, kColumns[std::size_t(i)].width); });
 
-    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
-    m_ledger.requireFullRefill();
-    on.step(184, [&] { ledgerConnection = std::make_unique<Connection>(); });
-    on.step(186, [&] { ledgerConnection->Open(connectionStringFor(folder)); });
+    on.step(184, [&] { m_ledger.createConnection(); });
+    on.step(186, [&] { m_ledger.openConnection(connectionStringFor(folder)); });
     on.step(188, [&] { modExpense::listIncome(m_ledger); });
     on.step(190, [&] { modExpense::listExpenses(m_ledger); });
     on.step(192, [&] { modExpense::showTotals(m_ledger); });
@@ -262,13 +271,9 @@ void Form1::Form_Load()
 void Form1::Form_QueryUnload()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_QueryUnload "));
-    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
-    if (on.test(100, [&] { return ledgerConnection != nullptr; })) {
-        on.step(102, [&] {
-            if (ledgerConnection && ledgerConnection->State() != 0)
-                ledgerConnection->Close();
-        });
-        on.step(104, [&] { ledgerConnection.reset(); });
+    if (on.test(100, [&] { return m_ledger.hasConnection(); })) {
+        on.step(102, [&] { m_ledger.closeConnection(); });
+        on.step(104, [&] { m_ledger.releaseConnection(); });
     }
     on.step(106, [] { platform::doEvents(); });
     on.step(108, [] { platform::doEvents(); });
@@ -328,6 +333,69 @@ void Form1::arrangeTotals()
         label->setGeometry(left, label->y(), width, label->height());
         right = left + metrics.horizontalAdvance(label->text()) + 2;
     }
+}
+
+namespace {
+
+/// Whether this process may make files in `folder`, judged with the IDs and privileges that
+/// opening a file uses (QFileInfo asks for the real user's, which root's are not always).
+bool canMakeFilesIn(const QString &folder)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+} // namespace
+
+void Form1::warnIfReadOnly()
+{
+    // The engine opens a ledger it may not write for reading only, and it writes every change
+    // through a journal that it makes beside the file: either way no save can succeed, and the
+    // user is better told now than by the first save that fails.
+    if (!m_ledger.hasConnection() || m_ledger.connection().State() == 0)
+        return;
+    const QString folder = platform::programFolder();
+    if (!m_ledger.connection().readOnly() && canMakeFilesIn(folder))
+        return;
+    try {
+        platform::msgBox(QStringLiteral("The ledger ") + ledgerPath(folder)
+                             + QStringLiteral(" cannot be changed (it is read-only): you can look, but not save."),
+                         platform::MessageStyle::OkOnly);
+    } catch (...) {
+        // A message that cannot be shown leaves the user where every save's report would.
+    }
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Queued, so the window and its lists are painted before the message covers them.
+    if (!m_shownOnce && !event->spontaneous()) {
+        m_shownOnce = true;
+        QTimer::singleShot(0, this, &Form1::warnIfReadOnly);
+    }
+}
+
+void Form1::Form_Activate()
+{
+    // A report closing gives the window the focus back: that must not read the lists again.
+    if (m_activating)
+        return;
+    m_activating = true;
+    const auto done = qScopeGuard([this] { m_activating = false; });
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_Activate "));
+    // An export reads the lists while it lets events run: they stay as they are until it ends.
+    if (!on.test(100, [&] { return !exportRunning() && m_ledger.changedElsewhere(); }))
+        return;
+    on.step(102, [&] { modExpense::listIncome(m_ledger); });
+    on.step(104, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(106, [&] { modExpense::showTotals(m_ledger); });
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -8,10 +8,10 @@
 #include "ui/controls/pointer.h"
 #include "ui/dateformat/form3.h"
 #include "ui/entries/form2.h"
-#include "core/export/listexport.h"
 #include "core/ledger/ledger.h"
 #include "core/lists/entrysuggestions.h"
 #include "ui/find/findentries.h"
+#include "core/platform/mainwindow.h"
 #include "ui/summary/monthlysummary.h"
 #include "ui/windows/form1layout.h"
 #include "ui/windows/singlewindow.h"
@@ -20,7 +20,7 @@ namespace tallymere {
 
 /// The main window: the income and expense lists with their commands and the totals. It owns
 /// the ledger, and the entry editor and the date format dialog it opens over it.
-class Form1 : public QWidget, public ExportHost
+class Form1 : public QWidget, public MainWindow
 {
     Q_OBJECT
 
@@ -96,10 +96,18 @@ public:
     /// each showing; every feature that offers an item there adds it here.
     QMenu *contextMenu(ListView *list = nullptr);
 
-    int MousePointer() const { return m_pointer.shape(); }
+    int MousePointer() const override { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
-    /// Writes the captions of the three total labels.
-    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance);
+    /// Writes the captions of the three total labels and places them so that each shows whole.
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
+
+    /// Tells the user, in one message, that the ledger cannot be changed when this process may
+    /// not write it; says nothing otherwise. Runs once the window is first shown.
+    void warnIfReadOnly();
+
+    /// The window got the focus back: when another program has written to the ledger since the
+    /// lists were read, both lists and the totals are read again (an open summary follows them).
+    void Form_Activate();
 
     WindowPointer &pointer() noexcept { return m_pointer; }
 
@@ -109,6 +117,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     /// Places the three totals in the Report frame so that each shows whole.
@@ -135,6 +145,8 @@ private:
     QPointer<ListView> m_lastList; // the list that had the keyboard focus last
     std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
     std::array<int, 3> m_totalsWidth{};
+    bool m_shownOnce = false;
+    bool m_activating = false; // Form_Activate runs (its reports must not start it again)
 };
 
 } // namespace tallymere

@@ -5,9 +5,9 @@
 
 #include <QWidget>
 
-#include "core/export/listexport.h"
 #include "core/lists/entryfinder.h"
 #include "core/lists/foundentries.h"
+#include "core/platform/mainwindow.h"
 #include "ui/controls/pointer.h"
 
 class QComboBox;
@@ -29,7 +29,7 @@ class SortedRows;
 /// the main lists; Enter or a double click on a result asks the main window to show that entry.
 ///
 /// Modeless; the main window keeps at most one, and takes its font and colours.
-class FindEntries : public QWidget, public ExportHost
+class FindEntries : public QWidget, public MainWindow
 {
     Q_OBJECT
 
@@ -50,7 +50,11 @@ public:
     /// Puts the keyboard focus in the search field, its text selected, for the next search.
     void focusSearch();
 
+    /// The window an export of the results runs from: its pointer, and its own busy flag.
+    int MousePointer() const override { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
+    /// The Find window shows no totals; an export writes none.
+    void setTotalCaptions(const QString &, const QString &, const QString &) override {}
 
     QLineEdit *searchField() const noexcept { return m_text; }
     QComboBox *listChoice() const noexcept { return m_lists; }

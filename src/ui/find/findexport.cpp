@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/export/listexport.h"
 #include "ui/controls/sortedrows.h"
 
 namespace tallymere {

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include "core/ledger/ledger.h"
 #include "ui/summary/monthtable.h"
 #include "ui/windows/icons.h"
 
@@ -42,7 +43,7 @@ const QColor kExpensesColour(0xc6, 0x28, 0x28);
 
 QString monthLabel(int key)
 {
-    return SummaryMonth{key, 0, 0}.label();
+    return SummaryMonth{key, {}, {}}.label();
 }
 
 QString shortName(const QString &name)
@@ -98,7 +99,8 @@ void clearChart(QChart *chart)
 MonthlySummary::MonthlySummary(Ledger &ledger, QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Window),
       m_mainWindow(mainWindow),
-      m_summary(ledger),
+      m_ledger(ledger),
+      m_summary(ledger.incomeList(), ledger.expenseList()),
       m_model(new MonthTable(this)),
       m_table(new QTableView),
       m_pages(new QStackedWidget),
@@ -163,7 +165,9 @@ MonthlySummary::MonthlySummary(Ledger &ledger, QWidget *mainWindow)
 
     connect(m_sendToExcel, &QPushButton::clicked, this, &MonthlySummary::sendSummaryToExcel);
     connect(&m_summary, &MonthSums::listsChanged, this, &MonthlySummary::scheduleRefresh);
-    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &MonthlySummary::showCharts);
+    // The charts follow the selection, not the current row: a click makes the row current
+    // before it selects it, so the current row would show the month that was selected before.
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MonthlySummary::showCharts);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { selectRow(0); });
 
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -199,7 +203,7 @@ void MonthlySummary::refreshNow()
     const QString selected = row >= 0 && row < m_model->rowCount() ? m_model->rows()[std::size_t(row)].month : QString();
     m_refreshing = true;
     m_summary.refresh();
-    m_model->setRows(m_summary.tableRows());
+    m_model->setRows(m_summary.tableRows(m_ledger.totalIncome(), m_ledger.totalExpenses()));
     const auto &rows = m_model->rows();
     const auto found = std::find_if(rows.begin(), rows.end(), [&](const SummaryRow &r) { return r.month == selected; });
     if (!selected.isEmpty() && found != rows.end() && int(found - rows.begin()) != selectedRow())
@@ -272,8 +276,8 @@ void MonthlySummary::showMonths()
     double high = 0;
     for (int key = *last - kMonthsShown + 1; key <= *last; ++key) {
         const auto month = byKey.find(key);
-        const double in = month == byKey.end() ? 0 : month->second->income;
-        const double out = month == byKey.end() ? 0 : month->second->expenses;
+        const double in = month == byKey.end() ? 0 : month->second->income.toDouble();
+        const double out = month == byKey.end() ? 0 : month->second->expenses.toDouble();
         income->append(in);
         expenses->append(out);
         labels.append(key >= 0 ? shortMonth(key) : QString());

@@ -20,6 +20,7 @@
 
 #include "core/lists/rowstore.h"
 #include "core/export/spreadsheetapplication.h"
+#include "core/platform/mainwindow.h"
 #include "core/platform/messagebox.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/testenvironment.h"
@@ -39,10 +40,12 @@ using Rows = std::vector<std::vector<std::string>>;
 using test::ScriptedSpreadsheet;
 
 /// The main window, as far as an export sees it.
-class RecordingHost : public ExportHost
+class RecordingHost : public MainWindow
 {
 public:
+    int MousePointer() const override { return pointers.empty() ? 0 : pointers.back(); }
     void setMousePointer(int pointer) override { pointers.push_back(pointer); }
+    void setTotalCaptions(const QString &, const QString &, const QString &) override {}
 
     std::vector<int> pointers;
 };
@@ -123,7 +126,7 @@ TEST_F(ListExportTest, itemsArriveAsRowsInListOrderWithoutTheIdColumn)
 
     EXPECT_TRUE(environment.boxes().empty());
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0})) << "hourglass while it works, default after";
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     ASSERT_EQ(spreadsheet.opened.size(), 1);
     EXPECT_TRUE(spreadsheet.openedFileExisted.front()) << "the file is complete when the program opens it";
 
@@ -147,6 +150,25 @@ TEST_F(ListExportTest, itemsArriveAsRowsInListOrderWithoutTheIdColumn)
     for (int column = 1; column <= 5; ++column)
         EXPECT_GT(sheet.columnWidth(column), 0) << "column " << column << " is fitted";
     EXPECT_GT(sheet.columnWidth(5), sheet.columnWidth(1));
+}
+
+TEST_F(ListExportTest, amountsTheTotalsCannotHoldArriveAsTheTextTheListShows)
+{
+    const std::vector<std::string> amounts{"1e308", "999999999999999999999", "0.0000000000001", "999999999999999"};
+    Rows rows;
+    for (const std::string &amount : amounts)
+        rows.push_back({"1", "1", "2021-08-02", "Windfall", amount, ""});
+    fill(income, rows);
+
+    exportList(income, kIncomeLocation, host);
+
+    const XlsxSheet sheet = openedSheet();
+    for (int row = 2; row <= 4; ++row) {
+        EXPECT_EQ(sheet.cell(row, 4)->type, XlsxCell::Type::Text) << row;
+        EXPECT_EQ(sheet.cell(row, 4)->text.toStdString(), amounts[std::size_t(row - 2)]);
+    }
+    EXPECT_EQ(sheet.cell(5, 4)->type, XlsxCell::Type::Number);
+    EXPECT_EQ(sheet.cell(5, 4)->number, 999999999999999.0);
 }
 
 TEST_F(ListExportTest, expenseListArrivesWithItsCategoryColumn)
@@ -190,7 +212,7 @@ TEST_F(ListExportTest, listWithOnlyItsFirstColumnGivesAnEmptyFittedSheetThatIsSh
 
     EXPECT_TRUE(environment.boxes().empty());
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0}));
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     const XlsxSheet sheet = openedSheet();
     EXPECT_EQ(sheet.cellCount(), 0);
     EXPECT_EQ(sheet.columnWidth(1), 0);
@@ -204,7 +226,7 @@ TEST_F(ListExportTest, emptyListDoesNothing)
     EXPECT_TRUE(host.pointers.empty());
     EXPECT_EQ(spreadsheet.probes, 0) << "not even a look for the spreadsheet program";
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
 
     // The next export works normally.
     fill(income, {{"1", "1", "2021-08-31", "Salary", "10", ""}});
@@ -234,7 +256,7 @@ TEST_F(ListExportTest, missingSpreadsheetProgramShowsTwoMessagesInOrderThenOffer
     EXPECT_TRUE(environment.saveDialogs().isEmpty());
     EXPECT_TRUE(host.pointers.empty()) << "no hourglass";
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
 }
 
 TEST_F(ListExportTest, availabilityTestSaysWhetherTheProgramCanBeFound)
@@ -251,11 +273,11 @@ TEST_F(ListExportTest, availabilityTestSaysWhetherTheProgramCanBeFound)
 TEST_F(ListExportTest, exportDoesNothingWhileAnExportRuns)
 {
     fill(income, {{"1", "1", "2021-08-31", "Salary", "10", ""}});
-    host.exportRunning = true;
+    host.setExportRunning(true);
 
     exportList(income, kIncomeLocation, host);
 
-    EXPECT_TRUE(host.exportRunning) << "still the running export's";
+    EXPECT_TRUE(host.exportRunning()) << "still the running export's";
     EXPECT_TRUE(environment.boxes().empty());
     EXPECT_TRUE(host.pointers.empty());
     EXPECT_EQ(spreadsheet.probes, 0);
@@ -275,7 +297,7 @@ TEST_F(ListExportTest, clicksOnEitherExportDuringAnExportAreIgnored)
         QCoreApplication::instance(),
         [&] {
             clicksRan = true;
-            runningDuringClicks = host.exportRunning;
+            runningDuringClicks = host.exportRunning();
             pointersBeforeClicks = host.pointers.size();
             exportList(expenses, kExpenseLocation, host);
             exportList(income, kIncomeLocation, host);
@@ -293,7 +315,7 @@ TEST_F(ListExportTest, clicksOnEitherExportDuringAnExportAreIgnored)
     const XlsxSheet sheet = openedSheet();
     EXPECT_EQ(sheet.shown(1, 3), QLatin1String("Source"));
     EXPECT_EQ(sheet.lastRow(), 3);
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
 }
 
 TEST_F(ListExportTest, listEmptiedBeforeItsRowsAreReadGivesTheHeaderRowOnly)
@@ -326,7 +348,7 @@ TEST_F(ListExportTest, failuresAreReportedWithTheirLinesAndTheExportGoesOn)
     expected.insert(expected.end(), {160, 162});
     EXPECT_EQ(reportedLines(environment.boxes(), kExpenseLocation), expected);
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0})) << "the pointer comes back after the failures";
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
 }
 
@@ -339,7 +361,7 @@ TEST_F(ListExportTest, programThatCannotStartIsReportedAndLeavesNoWorkbookBehind
 
     EXPECT_EQ(reportedLines(environment.boxes(), kIncomeLocation), std::vector<int>{162});
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0}));
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     ASSERT_EQ(spreadsheet.opened.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(spreadsheet.opened.front()).absolutePath()));
 }

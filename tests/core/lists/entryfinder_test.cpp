@@ -1,6 +1,5 @@
 #include "core/lists/entryfinder.h"
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -191,12 +190,13 @@ TEST(FoundEntries, followsEveryChangeOfTheListsAsAFreshSearch)
         }
         const std::vector<FoundEntry> fresh = finder.find(query);
         ASSERT_EQ(found.itemCount(), int(fresh.size())) << "after step " << step;
-        double incomeSum = 0;
-        double expenseSum = 0;
+        DecimalSum incomeSum;
+        DecimalSum expenseSum;
         for (int row = 0; row < found.itemCount(); ++row) {
-            ASSERT_EQ(found.entryAt(row), fresh[std::size_t(row)]) << "after step " << step;
-            if (const double amount = found.amountAt(row); !std::isnan(amount))
-                (fresh[std::size_t(row)].income ? incomeSum : expenseSum) += amount;
+            const FoundEntry entry = fresh[std::size_t(row)];
+            ASSERT_EQ(found.entryAt(row), entry) << "after step " << step;
+            if (const auto amount = finder.list(entry.income).exactAmountAt(int(entry.row)))
+                (entry.income ? incomeSum : expenseSum).add(*amount);
         }
         ASSERT_EQ(found.incomeSum(), incomeSum);
         ASSERT_EQ(found.expenseSum(), expenseSum);
