@@ -2,6 +2,7 @@
 
 #include "ui/windows/mainmodule.h"
 #include "core/platform/program.h"
+#include "core/platform/savedialog.h"
 #include "core/settings/settings.h"
 
 namespace tallymere::test {
@@ -17,6 +18,10 @@ QuietProgram::QuietProgram(int unscriptedQuestion)
         }
         return (style & 7) == platform::MessageStyle::YesNo ? unscriptedQuestion : int(platform::MessageResult::Ok);
     });
+    platform::setSaveFileHandler([this](const QString &, const QString &suggestedPath, const QString &) {
+        m_saveDialogs.append(suggestedPath);
+        return m_savePaths.isEmpty() ? QString() : m_savePaths.takeFirst();
+    });
     platform::setEndProgramHandler([this] { ++m_ends; });
     Main::setHomePageSeams([] { return 1; }, [](const QUrl &) {});
 }
@@ -24,6 +29,7 @@ QuietProgram::QuietProgram(int unscriptedQuestion)
 QuietProgram::~QuietProgram()
 {
     platform::setMessageBoxHandler({});
+    platform::setSaveFileHandler({});
     platform::setEndProgramHandler([] {});
     Main::setHomePageSeams({}, {});
 }

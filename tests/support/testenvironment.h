@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include "core/platform/messagebox.h"
@@ -16,9 +17,9 @@ struct ShownBox {
     QString caption;
 };
 
-/// The program's seams replaced for a test or a benchmark: message boxes are recorded and
-/// answered from a script, the end of the program is recorded, the maker's page is never
-/// opened. Everything is restored when it goes out of scope.
+/// The program's seams replaced for a test or a benchmark: message boxes and save dialogs are
+/// recorded and answered from a script, the end of the program is recorded, the maker's page is
+/// never opened. Everything is restored when it goes out of scope.
 class QuietProgram
 {
 public:
@@ -36,9 +37,17 @@ public:
     /// How often the program was ended.
     int endCount() const { return m_ends; }
 
+    /// The path each save dialog shown so far suggested, in order.
+    const QStringList &saveDialogs() const { return m_saveDialogs; }
+    /// The path the next save dialog is answered with; a dialog with no scripted answer is
+    /// cancelled.
+    void saveAsNext(const QString &path) { m_savePaths.push_back(path); }
+
 private:
     std::vector<ShownBox> m_boxes;
     std::vector<int> m_answers;
+    QStringList m_saveDialogs;
+    QStringList m_savePaths;
     int m_ends = 0;
 };
 
