@@ -166,6 +166,18 @@ void Ledger::requireFullRefill() noexcept
     m_expenses.whole = false;
 }
 
+bool Ledger::changedElsewhere() const noexcept
+{
+    try {
+        if (!m_connection || m_connection->State() == 0)
+            return false;
+        const long long now = m_connection->dataVersion();
+        return now != m_income.dataVersion || now != m_expenses.dataVersion;
+    } catch (...) {
+        return false;
+    }
+}
+
 void Ledger::forgetNotes() noexcept
 {
     m_income.unknownChange = true;

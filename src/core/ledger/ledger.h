@@ -81,6 +81,10 @@ public:
     /// The next fill of both lists reads the whole tables again (start-up, a changed date
     /// order, any doubt).
     void requireFullRefill() noexcept;
+    /// True when another connection has written to the file since either list was last read
+    /// whole (the engine's data version has moved); false when that cannot be told (no open
+    /// connection).
+    bool changedElsewhere() const noexcept;
 
     /// The window the fills and totals write to; throws when there is none.
     MainWindow &window() const;

@@ -165,7 +165,9 @@ MonthlySummary::MonthlySummary(Ledger &ledger, QWidget *mainWindow)
 
     connect(m_sendToExcel, &QPushButton::clicked, this, &MonthlySummary::sendSummaryToExcel);
     connect(&m_summary, &MonthSums::listsChanged, this, &MonthlySummary::scheduleRefresh);
-    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &MonthlySummary::showCharts);
+    // The charts follow the selection, not the current row: a click makes the row current
+    // before it selects it, so the current row would show the month that was selected before.
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MonthlySummary::showCharts);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { selectRow(0); });
 
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

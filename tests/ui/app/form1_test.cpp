@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QTableView>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QFile>
@@ -18,10 +21,14 @@
 #include "ui/windows/mainmodule.h"
 #include "config.h"
 #include "ui/controls/listview.h"
+#include "ui/summary/monthlysummary.h"
+#include "core/db/connection.h"
 #include "core/db/ledgerschema.h"
 #include "core/ledger/modexpense.h"
 #include "core/platform/messagebox.h"
+#include "support/entryfixture.h"
 #include "support/ledgerfile.h"
+#include "support/readonlypaths.h"
 #include "support/testenvironment.h"
 
 namespace tallymere {
@@ -267,6 +274,101 @@ TEST_P(MissingLedger, namesTheFileAndEndsWithoutWindowOrConnection)
 }
 
 INSTANTIATE_TEST_SUITE_P(Form1, MissingLedger, ::testing::Values("absent", "folder", "other case"));
+
+struct ReadOnlyCase {
+    const char *name;
+    bool file;   // the ledger file may not be written
+    bool folder; // nothing may be made in the program folder (where the engine keeps its journal)
+};
+
+void PrintTo(const ReadOnlyCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ReadOnlyLedger : public Form1Test, public ::testing::WithParamInterface<ReadOnlyCase>
+{
+};
+
+TEST_P(ReadOnlyLedger, isToldInOneMessageOnceTheListsAreShown)
+{
+    const ReadOnlyCase &c = GetParam();
+    test::makeLedger(ledger);
+    test::insertRow(ledger, "income", "2026-01-02", "Salary", "100", "January");
+    test::ReadOnlyPaths readOnly;
+    if (c.file) {
+        ASSERT_TRUE(readOnly.add(ledger));
+    }
+    if (c.folder) {
+        ASSERT_TRUE(readOnly.add(env.folder()));
+    }
+    ASSERT_TRUE(readOnly.hold());
+
+    Form1 &w = start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(env.boxes().empty()) << "nothing before the window shows";
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
+    if (c.file || c.folder) {
+        ASSERT_EQ(env.boxes().size(), 1u);
+        EXPECT_EQ(env.boxes()[0].text, QStringLiteral("The ledger ") + env.folder()
+                                           + QStringLiteral("/dbExpense.mdb cannot be changed (it is read-only): "
+                                                            "you can look, but not save."));
+        EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::OkOnly);
+        EXPECT_EQ(env.boxes()[0].caption, QStringLiteral("Tallymere"));
+    } else {
+        EXPECT_TRUE(env.boxes().empty());
+    }
+    const std::size_t shown = env.boxes().size();
+    w.hide();
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(env.boxes().size(), shown) << "once per start";
+}
+
+INSTANTIATE_TEST_SUITE_P(Form1, ReadOnlyLedger, ::testing::Values(
+    ReadOnlyCase{"read-only file", true, false},
+    ReadOnlyCase{"read-only folder", false, true},
+    ReadOnlyCase{"writable", false, false}));
+
+using Form1Activation = test::EntryTest;
+
+TEST_F(Form1Activation, theWindowThatGetsTheFocusBackShowsWhatAnotherProgramWrote)
+{
+    test::insertRow(ledger, "income", "2021-05-01", "Salary", "100", "May");
+    Form1 &w = start();
+    w.show();
+    w.showMonthlySummary();
+    MonthlySummary *summary = w.openMonthlySummary();
+    const auto readWhole = [&] {
+        return std::count_if(sent.begin(), sent.end(),
+                             [](const QString &s) { return s.startsWith(QLatin1String("select * from [")); });
+    };
+
+    // Nothing written elsewhere: the focus coming back reads no list again.
+    QApplication::setActiveWindow(summary);
+    sent.clear();
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(readWhole(), 0);
+
+    QApplication::setActiveWindow(summary);
+    {
+        Connection other;
+        other.openFile(ledger);
+        other.Execute(QStringLiteral("update income set amount='250' where sr_no=1"));
+        other.Execute(QStringLiteral("insert into expenses values (null, '2021-05-03', 'Rent', '90', 'May')"));
+    }
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(w.ui().ListView1->items().subItem(1, kAmountColumn), QStringLiteral("250"));
+    EXPECT_EQ(w.ui().ListView2->items().itemCount(), 1);
+    EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 160"));
+    QCoreApplication::processEvents();
+    const QAbstractItemModel *months = summary->table()->model();
+    EXPECT_EQ(months->index(0, 0).data().toString(), QStringLiteral("2021-05"));
+    EXPECT_EQ(months->index(0, 3).data().toString(), QStringLiteral("160"));
+    EXPECT_TRUE(env.boxes().empty());
+}
 
 TEST_F(Form1Test, fileThatIsNoDatabaseIsReportedAndTheWindowStillOpens)
 {
