@@ -299,14 +299,20 @@ std::optional<QString> plainDecimalText(QStringView text)
         plain = plainDecimalOf(trimmed, symbolsOf(locale));
     else if (readPlainDecimal(trimmed))
         plain = plainDecimalOf(trimmed, {QStringLiteral("."), {}, {}, {}, {}, {}});
-    if (plain) {
-        // Under a locale that groups by ".", "1.234" would read as 1234: a fourth decimal keeps
-        // the number the same for every reader.
-        const QByteArray ascii = plain->toLatin1();
-        if (looksGrouped(std::string_view(ascii.constData(), std::size_t(ascii.size()))))
-            plain->append(QLatin1Char('0'));
-    }
+    if (plain)
+        return storedDecimalText(*plain);
     return plain;
+}
+
+QString storedDecimalText(const QString &plain)
+{
+    // Under a locale that groups by ".", "1.234" would read as 1234: a fourth decimal keeps the
+    // number the same for every reader.
+    AsciiText ascii;
+    const auto decimal = asciiPlainDecimal(plain, ascii);
+    if (!decimal || !looksGrouped(*decimal))
+        return plain;
+    return plain + QLatin1Char('0');
 }
 
 QString typedDecimalText(const QString &stored)
