@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -75,10 +76,32 @@ public:
         QStringList columns;
         Parameters before;
         Parameters after;
+        /// Nonzero for the changes of one step of several (an import): the step's number and
+        /// its text.
+        std::uint64_t step = 0;
+        QString stepText;
 
-        /// "delete of income entry 12".
+        /// "delete of income entry 12", or the step's text.
         QString what() const;
     };
+
+    /// One entry to add: its list and its four values as the save stores them.
+    struct NewEntry {
+        bool income = false;
+        QString date;
+        QString name; ///< source or category
+        QString amount;
+        QString particulars;
+    };
+    /// Adds `entries` in one transaction, in order, and returns the numbers they got.
+    /// `alongside` runs inside the transaction after each insert, with the entry's index and
+    /// number (the import writes its keys there). All or nothing: any failure rolls the whole
+    /// back and is thrown; the entries reached before it number `reached` then. With an
+    /// `undoText` ("import of 42 entries from statement.csv") the whole is one undo step, taken
+    /// back only when every one of its entries is as the program left it. Both lists read their
+    /// tables whole at their next fill.
+    std::vector<long long> addEntries(const std::vector<NewEntry> &entries, const QString &undoText,
+                                      const std::function<void(std::size_t index, long long srNo)> &alongside = {});
 
     enum class Outcome {
         Done,
@@ -132,10 +155,16 @@ private:
     int execute(const QString &statement, const Parameters &parameters, bool income, Change change,
                 std::optional<long long> number);
     Outcome replay(bool undoing);
+    /// Undoes or redoes a step of several changes in one transaction: all of them, or none.
+    Outcome replayStep(bool undoing);
+    /// The entries just added as stored, every column read back, as one undo step.
+    std::vector<EntryChange> addedStep(const std::vector<NewEntry> &entries, const std::vector<long long> &numbers,
+                                       const QString &undoText);
 
     LedgerWindow m_window;
     std::vector<EntryChange> m_done;
     std::vector<EntryChange> m_undone;
+    std::uint64_t m_lastStep = 0;
     ListState m_income;
     ListState m_expenses;
 };

@@ -238,6 +238,12 @@ std::optional<QString> plainDecimalText(QStringView text)
         return plainDecimalOf(trimmed, {locale.decimalPoint(), locale.groupSeparator(), locale.negativeSign(),
                                         locale.positiveSign(), locale.exponential(), locale.zeroDigit()});
     }
+    return storedPlainDecimal(trimmed);
+}
+
+std::optional<QString> storedPlainDecimal(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
     if (readPlainDecimal(trimmed))
         return plainDecimalOf(trimmed, {QStringLiteral("."), {}, {}, {}, {}, {}});
     return std::nullopt;

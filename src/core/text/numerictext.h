@@ -51,6 +51,11 @@ double numericValue(QStringView text);
 /// gives "1000", " .5 " gives "0.5"). Nothing when the text is not numeric.
 std::optional<QString> plainDecimalText(QStringView text);
 
+/// A plain decimal (as a bank statement's reader gives an amount: "-0110.70") in the form the
+/// save stores, read without the locale, so "1.234" stays 1.234 under every locale; leading
+/// zeros go and "-0" is "0". Nothing when the text is no plain decimal.
+std::optional<QString> storedPlainDecimal(QStringView text);
+
 /// A stored plain decimal as the user types numbers: its "." becomes the locale's decimal
 /// separator. Any other text is returned as it is.
 QString typedDecimalText(const QString &stored);

@@ -87,6 +87,7 @@ Form1::~Form1()
     delete m_editor.open();
     delete m_dateFormat.open();
     delete m_summary.open();
+    delete m_import.open();
     m_ledger.attach({});
 }
 
@@ -159,6 +160,8 @@ void Form1::connectFeatures()
 {
     auto *summaryKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
     connect(summaryKey, &QShortcut::activated, this, &Form1::showMonthlySummary);
+    auto *importKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    connect(importKey, &QShortcut::activated, this, &Form1::importStatement);
 
     for (QWidget *over : std::initializer_list<QWidget *>{m_ui.ListView1, m_ui.ListView2, m_ui.Frame1}) {
         over->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -185,6 +188,10 @@ QMenu *Form1::contextMenu()
     summary->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     summary->setShortcutVisibleInContextMenu(true);
     connect(summary, &QAction::triggered, this, &Form1::showMonthlySummary);
+    QAction *import = menu->addAction(QStringLiteral("Import Statement..."));
+    import->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    import->setShortcutVisibleInContextMenu(true);
+    connect(import, &QAction::triggered, this, &Form1::importStatement);
     return menu;
 }
 

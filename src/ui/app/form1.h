@@ -9,6 +9,7 @@
 #include "ui/entries/form2.h"
 #include "core/export/listexport.h"
 #include "core/ledger/ledger.h"
+#include "ui/import/importwindow.h"
 #include "ui/summary/monthlysummary.h"
 #include "ui/windows/form1layout.h"
 #include "ui/windows/singlewindow.h"
@@ -74,6 +75,12 @@ public:
     /// The summary window that is open now, or null.
     MonthlySummary *openMonthlySummary() const noexcept { return m_summary.open(); }
 
+    /// Import Statement (Ctrl+I, the context menu): asks for a statement file and shows its
+    /// transactions in the import window, modeless. An import window already open closes first.
+    void importStatement();
+    /// The import window that is open now, or null.
+    ImportWindow *openImportWindow() const noexcept { return m_import.open(); }
+
     /// The context menu of the two lists and the Report frame, built afresh for each showing;
     /// every feature that offers an item there adds it here.
     QMenu *contextMenu();
@@ -111,6 +118,7 @@ private:
     SingleWindow<Form2> m_editor;
     SingleWindow<Form3> m_dateFormat;
     SingleWindow<MonthlySummary> m_summary;
+    SingleWindow<ImportWindow> m_import;
     std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
     std::array<int, 3> m_totalsWidth{};
 };

@@ -1,0 +1,112 @@
+#include "core/import/importkeys.h"
+
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include "core/db/connection.h"
+#include "core/db/recordset.h"
+#include "core/text/datetext.h"
+#include "core/text/numerictext.h"
+
+namespace tallymere::import::importKeys {
+namespace {
+
+// The parts of a key are joined by the unit separator, which no statement's text holds.
+constexpr QChar kSeparator = u'\x1f';
+
+const QString kCreateTable = QStringLiteral(
+    "create table if not exists import_keys (key text primary key, income integer not null, "
+    "sr_no integer not null) without rowid");
+
+/// The amount as one text whatever the file's number of decimals: "-110.70" and "-110.7" are
+/// the same amount.
+QString amountPart(const QString &amount)
+{
+    QString plain = storedPlainDecimal(amount).value_or(amount.trimmed());
+    if (plain.contains(u'.')) {
+        while (plain.endsWith(u'0'))
+            plain.chop(1);
+        if (plain.endsWith(u'.'))
+            plain.chop(1);
+    }
+    return plain;
+}
+
+FieldValue textValue(const QString &text)
+{
+    return FieldValue{SQLITE_TEXT, 0, 0, text.toUtf8()};
+}
+
+} // namespace
+
+std::vector<QString> keysOf(const std::vector<BankTransaction> &transactions)
+{
+    std::vector<QString> keys;
+    keys.reserve(transactions.size());
+    QHash<QString, int> seen;
+    for (const BankTransaction &t : transactions) {
+        // Dates and amounts lead, so the keys of one statement sort close together.
+        QString key = dateText::iso(t.date) + kSeparator + amountPart(t.amount) + kSeparator;
+        if (!t.bankId.isEmpty())
+            key += QStringLiteral("id") + kSeparator + t.bankId;
+        else
+            key += QStringLiteral("text") + kSeparator + t.payee + kSeparator + t.memo + kSeparator + t.checkNumber;
+        const int occurrence = ++seen[key];
+        keys.push_back(key + kSeparator + QString::number(occurrence));
+    }
+    return keys;
+}
+
+bool tableExists(const Connection &ledger)
+{
+    Recordset rs;
+    rs.Open(QStringLiteral("select 1 from sqlite_master where type='table' and name='import_keys'"), ledger);
+    return !rs.Eof();
+}
+
+Lookup::Lookup(const Connection &ledger) : m_ledger(ledger)
+{
+    if (tableExists(ledger))
+        m_find = std::make_unique<Recordset>();
+}
+
+Lookup::~Lookup() = default;
+
+bool Lookup::inLedger(const QString &key)
+{
+    if (!m_find)
+        return false;
+    const Parameters parameters{textValue(key)};
+    if (!m_prepared) {
+        m_find->Open(QStringLiteral("select 1 from import_keys k where k.key=? and case k.income"
+                                    " when 1 then exists (select 1 from [income] where sr_no=k.sr_no)"
+                                    " else exists (select 1 from [expenses] where sr_no=k.sr_no) end"),
+                     m_ledger, parameters);
+        m_prepared = true;
+    } else {
+        m_find->Rerun(parameters);
+    }
+    return !m_find->Eof();
+}
+
+Writer::Writer(const Connection &ledger) : m_ledger(ledger) {}
+
+Writer::~Writer() = default;
+
+void Writer::write(const QString &key, bool income, long long srNo)
+{
+    const Parameters parameters{textValue(key), FieldValue{SQLITE_INTEGER, income ? 1 : 0, 0, {}},
+                                FieldValue{SQLITE_INTEGER, srNo, 0, {}}};
+    if (!m_insert) {
+        Recordset create;
+        create.Open(kCreateTable, m_ledger);
+        m_insert = std::make_unique<Recordset>();
+        m_insert->Open(QStringLiteral("insert or replace into import_keys (key, income, sr_no) values (?,?,?)"),
+                       m_ledger, parameters);
+        return;
+    }
+    m_insert->Rerun(parameters);
+}
+
+} // namespace tallymere::import::importKeys
