@@ -55,21 +55,19 @@ public:
     bool expected(long long units) const { return m_days.count(units) != 0; }
     void add(long long units, qint64 day) { m_days[units].push_back({day, false}); }
 
-    /// Takes the entry with `units` dated nearest `day`, within the days allowed; false if none.
-    bool take(long long units, qint64 day)
+    /// Takes an entry with `units` dated `apart` days from `day`; false if there is none.
+    bool take(long long units, qint64 day, qint64 apart)
     {
         const auto found = m_days.find(units);
         if (found == m_days.end())
             return false;
-        Typed *nearest = nullptr;
         for (Typed &typed : found->second) {
-            const qint64 apart = std::abs(typed.day - day);
-            if (!typed.taken && apart <= kTypedWithinDays && (!nearest || apart < std::abs(nearest->day - day)))
-                nearest = &typed;
+            if (!typed.taken && std::abs(typed.day - day) == apart) {
+                typed.taken = true;
+                return true;
+            }
         }
-        if (nearest)
-            nearest->taken = true;
-        return nearest != nullptr;
+        return false;
     }
 
 private:
@@ -188,8 +186,14 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
         entry.key = keys[i];
         if (lookup.inLedger(entry.key))
             entry.status = EntryStatus::InLedger;
-        else if (typed[entry.income].take(units[i], entry.date.toJulianDay()))
-            entry.status = EntryStatus::PossiblyTyped;
+    }
+    // Each entry typed by hand stands for one transaction at most: the nearest in days.
+    for (qint64 apart = 0; apart <= kTypedWithinDays; ++apart) {
+        for (std::size_t i = 0; i < transactions.size(); ++i) {
+            PlannedEntry &entry = plan.entries[i];
+            if (entry.status == EntryStatus::New && typed[entry.income].take(units[i], entry.date.toJulianDay(), apart))
+                entry.status = EntryStatus::PossiblyTyped;
+        }
     }
     return plan;
 }

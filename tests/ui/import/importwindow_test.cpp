@@ -1,0 +1,151 @@
+// The import window over a loaded main window: what it offers, what Import writes, and how the
+// lists, the totals and an open monthly summary follow.
+
+#include "support/entryfixture.h"
+
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+
+#include "core/import/importplan.h"
+#include "ui/import/importtable.h"
+#include "ui/import/importwindow.h"
+#include "ui/summary/monthlysummary.h"
+#include "ui/summary/monthtable.h"
+
+namespace tallymere {
+namespace {
+
+using namespace import;
+
+BankTransaction transaction(int line, int day, const char *amount, const char *payee)
+{
+    BankTransaction t;
+    t.line = line;
+    t.date = QDate(2024, 5, day);
+    t.amount = QString::fromLatin1(amount);
+    t.payee = QString::fromLatin1(payee);
+    return t;
+}
+
+class ImportWindowTest : public test::EntryTest
+{
+protected:
+    /// Opens the import window on a statement as read from `file`.
+    ImportWindow &open(const BankStatement &statement, const QString &file = QStringLiteral("may.csv"))
+    {
+        window = new ImportWindow(main->ledger(), env.path(file), {}, ImportWindow::Reading{{}, statement}, main.get());
+        window->Form_Load();
+        window->show();
+        return *window;
+    }
+
+    /// The texts of one column of the window's table.
+    QStringList column(int c) const
+    {
+        QStringList texts;
+        const ImportTable &table = window->table();
+        for (int r = 0; r < table.rowCount(); ++r)
+            texts.append(table.index(r, c).data().toString());
+        return texts;
+    }
+
+    QStringList checks() const
+    {
+        QStringList texts;
+        const ImportTable &table = window->table();
+        for (int r = 0; r < table.rowCount(); ++r) {
+            const QVariant check = table.index(r, ImportTable::kImportColumn).data(Qt::CheckStateRole);
+            texts.append(!check.isValid() ? QStringLiteral("-") : check.toInt() == Qt::Checked ? QStringLiteral("x")
+                                                                                                  : QStringLiteral(" "));
+        }
+        return texts;
+    }
+
+    QPointer<ImportWindow> window;
+};
+
+TEST_F(ImportWindowTest, importsTheCheckedRowsAndTheListsTotalsAndSummaryFollow)
+{
+    test::insertRow(ledger, "expenses", "2024-05-02", "Home", "45.00", "Hardware store"); // typed by hand
+    Form1 &w = start();
+    w.showMonthlySummary();
+
+    BankStatement statement;
+    statement.transactions = {transaction(2, 1, "-12.50", "Bakery"), transaction(3, 3, "-45.00", "HARDWARE STORE"),
+                              transaction(5, 4, "1800.00", "Employer"), transaction(6, 6, "-30.00", "Fuel station")};
+    statement.leftOut = {LeftOut{4, QStringLiteral("2024-05-04;Opening balance;;")}};
+    // The bakery came in with an earlier statement.
+    BankStatement earlier;
+    earlier.transactions = {statement.transactions[0]};
+    writeImport(w.ledger(), planImport(w.ledger().connection(), earlier, QStringLiteral("april.csv")), {0}, false);
+    modExpense::listExpenses(w.ledger());
+
+    ImportWindow &importing = open(statement);
+    EXPECT_EQ(importing.windowTitle(), QStringLiteral("Import Statement \u2013 may.csv"));
+    EXPECT_EQ(column(ImportTable::kStatusColumn),
+              (QStringList{"already in the ledger", "possibly typed already", "left out: no amount", "new", "new"}));
+    EXPECT_EQ(checks(), (QStringList{" ", " ", "-", "x", "x"}));
+    EXPECT_EQ(column(ImportTable::kKindColumn), (QStringList{"Expense", "Expense", "", "Income", "Expense"}));
+    EXPECT_EQ(importing.sumsText(), QStringLiteral("Checked income: 1800 (1 entry)    Checked expenses: 30 (1 entry)"));
+
+    // The user takes the hardware store in after all, and files the fuel under Car.
+    ImportTable &table = importing.table();
+    table.setData(table.index(1, ImportTable::kImportColumn), Qt::Checked, Qt::CheckStateRole);
+    table.setData(table.index(4, ImportTable::kNameColumn), QStringLiteral("Car"), Qt::EditRole);
+    EXPECT_EQ(importing.sumsText(), QStringLiteral("Checked income: 1800 (1 entry)    Checked expenses: 75 (2 entries)"));
+    importing.importButton()->click();
+
+    EXPECT_TRUE(window.isNull() || !window->isVisible());
+    EXPECT_EQ(test::readRows(ledger, "expenses"),
+              (test::Rows{{"1", "2024-05-02", "Home", "45.00", "Hardware store"},
+                          {"2", "2024-05-01", "Uncategorised", "12.50", "Bakery"},
+                          {"3", "2024-05-03", "Home", "45.00", "HARDWARE STORE"},
+                          {"4", "2024-05-06", "Car", "30.00", "Fuel station"}}));
+    EXPECT_EQ(test::readRows(ledger, "income"), (test::Rows{{"1", "2024-05-04", "Uncategorised", "1800.00", "Employer"}}));
+    EXPECT_EQ(w.ui().ListView2->model()->rowCount(), 4);
+    EXPECT_EQ(w.ui().ListView1->model()->rowCount(), 1);
+    EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 132.5"));
+    QCoreApplication::processEvents(); // the summary refreshes once the program is idle
+    const QAbstractItemModel *months = w.openMonthlySummary()->table()->model();
+    ASSERT_EQ(months->rowCount(), 2);
+    EXPECT_EQ(months->index(0, 0).data().toString(), QStringLiteral("2024-05"));
+    EXPECT_EQ(months->index(1, 2).data().toString(), QStringLiteral("132.5"));
+    EXPECT_TRUE(env.boxes().empty());
+
+    // One Ctrl+Z takes the whole import back, as the context menu says it will.
+    emit w.ui().ListView1->customContextMenuRequested(QPoint(5, 5));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QStringList items;
+    for (const QAction *action : menu->actions())
+        items.append(action->text());
+    menu->close();
+    EXPECT_TRUE(items.contains(QStringLiteral("Undo import of 3 entries from may.csv"))) << items.join(u'|').toStdString();
+    EXPECT_TRUE(items.contains(QStringLiteral("Import Statement...")));
+    w.mnuUndo_Click();
+    EXPECT_EQ(test::readRows(ledger, "expenses").size(), 2u);
+    EXPECT_TRUE(test::readRows(ledger, "income").empty());
+    EXPECT_EQ(w.ui().ListView2->model()->rowCount(), 2);
+    EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 0"));
+}
+
+TEST_F(ImportWindowTest, anUndecidedDateOrderIsAskedBeforeAnythingCanBeImported)
+{
+    start();
+    BankStatement statement;
+    statement.choices.format = Format::Qif;
+    statement.transactions = {transaction(3, 1, "-1.00", "A")};
+    statement.transactions[0].date = QDate();
+    statement.dateOrderUndecided = true;
+    ImportWindow &importing = open(statement, QStringLiteral("old.qif"));
+    EXPECT_FALSE(importing.problemText().isEmpty());
+    EXPECT_TRUE(importing.choices()->isVisibleTo(&importing));
+    EXPECT_FALSE(importing.importButton()->isEnabled());
+    importing.importButton()->click();
+    EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
+}
+
+} // namespace
+} // namespace tallymere
