@@ -268,8 +268,7 @@ int main(int argc, char *argv[])
 
     Ledger ledger;
     try {
-        ledger.ledgerConnection = std::make_unique<Connection>();
-        ledger.ledgerConnection->openFile(options->ledger);
+        ledger.openFile(options->ledger);
     } catch (const Error &error) {
         err() << QStringLiteral("%1: the ledger cannot be opened: %2").arg(options->ledger, error.description())
               << Qt::endl;

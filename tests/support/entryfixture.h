@@ -52,8 +52,8 @@ protected:
     {
         main = std::make_unique<Form1>();
         main->Form_Load();
-        if (main->ledger().ledgerConnection && main->ledger().ledgerConnection->handle())
-            sqlite3_trace_v2(main->ledger().ledgerConnection->handle(), SQLITE_TRACE_STMT, &EntryTest::trace, &sent);
+        if (main->ledger().hasConnection() && main->ledger().connection().handle())
+            sqlite3_trace_v2(main->ledger().connection().handle(), SQLITE_TRACE_STMT, &EntryTest::trace, &sent);
         return *main;
     }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -19,6 +21,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <sqlite3.h>
 
@@ -40,6 +43,8 @@ constexpr int kBusyLimitMs = 60000;
 constexpr int kRestarts = 3;
 constexpr int kKeepNewest = 10;
 constexpr int kKeepMonths = 12;
+// Added to the name of a file that fails its check, which keeps it out of every count.
+const QString kDamagedSuffix = QStringLiteral(".damaged");
 
 /// Thrown inside a run once its stop is requested.
 struct Stopped {};
@@ -72,15 +77,15 @@ const QRegularExpression &temporaryNamePattern()
     return pattern;
 }
 
-/// The date in a backup's file name; invalid for any other name.
-QDate backupDate(const QString &fileName)
+/// The local time in a backup's file name; invalid for any other name.
+QDateTime backupTime(const QString &fileName)
 {
     const QRegularExpressionMatch match = finalNamePattern().match(fileName);
     if (!match.hasMatch())
         return {};
     const QDate date = QDate::fromString(match.captured(1), QStringLiteral("yyyyMMdd"));
     const QTime time = QTime::fromString(match.captured(2), QStringLiteral("HHmmss"));
-    return time.isValid() ? date : QDate();
+    return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();
 }
 
 QString systemMessage(int error)
@@ -424,11 +429,142 @@ void removeStaleTemporaries(const QString &folder)
 QStringList backupNames(const QString &folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoSymLinks);
-    names.erase(std::remove_if(names.begin(), names.end(), [](const QString &n) { return !backupDate(n).isValid(); }),
+    names.erase(std::remove_if(names.begin(), names.end(), [](const QString &n) { return !backupTime(n).isValid(); }),
                 names.end());
     // Oldest first: the fixed-width digits of the names sort as their times do.
     std::sort(names.begin(), names.end());
     return names;
+}
+
+/// The size and modification time of a file, which change whenever its content does.
+struct Stamp {
+    qint64 size = -1;
+    qint64 seconds = 0;
+    qint64 nanoseconds = 0;
+    bool operator==(const Stamp &) const = default;
+};
+using Stamps = std::map<QString, Stamp>;
+
+std::optional<Stamp> stampOf(const QString &path)
+{
+    struct stat info;
+    if (::lstat(encoded(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return Stamp{qint64(info.st_size), qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec)};
+}
+
+/// The backups that passed their check in earlier runs, by name, as they were then.
+Stamps readCheckedNote(const QString &folder)
+{
+    // Each file is checked once, and again only when it has changed since.
+    QFile note(folder + u'/' + QLatin1String(kCheckedBackupsNote));
+    Stamps stamps;
+    if (!note.open(QIODevice::ReadOnly | QIODevice::Text))
+        return stamps;
+    while (!note.atEnd()) {
+        const QStringList fields = QString::fromUtf8(note.readLine()).trimmed().split(u' ');
+        bool ok[3] = {};
+        if (fields.size() != 4 || !backupTime(fields[0]).isValid())
+            continue;
+        const Stamp stamp{fields[1].toLongLong(&ok[0]), fields[2].toLongLong(&ok[1]), fields[3].toLongLong(&ok[2])};
+        if (ok[0] && ok[1] && ok[2])
+            stamps[fields[0]] = stamp;
+    }
+    return stamps;
+}
+
+/// Replaces the note as a whole; without it every backup is only checked again.
+void writeCheckedNote(const QString &folder, const Stamps &stamps)
+{
+    QSaveFile note(folder + u'/' + QLatin1String(kCheckedBackupsNote));
+    if (!note.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    for (const auto &[name, stamp] : stamps)
+        note.write(QStringLiteral("%1 %2 %3 %4\n").arg(name).arg(stamp.size).arg(stamp.seconds).arg(stamp.nanoseconds).toUtf8());
+    note.commit();
+}
+
+enum class Verdict { Good, Damaged, Unknown };
+
+/// The engine's quick check of one backup. A file some other program holds locked is not judged.
+Verdict quickCheck(const QString &path, const std::stop_token &stop)
+{
+    // An empty file opens as an empty database and passes the engine's check, yet holds nothing.
+    if (QFileInfo(path).size() == 0)
+        return Verdict::Damaged;
+    Db db;
+    try {
+        db = openDatabase(path, SQLITE_OPEN_READONLY, stop, QStringLiteral("%1"));
+        return firstColumn(db.get(), QStringLiteral("PRAGMA quick_check")) == QStringList{QStringLiteral("ok")}
+            ? Verdict::Good
+            : Verdict::Damaged;
+    } catch (const Error &) {
+        stopIfRequested(stop);
+        const int code = db ? sqlite3_errcode(db.get()) & 0xff : SQLITE_ERROR;
+        return code == SQLITE_BUSY || code == SQLITE_LOCKED ? Verdict::Unknown : Verdict::Damaged;
+    }
+}
+
+/// Renames a damaged backup so that it is no backup any more, and says how the message names it.
+QString setAside(const QString &folder, const QString &name)
+{
+    const QString damaged = name + kDamagedSuffix;
+    const QByteArray to = encoded(folder + u'/' + damaged);
+    struct stat existing;
+    QString problem;
+    if (::lstat(to.constData(), &existing) == 0)
+        problem = QStringLiteral("a file of that name is in the way");
+    else if (::rename(encoded(folder + u'/' + name).constData(), to.constData()) != 0)
+        problem = systemMessage(errno);
+    if (problem.isEmpty())
+        return damaged;
+    return QStringLiteral("%1 (it could not be renamed to %2: %3)").arg(name, damaged, problem);
+}
+
+/// The backups of a folder after their checks.
+struct CheckedBackups {
+    QStringList good; // oldest first
+    Stamps stamps;    // of the good ones, as they were checked
+    QStringList damaged; // as the message names them
+};
+
+// Every file named as a backup is checked before anything counts it: a damaged one is never the
+// copy a run compares the ledger with, never among those kept, and so never the reason a good one
+// is pruned. A file that cannot be judged now stays as it is and counts for nothing this time.
+CheckedBackups checkBackups(const QString &folder, const std::stop_token &stop)
+{
+    const Stamps remembered = readCheckedNote(folder);
+    CheckedBackups checked;
+    for (const QString &name : backupNames(folder)) {
+        stopIfRequested(stop);
+        const QString path = folder + u'/' + name;
+        const std::optional<Stamp> stamp = stampOf(path);
+        if (!stamp)
+            continue;
+        const auto known = remembered.find(name);
+        Verdict verdict = known != remembered.end() && known->second == *stamp ? Verdict::Good : quickCheck(path, stop);
+        if (verdict == Verdict::Good && stampOf(path) != stamp)
+            verdict = Verdict::Unknown; // written to while it was checked
+        if (verdict == Verdict::Good) {
+            checked.good << name;
+            checked.stamps[name] = *stamp;
+        } else if (verdict == Verdict::Damaged) {
+            checked.damaged << setAside(folder, name);
+        }
+    }
+    if (checked.stamps != remembered)
+        writeCheckedNote(folder, checked.stamps);
+    return checked;
+}
+
+/// The newest of the backups (oldest first) not named later than `now`; empty when there is none.
+QString newestUpTo(const QStringList &oldestFirst, const QDateTime &now)
+{
+    for (auto name = oldestFirst.rbegin(); name != oldestFirst.rend(); ++name) {
+        if (backupTime(*name) <= now)
+            return *name;
+    }
+    return {};
 }
 
 /// The copy while it is made: a file of a new name of its own in the backups folder, locked
@@ -505,10 +641,17 @@ private:
     bool m_published = false;
 };
 
-void prune(const QString &folder, const QDateTime &now, const QString &justMade)
+/// Removes what the pruning lists of the good backups, the one just made among them.
+void prune(const QString &folder, const QDateTime &now, CheckedBackups &checked, const QString &justMade)
 {
-    for (const QString &name : Backup::toPrune(backupNames(folder), now, justMade))
+    checked.good << justMade;
+    if (const std::optional<Stamp> stamp = stampOf(folder + u'/' + justMade))
+        checked.stamps[justMade] = *stamp;
+    for (const QString &name : Backup::toPrune(checked.good, now, justMade)) {
         QFile::remove(folder + u'/' + name);
+        checked.stamps.erase(name);
+    }
+    writeCheckedNote(folder, checked.stamps);
 }
 
 } // namespace
@@ -542,13 +685,17 @@ void Backup::start()
             QMetaObject::invokeMethod(this, [this, result] { report(result); }, Qt::QueuedConnection);
         });
     } catch (const std::system_error &error) {
-        report({Result::Outcome::Failed, {}, QStringLiteral("No thread can be started for it: %1.").arg(QString::fromUtf8(error.what()))});
+        report({Result::Outcome::Failed, {}, QStringLiteral("No thread can be started for it: %1.").arg(QString::fromUtf8(error.what())), {}});
     }
 }
 
 void Backup::report(const Result &result)
 {
     m_running = false;
+    if (!result.damaged.isEmpty()) {
+        platform::msgBox(damagedText(folderFor(m_ledgerPath), result.damaged),
+                         platform::MessageStyle::OkOnly | platform::MessageStyle::Exclamation);
+    }
     if (result.outcome == Result::Outcome::Failed) {
         platform::msgBox(failureText(folderFor(m_ledgerPath), result.reason),
                          platform::MessageStyle::OkOnly | platform::MessageStyle::Exclamation);
@@ -559,34 +706,40 @@ void Backup::report(const Result &result)
 Backup::Result Backup::run(const QString &ledgerPath, const QDateTime &now, std::stop_token stop)
 {
     const QString folder = folderFor(ledgerPath);
+    CheckedBackups checked;
     try {
         makeFolder(folder);
         removeStaleTemporaries(folder);
         stopIfRequested(stop);
         const Db ledger = openDatabase(ledgerPath, SQLITE_OPEN_READONLY, stop, QStringLiteral("The ledger cannot be read: %1."));
-        const QStringList backups = backupNames(folder);
-        if (!backups.isEmpty() && sameContent(ledger.get(), folder + u'/' + backups.last(), stop))
-            return {Result::Outcome::Unchanged, {}, {}};
+        checked = checkBackups(folder, stop);
+        // A backup named later than now (a clock that was wrong once) says nothing about the
+        // last state of the ledger.
+        const QString newest = newestUpTo(checked.good, now);
+        if (!newest.isEmpty() && sameContent(ledger.get(), folder + u'/' + newest, stop))
+            return {Result::Outcome::Unchanged, {}, {}, checked.damaged};
         stopIfRequested(stop);
 
+        // The copy keeps the ledger's permissions, but is always the owner's to write and check:
+        // a read-only ledger is backed up all the same.
         struct stat ledgerStat;
         const mode_t mode = ::stat(encoded(ledgerPath).constData(), &ledgerStat) == 0 ? ledgerStat.st_mode & 0666 : 0600;
-        TemporaryCopy copy(folder, now, mode);
+        TemporaryCopy copy(folder, now, mode | S_IRUSR | S_IWUSR);
         const RowCounts counts = copyLedger(ledger.get(), copy.path(), stop);
         copy.flush();
         checkCopy(copy.path(), counts, stop);
         stopIfRequested(stop);
         const QString made = copy.publish(now);
-        prune(folder, now, QFileInfo(made).fileName());
-        return {Result::Outcome::Made, made, {}};
+        prune(folder, now, checked, QFileInfo(made).fileName());
+        return {Result::Outcome::Made, made, {}, checked.damaged};
     } catch (const Stopped &) {
-        return {Result::Outcome::Stopped, {}, {}};
+        return {Result::Outcome::Stopped, {}, {}, checked.damaged};
     } catch (const Error &error) {
         if (stop.stop_requested())
-            return {Result::Outcome::Stopped, {}, {}};
-        return {Result::Outcome::Failed, {}, error.description()};
+            return {Result::Outcome::Stopped, {}, {}, checked.damaged};
+        return {Result::Outcome::Failed, {}, error.description(), checked.damaged};
     } catch (const std::exception &error) {
-        return {Result::Outcome::Failed, {}, QString::fromLocal8Bit(error.what()) + u'.'};
+        return {Result::Outcome::Failed, {}, QString::fromLocal8Bit(error.what()) + u'.', checked.damaged};
     }
 }
 
@@ -604,28 +757,45 @@ QStringList Backup::toPrune(const QStringList &fileNames, const QDateTime &now, 
 {
     struct Named {
         QString name;
+        QDateTime time;
         int month; // months since year 0
     };
     std::vector<Named> backups;
     for (const QString &name : fileNames) {
-        if (const QDate date = backupDate(name); date.isValid())
-            backups.push_back({name, date.year() * 12 + date.month() - 1});
+        if (const QDateTime time = backupTime(name); time.isValid())
+            backups.push_back({name, time, time.date().year() * 12 + time.date().month() - 1});
     }
     // Newest first: the fixed-width digits of the names sort as their times do.
     std::sort(backups.begin(), backups.end(), [](const Named &a, const Named &b) { return a.name > b.name; });
 
     const int thisMonth = now.date().year() * 12 + now.date().month() - 1;
     std::set<int> monthsKept;
+    int newest = 0;
     QStringList prune;
-    for (std::size_t i = 0; i < backups.size(); ++i) {
-        const int month = backups[i].month;
-        const bool newestOfRecentMonth = month <= thisMonth && month > thisMonth - kKeepMonths
-            && monthsKept.insert(month).second;
-        if (i < std::size_t(kKeepNewest) || newestOfRecentMonth || backups[i].name == justMade)
+    for (const Named &backup : backups) {
+        // Named later than now: kept, but it takes no place of a backup of the last states. (The
+        // one just made may bear a name a few seconds on when the names before were taken.)
+        if (backup.time > now && backup.name != justMade)
             continue;
-        prune << backups[i].name;
+        const bool newestOfRecentMonth = backup.month <= thisMonth && backup.month > thisMonth - kKeepMonths
+            && monthsKept.insert(backup.month).second;
+        if (newest++ < kKeepNewest || newestOfRecentMonth || backup.name == justMade)
+            continue;
+        prune << backup.name;
     }
     return prune;
+}
+
+QString Backup::damagedText(const QString &folder, const QStringList &damaged)
+{
+    if (damaged.size() == 1) {
+        return QStringLiteral("A backup in the folder %1 did not pass its check. It no longer counts among the "
+                              "backups kept and is left in place as:\r\n%2")
+            .arg(folder, damaged.first());
+    }
+    return QStringLiteral("%1 backups in the folder %2 did not pass their check. They no longer count among the "
+                          "backups kept and are left in place as:\r\n%3")
+        .arg(QString::number(damaged.size()), folder, damaged.join(QStringLiteral("\r\n")));
 }
 
 QString Backup::failureText(const QString &folder, const QString &reason)

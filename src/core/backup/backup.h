@@ -11,6 +11,10 @@
 
 namespace tallymere {
 
+/// The hidden note in the backups folder of the backups that passed their check, with the size and
+/// modification time each had then.
+inline constexpr char kCheckedBackupsNote[] = ".checked";
+
 /// Checked copies of the ledger in the folder `backups` beside it, made on a thread of their own.
 ///
 /// One run: when the ledger differs from the newest backup (or there is none), the engine's
@@ -21,6 +25,12 @@ namespace tallymere {
 /// A failure leaves nothing under a final name and is shown in one message box. The ledger is
 /// only ever read, in steps of a few milliseconds (a ledger that keeps changing under the copy is
 /// read whole at the last, so that the copy comes to an end).
+///
+/// Before anything counts the backups, each file named as one passes the engine's quick check,
+/// once (a note beside them keeps the size and time of each file that passed). One that fails is
+/// renamed to end in ".damaged", left in place and named in one message box; it is never the
+/// copy the ledger is compared with and never among the backups kept. A backup named later than
+/// now is neither of these either, and is kept.
 class Backup : public QObject
 {
     Q_OBJECT
@@ -32,6 +42,7 @@ public:
         Outcome outcome = Outcome::Failed;
         QString file;   // Made: the new backup's path
         QString reason; // Failed: what went wrong, as a sentence
+        QStringList damaged; // backups that failed their check, as the message names them
     };
     using Clock = std::function<QDateTime()>;
 
@@ -56,10 +67,13 @@ public:
     static QString folderFor(const QString &ledgerPath);
     /// `dbExpense-YYYYMMDD-HHMMSS.mdb`, in the time given.
     static QString fileNameFor(const QDateTime &time);
-    /// Of the file names in a backups folder, those the pruning removes. It keeps the ten newest
-    /// backups, the newest of each calendar month of the twelve that end with the month of
-    /// `now`, and `justMade` whatever its date; a name that is not a backup's is never listed.
+    /// Of the names of good backups, those the pruning removes. It keeps the ten newest backups
+    /// not named later than `now`, the newest of each calendar month of the twelve that end with
+    /// the month of `now`, `justMade` whatever its date, and every backup named later than `now`
+    /// (counted in none of these); a name that is not a backup's is never listed.
     static QStringList toPrune(const QStringList &fileNames, const QDateTime &now, const QString &justMade = {});
+    /// The text of the message box that names the backups set aside as damaged.
+    static QString damagedText(const QString &folder, const QStringList &damaged);
     /// The text of the message box that reports a failed run.
     static QString failureText(const QString &folder, const QString &reason);
 

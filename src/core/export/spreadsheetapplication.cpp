@@ -11,10 +11,13 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <xlsxwriter.h>
@@ -27,9 +30,12 @@ namespace tallymere {
 namespace {
 
 const QString kLibreOffice = QStringLiteral("soffice");
-// Each workbook's private folder under the temporary folder: this prefix and six characters.
+// Each workbook's private folder under the temporary folder: this prefix and six letters or
+// digits, as QTemporaryDir makes them.
 const QString kWorkbookFolderPrefix = QStringLiteral("tallymere-");
 constexpr qsizetype kWorkbookFolderRandomLength = 6;
+// The first line of the marker file, for whoever finds it.
+constexpr char kMarkerHeading[] = "Tallymere wrote this folder for the spreadsheet program: its workbooks as written.";
 constexpr qint64 kOldWorkbookSeconds = 24 * 60 * 60;
 const QString kXlsxMimeType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
@@ -85,6 +91,54 @@ void check(lxw_error error)
 {
     if (error != LXW_NO_ERROR)
         throw Error(QString::fromUtf8(lxw_strerror(error)));
+}
+
+/// A file's size and modification time (in nanoseconds), as one text; empty when it is no file.
+QString fileStamp(const QString &path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    return QStringLiteral("%1\t%2").arg(qint64(info.st_size)).arg(qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec);
+}
+
+// The start of a later run removes a workbook folder only when this marker says the export made
+// it, and only with workbooks still as the export wrote them: a workbook that the spreadsheet
+// program opened in place and the user saved is the user's. The marker is written as soon as the
+// folder exists, so a folder whose export was cut short is known as well. When it cannot be
+// written the folder is simply never removed.
+void writeMarker(const QString &folder, const QString &workbook = {})
+{
+    QSaveFile marker(QDir(folder).filePath(QLatin1String(kWorkbookFolderMarker)));
+    if (!marker.open(QIODevice::WriteOnly))
+        return;
+    QByteArray text = QByteArray(kMarkerHeading) + '\n';
+    if (!workbook.isEmpty())
+        text += (QFileInfo(workbook).fileName() + u'\t' + fileStamp(workbook) + u'\n').toUtf8();
+    marker.write(text);
+    marker.commit();
+}
+
+/// The workbooks that the marker in `folder` lists, with their stamps as written; nothing when
+/// there is no marker of the export's own.
+std::optional<QHash<QString, QString>> markedWorkbooks(const QString &folder)
+{
+    const QString path = QDir(folder).filePath(QLatin1String(kWorkbookFolderMarker));
+    QFile marker(path);
+    if (QFileInfo(path).isSymLink() || !marker.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QList<QByteArray> lines = marker.readAll().split('\n');
+    if (lines.size() < 2 || lines.front() != kMarkerHeading || !lines.back().isEmpty())
+        return std::nullopt;
+    QHash<QString, QString> workbooks;
+    for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
+        const QString line = QString::fromUtf8(lines[i]);
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab <= 0)
+            return std::nullopt;
+        workbooks.insert(line.left(tab), line.mid(tab + 1));
+    }
+    return workbooks;
 }
 
 Error closedWorkbookError()
@@ -282,6 +336,7 @@ SpreadsheetWorkbook::SpreadsheetWorkbook(const QString &name)
         throw Error(QStringLiteral("No folder could be made for the new workbook: %1").arg(folder.errorString()));
     m_folder = folder.path();
     m_fileName = folder.filePath(name);
+    writeMarker(m_folder);
 
     // Constant-memory mode writes each row to disk when the next one starts, so the workbook
     // costs about the same little memory for ten rows or a million.
@@ -328,6 +383,7 @@ void SpreadsheetWorkbook::close()
     if (error != LXW_NO_ERROR)
         throw Error(QStringLiteral("The workbook %1 could not be written: %2")
                         .arg(QDir::toNativeSeparators(m_fileName), QString::fromUtf8(lxw_strerror(error))));
+    writeMarker(m_folder, m_fileName);
 }
 
 SpreadsheetWorkbook &SpreadsheetWorkbooks::Add()
@@ -367,28 +423,38 @@ void SpreadsheetApplication::setVisible(bool visible)
 
 namespace {
 
-/// Whether `folder` is a workbook folder of an earlier run that nothing has touched for a day.
-bool isOldWorkbookFolder(const QFileInfo &folder, const QDateTime &now)
+/// The files to remove with `folder` when it is a workbook folder of an earlier run that nothing
+/// has touched for a day; nothing when it is anything else.
+std::optional<QStringList> oldWorkbookFolderFiles(const QFileInfo &folder, const QDateTime &now)
 {
-    if (folder.fileName().size() != kWorkbookFolderPrefix.size() + kWorkbookFolderRandomLength
-        || folder.isSymLink() || !folder.isDir() || folder.ownerId() != ::getuid())
-        return false;
+    static const QRegularExpression exportName(QStringLiteral("^%1[A-Za-z0-9]{%2}$")
+                                                   .arg(QRegularExpression::escape(kWorkbookFolderPrefix))
+                                                   .arg(kWorkbookFolderRandomLength));
+    if (!exportName.match(folder.fileName()).hasMatch() || folder.isSymLink() || !folder.isDir()
+        || folder.ownerId() != ::getuid())
+        return std::nullopt;
     const QDateTime dayAgo = now.addSecs(-kOldWorkbookSeconds);
     if (folder.lastModified() > dayAgo)
-        return false;
+        return std::nullopt;
+    const std::optional<QHash<QString, QString>> workbooks = markedWorkbooks(folder.filePath());
+    if (!workbooks)
+        return std::nullopt;
     const QFileInfoList entries = QDir(folder.filePath()).entryInfoList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList files;
     for (const QFileInfo &entry : entries) {
         const QString name = entry.fileName();
-        // Only the workbook and the exit status of the program that showed it are ours. Anything
-        // else keeps the folder: a lock file beside the workbook, for one, says that a spreadsheet
-        // program still holds it open.
-        const bool ours = (name.startsWith(QLatin1String("Book")) && name.endsWith(QLatin1String(".xlsx")))
-            || name.startsWith(QLatin1String(kExitStatusFile));
+        // Only the marker, the exit status of the program that showed the workbook and the
+        // workbooks the export wrote, unchanged since, are ours. Anything else keeps the folder:
+        // a lock file beside the workbook, for one, says that a spreadsheet program still holds
+        // it open.
+        const bool ours = name == QLatin1String(kWorkbookFolderMarker) || name.startsWith(QLatin1String(kExitStatusFile))
+            || (workbooks->contains(name) && workbooks->value(name) == fileStamp(entry.filePath()));
         if (!ours || entry.isSymLink() || !entry.isFile() || entry.lastModified() > dayAgo)
-            return false;
+            return std::nullopt;
+        files << entry.filePath();
     }
-    return true;
+    return files;
 }
 
 } // namespace
@@ -396,10 +462,14 @@ bool isOldWorkbookFolder(const QFileInfo &folder, const QDateTime &now)
 void removeOldWorkbooks(const QString &temporaryFolder, const QDateTime &now)
 {
     const QFileInfoList folders = QDir(temporaryFolder).entryInfoList(
-        {kWorkbookFolderPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        {kWorkbookFolderPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::CaseSensitive);
     for (const QFileInfo &folder : folders) {
-        if (isOldWorkbookFolder(folder, now))
-            QDir(folder.filePath()).removeRecursively();
+        // File by file, so that whatever appears in the folder meanwhile keeps it.
+        if (const std::optional<QStringList> files = oldWorkbookFolderFiles(folder, now)) {
+            for (const QString &file : *files)
+                QFile::remove(file);
+            QDir().rmdir(folder.filePath());
+        }
     }
 }
 

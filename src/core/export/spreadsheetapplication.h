@@ -158,10 +158,16 @@ private:
     bool m_visible = false;
 };
 
+/// The hidden file in each workbook folder that marks it as the export's own; it lists each
+/// workbook written there with its size and modification time.
+inline constexpr char kWorkbookFolderMarker[] = ".tallymere-export";
+
 /// Removes the folders that shown workbooks of earlier runs were written to in `temporaryFolder`,
 /// once nothing in one has changed for a day before `now`: by then the spreadsheet program has
-/// long read its workbook. A folder holding anything but what this program and a spreadsheet
-/// program leave there, or a document that a spreadsheet program still holds open, stays.
+/// long read its workbook. Only a folder of the exact name the export gives, holding its marker,
+/// goes, and only when it holds nothing but the export's own files: a workbook saved over since
+/// it was written, a document that a spreadsheet program still holds open, or any other file
+/// keeps it. Nothing else in `temporaryFolder` is touched.
 void removeOldWorkbooks(const QString &temporaryFolder, const QDateTime &now);
 /// The same in the folder where workbooks are written, measured from this moment.
 void removeOldWorkbooks();

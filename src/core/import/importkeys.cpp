@@ -90,23 +90,15 @@ bool Lookup::inLedger(const QString &key)
     return !m_find->Eof();
 }
 
-Writer::Writer(const Connection &ledger) : m_ledger(ledger) {}
-
-Writer::~Writer() = default;
-
-void Writer::write(const QString &key, bool income, long long srNo)
+void prepareTable(Ledger::Batch &batch)
 {
-    const Parameters parameters{textValue(key), FieldValue{SQLITE_INTEGER, income ? 1 : 0, 0, {}},
-                                FieldValue{SQLITE_INTEGER, srNo, 0, {}}};
-    if (!m_insert) {
-        Recordset create;
-        create.Open(kCreateTable, m_ledger);
-        m_insert = std::make_unique<Recordset>();
-        m_insert->Open(QStringLiteral("insert or replace into import_keys (key, income, sr_no) values (?,?,?)"),
-                       m_ledger, parameters);
-        return;
-    }
-    m_insert->Rerun(parameters);
+    batch.execute(kCreateTable);
+}
+
+void write(Ledger::Batch &batch, const QString &key, bool income, long long srNo)
+{
+    batch.execute(QStringLiteral("insert or replace into import_keys (key, income, sr_no) values (?,?,?)"),
+                  {textValue(key), FieldValue{SQLITE_INTEGER, income ? 1 : 0, 0, {}}, FieldValue{SQLITE_INTEGER, srNo, 0, {}}});
 }
 
 } // namespace tallymere::import::importKeys

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "core/import/bankstatement.h"
+#include "core/ledger/ledger.h"
 
 namespace tallymere {
 
@@ -47,23 +48,11 @@ private:
     bool m_prepared = false;
 };
 
-/// Writes keys inside the import's transaction; makes the table on its first key.
-class Writer
-{
-public:
-    explicit Writer(const Connection &ledger);
-    ~Writer();
-    Writer(const Writer &) = delete;
-    Writer &operator=(const Writer &) = delete;
-
-    /// Notes `key` for entry `srNo` of the income list or the expense list; a key left behind
-    /// by an entry that has gone is replaced.
-    void write(const QString &key, bool income, long long srNo);
-
-private:
-    const Connection &m_ledger;
-    std::unique_ptr<Recordset> m_insert;
-};
+/// Makes the key table when the ledger has none yet, inside the import's batch.
+void prepareTable(Ledger::Batch &batch);
+/// Notes `key` for entry `srNo` of the income list or the expense list, inside the import's
+/// batch; a key left behind by an entry that has gone is replaced.
+void write(Ledger::Batch &batch, const QString &key, bool income, long long srNo);
 
 } // namespace importKeys
 } // namespace import

@@ -7,6 +7,8 @@
 #include <optional>
 #include <set>
 
+#include <sqlite3.h>
+
 #include "core/db/connection.h"
 #include "core/db/recordset.h"
 #include "core/import/importkeys.h"
@@ -218,25 +220,29 @@ ImportResult writeImport(Ledger &ledger, const ImportPlan &plan, std::vector<std
     std::sort(chosen.begin(), chosen.end());
     chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
     ImportResult result;
-    std::vector<Ledger::NewEntry> entries;
-    entries.reserve(chosen.size());
-    for (const std::size_t i : chosen) {
-        const PlannedEntry &p = plan.entries.at(i);
-        entries.push_back({p.income, dateText::iso(p.date), p.name, p.amount, p.particulars});
-        ++(p.income ? result.income : result.expenses);
-    }
-    if (entries.empty())
+    if (chosen.empty())
         return result;
+    std::array<QString, 2> inserts; // expenses, income
+    for (const bool income : {false, true})
+        inserts[income] = entrySql::insertStatement(entrySql::tableText(income), entrySql::columnListText(income),
+                                                    QStringLiteral("?,?,?,?"));
+    const auto text = [](const QString &value) { return FieldValue{SQLITE_TEXT, 0, 0, value.toUtf8()}; };
 
+    // One transaction: the first failure rolls everything back, and says at which transaction.
     std::size_t reached = 0;
     try {
-        importKeys::Writer keys(ledger.connection());
-        ledger.addEntries(entries, undoable ? undoText(entries.size(), plan.fileName) : QString(),
-                          [&](std::size_t index, long long srNo) {
-                              const PlannedEntry &p = plan.entries[chosen[index]];
-                              keys.write(p.key, p.income, srNo);
-                              reached = index + 1;
-                          });
+        Ledger::Batch batch(ledger, undoable ? undoText(chosen.size(), plan.fileName) : QString());
+        importKeys::prepareTable(batch);
+        for (; reached < chosen.size(); ++reached) {
+            const PlannedEntry &e = plan.entries.at(chosen[reached]);
+            if (batch.write(inserts[e.income], e.income, Ledger::Change::Insert, {},
+                            {text(dateText::iso(e.date)), text(e.name), text(e.amount), text(e.particulars)})
+                != 1)
+                throw Error(QStringLiteral("The entry was not added."));
+            importKeys::write(batch, e.key, e.income, batch.lastAdded());
+            ++(e.income ? result.income : result.expenses);
+        }
+        batch.commit();
     } catch (const Error &error) {
         throw WriteError(plan.fileName, reached < chosen.size() ? plan.entries[chosen[reached]].line : 0,
                          error.description());

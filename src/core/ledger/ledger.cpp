@@ -1,16 +1,15 @@
 #include "core/ledger/ledger.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
-#include <iterator>
-#include <map>
 
 #include <sqlite3.h>
 
 #include "core/errors/error.h"
 #include "core/db/recordset.h"
+#include "core/ledger/rowreader.h"
 #include "core/ledger/statements.h"
+#include "core/text/numerictext.h"
 
 namespace tallymere {
 namespace {
@@ -31,6 +30,47 @@ Ledger::Ledger(LedgerWindow window) : m_window(std::move(window)) {}
 
 Ledger::~Ledger() = default;
 
+void Ledger::createConnection()
+{
+    m_connection = std::make_unique<Connection>();
+}
+
+void Ledger::openConnection(const QString &connectionString)
+{
+    writable().Open(connectionString);
+}
+
+void Ledger::openFile(const QString &path)
+{
+    createConnection();
+    m_connection->openFile(path);
+}
+
+void Ledger::closeConnection() noexcept
+{
+    if (m_connection && m_connection->State() != 0)
+        m_connection->Close();
+}
+
+void Ledger::releaseConnection() noexcept
+{
+    m_connection.reset();
+}
+
+const Connection &Ledger::connection() const
+{
+    if (!m_connection)
+        throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    return *m_connection;
+}
+
+Connection &Ledger::writable()
+{
+    if (!m_connection)
+        throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    return *m_connection;
+}
+
 const LedgerWindow &Ledger::window() const
 {
     if (!m_window)
@@ -38,40 +78,138 @@ const LedgerWindow &Ledger::window() const
     return m_window;
 }
 
-const Connection &Ledger::connection() const
+bool Ledger::applyOwnChanges(bool income) noexcept
 {
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
-    return *ledgerConnection;
+    // Each change reads its one row the way a fill reads rows, so the texts are the same.
+    ListState &state = this->state(income);
+    try {
+        if (!state.whole || state.unknownChange || state.rows.columnHeaderCount() != 6
+            || connection().dataVersion() != state.dataVersion)
+            return false;
+        const NumericReader numbers;
+        const auto readRow = [&](long long srNo) -> std::optional<RowStore::Row> {
+            Recordset rs;
+            rs.Open(entrySql::selectEntryStatement(income, QString::number(srNo)), connection());
+            if (rs.Eof())
+                return std::nullopt;
+            RowReader reader(rs, fillColumnsOf(income));
+            RowStore::Row row;
+            for (const int column : {0, 0, 1, 2, 3, 4})
+                row.cells.emplace_back(reader.field(column));
+            row.amount = numbers.read(reader.field(3));
+            return row;
+        };
+        RowStore &rows = state.rows;
+        for (const ListState::Pending &change : state.pending) {
+            if (change.changed == 0)
+                continue;
+            if (change.changed != 1)
+                return false;
+            if (change.change == Change::Insert) {
+                const auto row = readRow(change.srNo);
+                if (!row || !rows.insertRecordRow(change.srNo, *row))
+                    return false;
+                continue;
+            }
+            const int at = rows.findRecord(change.srNo);
+            if (at < 0)
+                return false;
+            if (change.change == Change::Delete) {
+                rows.removeRecordRow(at);
+            } else {
+                const auto row = readRow(change.srNo);
+                if (!row)
+                    return false;
+                rows.replaceRow(at, *row);
+            }
+        }
+        state.pending.clear();
+        state.total = rows.sumOfAmounts();
+        return true;
+    } catch (...) {
+        state.whole = false;
+        return false;
+    }
 }
 
-int Ledger::write(const QString &statement, bool income, Change change, const QString &srNo)
+void Ledger::beginFill(bool income) noexcept
 {
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    ListState &state = this->state(income);
+    state.whole = false;
+    state.pending.clear();
+    state.unknownChange = false;
+    try {
+        state.dataVersion = connection().dataVersion();
+    } catch (...) {
+        state.dataVersion = -1; // the fill reports what is wrong with the connection
+    }
+}
+
+void Ledger::setTotal(bool income, double total) noexcept
+{
+    state(income).total = total;
+}
+
+void Ledger::addToTotal(bool income, double amount) noexcept
+{
+    state(income).total += amount;
+}
+
+void Ledger::endFill(bool income, bool whole) noexcept
+{
+    state(income).whole = whole;
+}
+
+void Ledger::requireFullRefill() noexcept
+{
+    m_income.whole = false;
+    m_expenses.whole = false;
+}
+
+void Ledger::forgetNotes() noexcept
+{
+    m_income.unknownChange = true;
+    m_expenses.unknownChange = true;
+}
+
+int Ledger::write(const QString &statement, bool income, Change change, const QString &srNo,
+                  const Parameters &parameters)
+{
+    std::vector<EntryChange> changes;
+    const int changed = writeEntry(statement, parameters, income, change, srNo, changes);
+    if (!changes.empty()) {
+        QString text = changes.front().what();
+        m_history.add({std::move(text), std::move(changes)});
+    }
+    return changed;
+}
+
+int Ledger::writeEntry(const QString &statement, const Parameters &parameters, bool income, Change change,
+                       const QString &srNo, std::vector<EntryChange> &step)
+{
+    Connection &connection = writable();
     // The entry as it was, for undo; an entry that cannot be read is simply not undoable.
     std::optional<long long> number = change == Change::Insert ? std::nullopt : recordNumber(srNo);
     std::optional<EntryImage> before;
     if (number)
         before = readEntry(income, *number);
 
-    const int changed = execute(statement, {}, income, change, number);
+    const int changed = execute(statement, parameters, income, change, number);
 
-    if (changed == 1 && change == Change::Insert && ledgerConnection->handle())
-        number = sqlite3_last_insert_rowid(ledgerConnection->handle());
+    if (changed == 1 && change == Change::Insert && connection.handle())
+        number = sqlite3_last_insert_rowid(connection.handle());
     if (changed == 1 && number) {
         std::optional<EntryImage> after;
         if (change != Change::Delete)
             after = readEntry(income, *number);
         if ((change == Change::Insert || before) && (change == Change::Delete || after)) {
-            EntryChange done{income, change, *number, {}, {}, {}, 0, {}};
+            EntryChange done{income, change, *number, {}, {}, {}};
             done.columns = (after ? after : before)->columns;
             if (before)
                 done.before = std::move(before->values);
             if (after)
                 done.after = std::move(after->values);
-            m_done.push_back(std::move(done));
-            m_undone.clear(); // a new change: what was undone can no longer be redone
+            step.push_back(std::move(done));
         }
     }
     return changed;
@@ -80,16 +218,15 @@ int Ledger::write(const QString &statement, bool income, Change change, const QS
 int Ledger::execute(const QString &statement, const Parameters &parameters, bool income, Change change,
                     std::optional<long long> number)
 {
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
+    Connection &connection = writable();
     // Noted as in doubt first: should the statement fail half way, the next fill reads it all.
     ListState &list = state(income);
     const bool inDoubt = list.unknownChange;
     list.unknownChange = true;
-    const int changed = ledgerConnection->Execute(statement, parameters);
+    const int changed = connection.Execute(statement, parameters);
 
-    if (change == Change::Insert && changed == 1 && !number && ledgerConnection->handle())
-        number = sqlite3_last_insert_rowid(ledgerConnection->handle());
+    if (change == Change::Insert && changed == 1 && !number && connection.handle())
+        number = sqlite3_last_insert_rowid(connection.handle());
     // More than one row changed (a trigger, a number that is not unique) is beyond one change;
     // so is a change whose entry cannot be told.
     if (changed == 0) {
@@ -98,8 +235,7 @@ int Ledger::execute(const QString &statement, const Parameters &parameters, bool
         list.unknownChange = inDoubt;
         list.pending.push_back({change, *number, changed});
     } else {
-        m_income.unknownChange = true;
-        m_expenses.unknownChange = true;
+        forgetNotes();
     }
     return changed;
 }
@@ -108,9 +244,8 @@ std::optional<Ledger::EntryImage> Ledger::readEntry(bool income, long long srNo)
 {
     try {
         Recordset rs;
-        rs.Open(QStringLiteral("select * from %1 where sr_no=?").arg(income ? QStringLiteral("[income]")
-                                                                              : QStringLiteral("[expenses]")),
-                connection(), Parameters{FieldValue{1, srNo, 0, {}}});
+        rs.Open(QStringLiteral("select * from %1 where sr_no=?").arg(entrySql::tableText(income)), connection(),
+                Parameters{FieldValue{1, srNo, 0, {}}});
         if (rs.Eof())
             return std::nullopt;
         EntryImage image;
@@ -124,46 +259,110 @@ std::optional<Ledger::EntryImage> Ledger::readEntry(bool income, long long srNo)
     }
 }
 
-namespace {
-
-QString tableOf(bool income)
+Ledger::Batch::Batch(Ledger &ledger, const QString &undoText) : m_ledger(ledger), m_step{undoText, {}}
 {
-    return income ? QStringLiteral("[income]") : QStringLiteral("[expenses]");
+    m_ledger.writable().Execute(QStringLiteral("BEGIN"));
+    m_open = true;
 }
 
-QString quotedName(QString name)
+Ledger::Batch::~Batch()
 {
-    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
-/// "and "c1" is ? and "c2" is ? ...": the entry is exactly as the program left it.
-QString sameAs(const QStringList &columns)
-{
-    QString condition;
-    for (const QString &column : columns)
-        condition += QLatin1String(" and ") + quotedName(column) + QLatin1String(" is ?");
-    return condition;
-}
-
-QString kindText(Ledger::Change change)
-{
-    switch (change) {
-    case Ledger::Change::Insert: return QStringLiteral("add");
-    case Ledger::Change::Update: return QStringLiteral("change");
-    case Ledger::Change::Delete: return QStringLiteral("delete");
+    if (!m_open)
+        return;
+    m_prepared.clear();
+    try {
+        m_ledger.writable().Execute(QStringLiteral("ROLLBACK"));
+    } catch (...) {
+        // A failed statement may have ended the transaction already.
     }
-    return {};
+    // The notes of what was written are gone with it.
+    m_ledger.forgetNotes();
 }
 
-} // namespace
-
-QString Ledger::EntryChange::what() const
+int Ledger::Batch::write(const QString &statement, bool income, Change change, const QString &srNo,
+                         const Parameters &parameters)
 {
-    if (step != 0)
-        return stepText;
-    return QStringLiteral("%1 of %2 entry %3")
-        .arg(kindText(change), income ? QStringLiteral("income") : QStringLiteral("expense"))
-        .arg(srNo);
+    if (change != Change::Insert)
+        return m_ledger.writeEntry(statement, parameters, income, change, srNo, m_step.changes);
+    // A batch is mostly inserts (an import of thousands): neither prepared nor read back one by
+    // one. The lists are not told of each: they read their tables whole after the batch.
+    m_ledger.forgetNotes();
+    const int changed = run(statement, parameters);
+    if (changed != 1)
+        return changed;
+    m_lastAdded = sqlite3_last_insert_rowid(m_ledger.writable().handle());
+    if (!m_step.text.isEmpty()) {
+        m_added.push_back(m_step.changes.size());
+        m_step.changes.push_back({income, change, m_lastAdded, {}, {}, {}});
+    }
+    return changed;
+}
+
+int Ledger::Batch::execute(const QString &statement, const Parameters &parameters)
+{
+    return run(statement, parameters);
+}
+
+int Ledger::Batch::run(const QString &statement, const Parameters &parameters)
+{
+    sqlite3 *db = m_ledger.writable().handle();
+    const sqlite3_int64 before = db ? sqlite3_total_changes64(db) : 0;
+    std::unique_ptr<Recordset> &prepared = m_prepared[statement];
+    if (prepared) {
+        prepared->Rerun(parameters);
+    } else {
+        prepared = std::make_unique<Recordset>();
+        prepared->Open(statement, m_ledger.connection(), parameters);
+    }
+    return int(sqlite3_total_changes64(db) - before);
+}
+
+void Ledger::Batch::readBackAdded()
+{
+    for (const bool income : {false, true}) {
+        std::vector<std::pair<long long, std::size_t>> wanted; // number, change
+        for (const std::size_t at : m_added) {
+            if (m_step.changes[at].income == income)
+                wanted.emplace_back(m_step.changes[at].srNo, at);
+        }
+        if (wanted.empty())
+            continue;
+        std::sort(wanted.begin(), wanted.end());
+        Recordset rs;
+        rs.Open(QStringLiteral("select * from %1 where sr_no>=? order by sr_no").arg(entrySql::tableText(income)),
+                m_ledger.connection(), Parameters{FieldValue{1, wanted.front().first, 0, {}}});
+        QStringList columns; // one list shared by every change
+        for (int c = 0; c < rs.columnCount(); ++c)
+            columns.append(rs.columnName(c));
+        const int numberAt = rs.columnPosition(QStringLiteral("sr_no"));
+        auto next = wanted.begin();
+        for (; !rs.Eof() && next != wanted.end(); rs.MoveNext()) {
+            if (rs.value(numberAt).integer != next->first)
+                continue;
+            EntryChange &change = m_step.changes[next->second];
+            change.columns = columns;
+            change.after.reserve(std::size_t(columns.size()));
+            for (int c = 0; c < rs.columnCount(); ++c)
+                change.after.push_back(rs.value(c));
+            ++next;
+        }
+    }
+    // An entry that cannot be read back is not undoable, as with a single write.
+    std::erase_if(m_step.changes, [](const EntryChange &c) { return c.change == Change::Insert && c.after.empty(); });
+    m_added.clear();
+}
+
+void Ledger::Batch::commit()
+{
+    readBackAdded();
+    m_prepared.clear();
+    m_ledger.writable().Execute(QStringLiteral("COMMIT"));
+    m_open = false;
+    // Many changes are applied to the lists faster by reading the tables whole.
+    if (m_step.changes.size() > 1)
+        m_ledger.forgetNotes();
+    if (!m_step.changes.empty() && !m_step.text.isEmpty())
+        m_ledger.m_history.add(std::move(m_step));
 }
 
 Ledger::Outcome Ledger::undo()
@@ -176,278 +375,57 @@ Ledger::Outcome Ledger::redo()
     return replay(false);
 }
 
-namespace {
-
-/// The one statement that takes a change back (undoing) or makes it again, with its values.
-struct Replay {
-    QString statement;
-    Parameters parameters;
-    Ledger::Change noted;
-};
-
-Replay replayOf(const Ledger::EntryChange &c, bool undoing)
-{
-    // Undoing goes from the entry as it is after the change back to before it; redoing the
-    // other way. Each is one statement that finds the entry only when it is exactly as the
-    // program left it, so a change by another program meanwhile is never overwritten.
-    const Parameters &now = undoing ? c.after : c.before;
-    const Parameters &then = undoing ? c.before : c.after;
-    const FieldValue number{1, c.srNo, 0, {}};
-    Replay r{{}, {}, Ledger::Change::Update};
-    if (then.empty()) { // the entry goes
-        r.statement = QStringLiteral("delete from %1 where sr_no=?").arg(tableOf(c.income)) + sameAs(c.columns);
-        r.parameters.push_back(number);
-        r.parameters.insert(r.parameters.end(), now.begin(), now.end());
-        r.noted = Ledger::Change::Delete;
-    } else if (now.empty()) { // the entry comes back, with its own number
-        QStringList names;
-        QStringList marks;
-        for (const QString &column : c.columns) {
-            names.append(quotedName(column));
-            marks.append(QStringLiteral("?"));
-        }
-        r.statement = QStringLiteral("insert into %1 (%2) values (%3)")
-                          .arg(tableOf(c.income), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        r.parameters = then;
-        r.noted = Ledger::Change::Insert;
-    } else {
-        QStringList assignments;
-        for (const QString &column : c.columns)
-            assignments.append(quotedName(column) + QLatin1String("=?"));
-        r.statement = QStringLiteral("update %1 set %2 where sr_no=?")
-                          .arg(tableOf(c.income), assignments.join(QLatin1Char(',')))
-            + sameAs(c.columns);
-        r.parameters = then;
-        r.parameters.push_back(number);
-        r.parameters.insert(r.parameters.end(), now.begin(), now.end());
-    }
-    return r;
-}
-
-/// One transaction that takes the write lock at once; rolled back unless committed.
-class WriteTransaction
-{
-public:
-    explicit WriteTransaction(Connection &connection) : m_connection(connection)
-    {
-        m_connection.Execute(QStringLiteral("BEGIN IMMEDIATE"));
-    }
-    ~WriteTransaction()
-    {
-        if (m_open) {
-            try {
-                m_connection.Execute(QStringLiteral("ROLLBACK"));
-            } catch (...) { // a failed rollback leaves nothing to do: the engine has rolled back
-            }
-        }
-    }
-    WriteTransaction(const WriteTransaction &) = delete;
-    WriteTransaction &operator=(const WriteTransaction &) = delete;
-
-    void commit()
-    {
-        m_connection.Execute(QStringLiteral("COMMIT"));
-        m_open = false;
-    }
-
-private:
-    Connection &m_connection;
-    bool m_open = true;
-};
-
-/// Runs statements that many changes share, each prepared once.
-class PreparedRuns
-{
-public:
-    explicit PreparedRuns(const Connection &connection) : m_connection(connection) {}
-
-    /// Runs `statement` with `parameters`; returns the rows it changed.
-    int run(const QString &statement, const Parameters &parameters)
-    {
-        sqlite3 *db = m_connection.handle();
-        const sqlite3_int64 before = db ? sqlite3_total_changes64(db) : 0;
-        std::unique_ptr<Recordset> &prepared = m_prepared[statement];
-        if (!prepared) {
-            prepared = std::make_unique<Recordset>();
-            prepared->Open(statement, m_connection, parameters);
-        } else {
-            prepared->Rerun(parameters);
-        }
-        return int(sqlite3_total_changes64(db) - before);
-    }
-
-private:
-    const Connection &m_connection;
-    std::map<QString, std::unique_ptr<Recordset>> m_prepared;
-};
-
-FieldValue textValue(const QString &text)
-{
-    return FieldValue{SQLITE_TEXT, 0, 0, text.toUtf8()};
-}
-
-} // namespace
-
 Ledger::Outcome Ledger::replay(bool undoing)
 {
-    std::vector<EntryChange> &from = undoing ? m_done : m_undone;
-    std::vector<EntryChange> &to = undoing ? m_undone : m_done;
-    if (from.empty())
+    const UndoStep *step = m_history.next(undoing);
+    if (!step)
         return Outcome::Nothing;
-    if (from.back().step != 0)
-        return replayStep(undoing);
-    const EntryChange c = from.back();
-    const Replay r = replayOf(c, undoing);
-
-    int changed = 0;
-    try {
-        changed = execute(r.statement, r.parameters, c.income, r.noted, c.srNo);
-    } catch (const Error &) {
-        // The number is taken by another entry now: the entry cannot come back as it was.
-        if (r.noted != Change::Insert || (ledgerConnection && ledgerConnection->handle()
-                                          && sqlite3_errcode(ledgerConnection->handle()) != SQLITE_CONSTRAINT))
-            throw;
-    }
-    from.pop_back();
-    if (changed != 1)
-        return Outcome::Refused; // and it is gone from the history: it can never apply again
-    to.push_back(c);
-    return Outcome::Done;
-}
-
-Ledger::Outcome Ledger::replayStep(bool undoing)
-{
-    std::vector<EntryChange> &from = undoing ? m_done : m_undone;
-    std::vector<EntryChange> &to = undoing ? m_undone : m_done;
-    const std::uint64_t step = from.back().step;
-    auto first = from.end();
-    while (first != from.begin() && std::prev(first)->step == step)
-        --first;
-    const auto count = std::size_t(from.end() - first);
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
-
-    // The step's changes are taken back (in reverse order) or made again in one transaction;
-    // one entry that is no longer as the program left it leaves the whole step unwritten.
-    requireFullRefill();
+    Connection &connection = writable();
+    const std::vector<EntryChange> &changes = step->changes;
+    const std::size_t count = changes.size();
+    // A step of several changes is all or nothing: one transaction, undone last change first.
+    const bool several = count > 1;
     bool refused = false;
-    {
-        WriteTransaction transaction(*ledgerConnection);
-        PreparedRuns runs(*ledgerConnection);
+    try {
+        if (several)
+            connection.Execute(QStringLiteral("BEGIN"));
         for (std::size_t i = 0; i < count && !refused; ++i) {
-            const EntryChange &c = *(first + std::ptrdiff_t(undoing ? count - 1 - i : i));
-            const Replay r = replayOf(c, undoing);
+            const EntryChange &c = changes[undoing ? count - 1 - i : i];
+            const Replay replay = replayOf(c, undoing);
+            int changed = 0;
             try {
-                refused = runs.run(r.statement, r.parameters) != 1;
+                changed = execute(replay.statement, replay.parameters, c.income, replay.noted, c.srNo);
             } catch (const Error &) {
-                if (r.noted != Change::Insert || sqlite3_errcode(ledgerConnection->handle()) != SQLITE_CONSTRAINT)
+                // The number is taken by another entry now: the entry cannot come back as it was.
+                if (replay.noted != Change::Insert || !connection.handle()
+                    || sqlite3_errcode(connection.handle()) != SQLITE_CONSTRAINT)
                     throw;
-                refused = true;
             }
+            refused = changed != 1;
         }
-        if (!refused)
-            transaction.commit();
-    }
-    if (!refused)
-        to.insert(to.end(), std::make_move_iterator(first), std::make_move_iterator(from.end()));
-    from.erase(first, from.end());
-    return refused ? Outcome::Refused : Outcome::Done;
-}
-
-std::vector<long long> Ledger::addEntries(const std::vector<NewEntry> &entries, const QString &undoText,
-                                          const std::function<void(std::size_t, long long)> &alongside)
-{
-    if (!ledgerConnection)
-        throw Error(QStringLiteral("The connection to the ledger has not been created."));
-    std::vector<long long> numbers;
-    numbers.reserve(entries.size());
-    requireFullRefill(); // many rows: a full reading is the cheaper way for the lists to follow
-    WriteTransaction transaction(*ledgerConnection);
-    PreparedRuns runs(*ledgerConnection);
-    const std::array<QString, 2> inserts{
-        entrySql::insertStatement(entrySql::tableText(false), entrySql::columnListText(false), QStringLiteral("?,?,?,?")),
-        entrySql::insertStatement(entrySql::tableText(true), entrySql::columnListText(true), QStringLiteral("?,?,?,?"))};
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const NewEntry &entry = entries[i];
-        if (runs.run(inserts[entry.income ? 1 : 0], {textValue(entry.date), textValue(entry.name),
-                                                   textValue(entry.amount), textValue(entry.particulars)})
-            != 1)
-            throw Error(QStringLiteral("The entry was not added."));
-        numbers.push_back(sqlite3_last_insert_rowid(ledgerConnection->handle()));
-        if (alongside)
-            alongside(i, numbers.back());
-    }
-    // Read back before the commit, so an import that cannot be undone is not written either.
-    std::vector<EntryChange> step;
-    if (!undoText.isEmpty())
-        step = addedStep(entries, numbers, undoText);
-    transaction.commit();
-    if (!step.empty()) {
-        m_done.insert(m_done.end(), std::make_move_iterator(step.begin()), std::make_move_iterator(step.end()));
-        m_undone.clear(); // a new change: what was undone can no longer be redone
-    }
-    return numbers;
-}
-
-std::vector<Ledger::EntryChange> Ledger::addedStep(const std::vector<NewEntry> &entries,
-                                                  const std::vector<long long> &numbers, const QString &undoText)
-{
-    // Each entry as stored, every column, read back in one pass over each table.
-    std::vector<EntryChange> changes(entries.size());
-    const std::uint64_t step = ++m_lastStep;
-    for (const bool income : {false, true}) {
-        std::vector<std::pair<long long, std::size_t>> wanted; // number, index
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].income == income)
-                wanted.emplace_back(numbers[i], i);
+        if (several)
+            connection.Execute(refused ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
+    } catch (...) {
+        if (several) {
+            try {
+                connection.Execute(QStringLiteral("ROLLBACK"));
+            } catch (...) {
+                // A failed statement may have ended the transaction already.
+            }
+            forgetNotes();
         }
-        if (wanted.empty())
-            continue;
-        std::sort(wanted.begin(), wanted.end());
-        Recordset rs;
-        rs.Open(QStringLiteral("select * from %1 where sr_no>=? order by sr_no").arg(tableOf(income)), connection(),
-                Parameters{FieldValue{1, wanted.front().first, 0, {}}});
-        QStringList columns;
-        for (int c = 0; c < rs.columnCount(); ++c)
-            columns.append(rs.columnName(c));
-        const int numberAt = rs.columnPosition(QStringLiteral("sr_no"));
-        auto next = wanted.begin();
-        for (; !rs.Eof() && next != wanted.end(); rs.MoveNext()) {
-            const long long number = rs.value(numberAt).integer;
-            if (number != next->first)
-                continue;
-            EntryChange &change = changes[next->second];
-            change = EntryChange{income, Change::Insert, number, columns, {}, {}, step, undoText};
-            change.after.reserve(std::size_t(columns.size()));
-            for (int c = 0; c < rs.columnCount(); ++c)
-                change.after.push_back(rs.value(c));
-            ++next;
-        }
-        if (next != wanted.end())
-            throw Error(QStringLiteral("An entry just added cannot be read back."));
+        throw;
     }
-    return changes;
-}
-
-QString Ledger::undoText() const
-{
-    return m_done.empty() ? QString() : m_done.back().what();
-}
-
-QString Ledger::redoText() const
-{
-    return m_undone.empty() ? QString() : m_undone.back().what();
-}
-
-void Ledger::requireFullRefill() noexcept
-{
-    m_income.whole = false;
-    m_expenses.whole = false;
-}
-
-long long Ledger::dataVersion() const
-{
-    return connection().dataVersion();
+    if (refused) {
+        if (several)
+            forgetNotes(); // what the step's first changes did was rolled back
+        m_history.drop(undoing); // it can never apply again
+        return Outcome::Refused;
+    }
+    if (several)
+        forgetNotes(); // the lists read many changes faster whole
+    m_history.replayed(undoing);
+    return Outcome::Done;
 }
 
 } // namespace tallymere

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QString>
-#include <QStringList>
 
 #include "core/db/connection.h"
 #include "core/db/recordset.h"
+#include "core/ledger/undohistory.h"
 #include "core/lists/rowstore.h"
 
 namespace tallymere {
@@ -24,109 +25,147 @@ struct LedgerWindow {
     explicit operator bool() const noexcept { return pointerShape && showPointer && showTotalCaptions; }
 };
 
-/// The open ledger: the one connection, the two lists as read from it and their totals. The
-/// main window owns it and hands it to the windows it opens; modExpense's procedures work on it.
+/// The open ledger: the one connection, the two lists as read from it, their totals, what the
+/// next refresh of each list may skip, and the history of the program's own changes for undo.
+/// The main window owns it and hands it to the windows it opens; modExpense's procedures fill
+/// its lists through its methods.
 ///
-/// The program's own writes go through write(), which notes the change; the next fill of that
-/// list then applies just that change when nothing else can have changed the table since the
-/// list was read (see modExpense::listIncome).
+/// The program's own writes go through write() (or a Batch), which notes the change; the next
+/// fill of that list then asks applyOwnChanges() to apply just that change when nothing else
+/// can have changed the table since the list was read.
 class Ledger
 {
 public:
-    /// A write's kind, and the table and entry it is about.
-    enum class Change { Insert, Update, Delete };
+    using Change = ChangeKind;
 
     explicit Ledger(LedgerWindow window = {});
     ~Ledger();
     Ledger(const Ledger &) = delete;
     Ledger &operator=(const Ledger &) = delete;
 
-    /// The one connection: empty until the main window's load step creates it, closed and
-    /// emptied by its closing step.
-    std::unique_ptr<Connection> ledgerConnection;
+    /// Creates the one connection (`ledgerConnection`), not open yet; one made before is
+    /// released first.
+    void createConnection();
+    /// Opens the connection created before with a connection text; throws when there is none or
+    /// when it cannot be opened.
+    void openConnection(const QString &connectionString);
+    /// Creates the connection and opens the ledger file at `path` with it.
+    void openFile(const QString &path);
+    /// Whether the connection has been created and not released since.
+    bool hasConnection() const noexcept { return m_connection != nullptr; }
+    /// Closes the connection when it is open; it stays created.
+    void closeConnection() noexcept;
+    /// Lets the connection go (it is closed first).
+    void releaseConnection() noexcept;
+    /// The connection, for reading; throws when it has not been created.
+    const Connection &connection() const;
 
     /// The income list (ListView1) and the expense list (ListView2).
     RowStore &incomeList() noexcept { return m_income.rows; }
     RowStore &expenseList() noexcept { return m_expenses.rows; }
     RowStore &list(bool income) noexcept { return income ? m_income.rows : m_expenses.rows; }
+    const RowStore &list(bool income) const noexcept { return income ? m_income.rows : m_expenses.rows; }
 
-    /// Totals left behind by the last fill of each list.
-    double totalIncome = 0;
-    double totalExpenses = 0;
+    /// The totals (totalIncome, totalExpenses) left behind by the last fill of each list.
+    double totalIncome() const noexcept { return m_income.total; }
+    double totalExpenses() const noexcept { return m_expenses.total; }
+    double total(bool income) const noexcept { return income ? m_income.total : m_expenses.total; }
+
+    /// For a fill: when every change since the list was read is the program's own, and nothing
+    /// else can have changed the table, applies those changes to the list, brings its total up
+    /// to date and returns true; the list and the total are then what a full fill would leave.
+    /// False (nothing changed) when the list needs a full fill.
+    bool applyOwnChanges(bool income) noexcept;
+    /// For a full fill, before it reads the table: the list is about to hold the table as it is
+    /// now.
+    void beginFill(bool income) noexcept;
+    /// The fill's steps on the total of its list.
+    void setTotal(bool income, double total) noexcept;
+    void addToTotal(bool income, double amount) noexcept;
+    /// After a full fill: `whole` when it read every row and column without a failure, so the
+    /// next refresh may build on it.
+    void endFill(bool income, bool whole) noexcept;
+    /// The next fill of both lists reads the whole tables again (start-up, a changed date
+    /// order, any doubt).
+    void requireFullRefill() noexcept;
 
     /// The window the fills and totals write to; throws when there is none.
     const LedgerWindow &window() const;
     /// The window, or null when there is none.
     const LedgerWindow *attachedWindow() const noexcept { return m_window ? &m_window : nullptr; }
-
-    /// The open connection; throws when it has not been created.
-    const Connection &connection() const;
+    void attach(LedgerWindow window) noexcept { m_window = std::move(window); }
 
     /// Runs a statement that changes entry `srNo` of one table, for the save and the delete
     /// commands; returns the rows changed. An insert's `srNo` is the number the engine gives it.
-    /// A change of one entry is kept for undo; it clears what could be redone.
-    int write(const QString &statement, bool income, Change change, const QString &srNo = {});
+    /// A change of one entry is one undo step; it clears what could be redone.
+    int write(const QString &statement, bool income, Change change, const QString &srNo = {},
+              const Parameters &parameters = {});
 
-    /// One change the program made to an entry: the entry's values in the table's columns
-    /// before and after it (none before an add, none after a delete).
-    struct EntryChange {
-        bool income;
-        Change change;
-        long long srNo;
-        QStringList columns;
-        Parameters before;
-        Parameters after;
-        /// Nonzero for the changes of one step of several (an import): the step's number and
-        /// its text.
-        std::uint64_t step = 0;
-        QString stepText;
+    /// Several writes in one transaction, undone and redone as one step: nothing of them is in
+    /// the ledger until commit(), and all of them go when the batch ends without it.
+    class Batch
+    {
+    public:
+        /// Begins the transaction; `undoText` names the step in the menus ("import of 42
+        /// entries from statement.csv"). Without one the batch is no undo step (a command that
+        /// ends when it is done keeps no history).
+        Batch(Ledger &ledger, const QString &undoText);
+        /// Rolls back what was written unless committed.
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
 
-        /// "delete of income entry 12", or the step's text.
-        QString what() const;
+        /// One change of an entry, as Ledger::write; kept for the batch's undo step. An insert's
+        /// statement is prepared once for the whole batch, so give its values as parameters.
+        int write(const QString &statement, bool income, Change change, const QString &srNo = {},
+                  const Parameters &parameters = {});
+        /// The number the engine gave the entry this batch added last; 0 before the first.
+        long long lastAdded() const noexcept { return m_lastAdded; }
+        /// Any other statement of the batch (a table of its own); not part of the undo step.
+        /// Prepared once for the whole batch.
+        int execute(const QString &statement, const Parameters &parameters = {});
+        /// Commits; the batch's entry changes become one undo step, and both lists read their
+        /// tables whole at their next fill.
+        void commit();
+
+    private:
+        /// Runs a statement with its values, prepared the first time the batch runs it.
+        int run(const QString &statement, const Parameters &parameters);
+        /// The entries the batch added, each read back as stored for the undo step, in one pass
+        /// over each table instead of one reading per entry.
+        void readBackAdded();
+
+        Ledger &m_ledger;
+        UndoStep m_step;
+        bool m_open = false;
+        std::map<QString, std::unique_ptr<Recordset>> m_prepared;
+        std::vector<std::size_t> m_added; // the step's changes that add an entry, not read yet
+        long long m_lastAdded = 0;
     };
-
-    /// One entry to add: its list and its four values as the save stores them.
-    struct NewEntry {
-        bool income = false;
-        QString date;
-        QString name; ///< source or category
-        QString amount;
-        QString particulars;
-    };
-    /// Adds `entries` in one transaction, in order, and returns the numbers they got.
-    /// `alongside` runs inside the transaction after each insert, with the entry's index and
-    /// number (the import writes its keys there). All or nothing: any failure rolls the whole
-    /// back and is thrown; the entries reached before it number `reached` then. With an
-    /// `undoText` ("import of 42 entries from statement.csv") the whole is one undo step, taken
-    /// back only when every one of its entries is as the program left it. Both lists read their
-    /// tables whole at their next fill.
-    std::vector<long long> addEntries(const std::vector<NewEntry> &entries, const QString &undoText,
-                                      const std::function<void(std::size_t index, long long srNo)> &alongside = {});
 
     enum class Outcome {
         Done,
         Nothing, ///< there was nothing to undo or redo
-        Refused, ///< the entry is no longer as the program left it: nothing was written
+        Refused, ///< an entry is no longer as the program left it: nothing was written
     };
-    /// Undoes the last change not undone yet (or redoes the last undone): one statement that
-    /// changes the entry only when it is exactly as the program left it. A refused change is
-    /// dropped from the history. Throws when the statement fails. The lists are not refreshed.
+    /// Undoes the last step not undone yet (or redoes the last undone): for each entry one
+    /// statement that changes the entry only when it is exactly as the program left it, all of
+    /// a step in one transaction. A refused step is dropped from the history. Throws when a
+    /// statement fails. The lists are not refreshed.
     Outcome undo();
     Outcome redo();
-    bool canUndo() const noexcept { return !m_done.empty(); }
-    bool canRedo() const noexcept { return !m_undone.empty(); }
+    bool canUndo() const noexcept { return m_history.canUndo(); }
+    bool canRedo() const noexcept { return m_history.canRedo(); }
     /// What the next undo or redo would do ("delete of income entry 12"), or empty.
-    QString undoText() const;
-    QString redoText() const;
+    QString undoText() const { return m_history.undoText(); }
+    QString redoText() const { return m_history.redoText(); }
 
-    /// The next fill of both lists reads the whole tables again (start-up, a changed date
-    /// order, any doubt).
-    void requireFullRefill() noexcept;
-
-    /// One list's state for the fills: whether its rows are what the table held when last read
-    /// (plus the program's own changes noted since), and the engine's data version then.
+private:
+    /// One list, its total, and whether its rows are what the table held when last read (plus
+    /// the program's own changes noted since), with the engine's data version then.
     struct ListState {
         RowStore rows;
+        double total = 0;
         bool whole = false;
         long long dataVersion = -1;
         struct Pending {
@@ -139,34 +178,29 @@ public:
     };
     ListState &state(bool income) noexcept { return income ? m_income : m_expenses; }
 
-    /// The engine's data version of the connection: it changes when another connection commits.
-    long long dataVersion() const;
-
-    void attach(LedgerWindow window) noexcept { m_window = std::move(window); }
-
-private:
     struct EntryImage {
         QStringList columns;
         Parameters values;
     };
+    /// The connection, for writing; throws when it has not been created.
+    Connection &writable();
     /// Entry `srNo` as stored, or nothing when it is not there or cannot be read.
     std::optional<EntryImage> readEntry(bool income, long long srNo) const;
     /// Runs one statement and notes the change for the next refresh of the list.
     int execute(const QString &statement, const Parameters &parameters, bool income, Change change,
                 std::optional<long long> number);
+    /// write() for one change; the change for undo, when it can be undone, goes to `step`.
+    int writeEntry(const QString &statement, const Parameters &parameters, bool income, Change change,
+                   const QString &srNo, std::vector<EntryChange> &step);
     Outcome replay(bool undoing);
-    /// Undoes or redoes a step of several changes in one transaction: all of them, or none.
-    Outcome replayStep(bool undoing);
-    /// The entries just added as stored, every column read back, as one undo step.
-    std::vector<EntryChange> addedStep(const std::vector<NewEntry> &entries, const std::vector<long long> &numbers,
-                                       const QString &undoText);
+    /// A transaction that failed or was rolled back leaves the notes of both lists in doubt.
+    void forgetNotes() noexcept;
 
     LedgerWindow m_window;
-    std::vector<EntryChange> m_done;
-    std::vector<EntryChange> m_undone;
-    std::uint64_t m_lastStep = 0;
+    std::unique_ptr<Connection> m_connection;
     ListState m_income;
     ListState m_expenses;
+    UndoHistory m_history;
 };
 
 } // namespace tallymere

@@ -333,9 +333,9 @@ std::vector<SummaryRow> MonthSums::tableRows() const
                         balanceTextOf(month.income, month.expenses)});
     }
     // The grand totals are the ledger's own, written by the same functions as the Report frame.
-    rows.push_back({QStringLiteral("All"), generalNumberText(m_ledger.totalIncome),
-                    generalNumberText(m_ledger.totalExpenses),
-                    balanceTextOf(m_ledger.totalIncome, m_ledger.totalExpenses)});
+    rows.push_back({QStringLiteral("All"), generalNumberText(m_ledger.totalIncome()),
+                    generalNumberText(m_ledger.totalExpenses()),
+                    balanceTextOf(m_ledger.totalIncome(), m_ledger.totalExpenses())});
     return rows;
 }
 

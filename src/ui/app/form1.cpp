@@ -228,10 +228,9 @@ void Form1::Form_Load()
     for (int i = 0; i < 6; ++i)
         on.step(172 + 2 * i, [&] { expenses.setColumnHeaderWidth(i + 1, kColumns[std::size_t(i)].width); });
 
-    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
     m_ledger.requireFullRefill();
-    on.step(184, [&] { ledgerConnection = std::make_unique<Connection>(); });
-    on.step(186, [&] { ledgerConnection->Open(connectionStringFor(folder)); });
+    on.step(184, [&] { m_ledger.createConnection(); });
+    on.step(186, [&] { m_ledger.openConnection(connectionStringFor(folder)); });
     on.step(188, [&] { modExpense::listIncome(m_ledger); });
     on.step(190, [&] { modExpense::listExpenses(m_ledger); });
     on.step(192, [&] { modExpense::showTotals(m_ledger); });
@@ -240,13 +239,9 @@ void Form1::Form_Load()
 void Form1::Form_QueryUnload()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_QueryUnload "));
-    std::unique_ptr<Connection> &ledgerConnection = m_ledger.ledgerConnection;
-    if (on.test(100, [&] { return ledgerConnection != nullptr; })) {
-        on.step(102, [&] {
-            if (ledgerConnection && ledgerConnection->State() != 0)
-                ledgerConnection->Close();
-        });
-        on.step(104, [&] { ledgerConnection.reset(); });
+    if (on.test(100, [&] { return m_ledger.hasConnection(); })) {
+        on.step(102, [&] { m_ledger.closeConnection(); });
+        on.step(104, [&] { m_ledger.releaseConnection(); });
     }
     on.step(106, [] { platform::doEvents(); });
     on.step(108, [] { platform::doEvents(); });

@@ -13,9 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
@@ -127,14 +129,15 @@ TEST(Backup, isMadeAfterStartAndAnUnchangedLedgerGetsNoSecond)
     const Backup::Result first = runBackup(ledger, kNow);
     ASSERT_EQ(first.outcome, Outcome::Made) << first.reason.toStdString();
     const QString folder = env.path(QStringLiteral("backups"));
-    EXPECT_EQ(filesIn(folder), QStringList{QStringLiteral("dbExpense-20240620-093015.mdb")});
+    const QStringList made{QLatin1String(kCheckedBackupsNote), QStringLiteral("dbExpense-20240620-093015.mdb")};
+    EXPECT_EQ(filesIn(folder), made);
     EXPECT_EQ(first.file, folder + QStringLiteral("/dbExpense-20240620-093015.mdb"));
     expectSameRows(first.file, ledger);
 
     // The next start, an hour later, over the same ledger.
     const Backup::Result second = runBackup(ledger, kNow.addSecs(3600));
     EXPECT_EQ(second.outcome, Outcome::Unchanged);
-    EXPECT_EQ(filesIn(folder), QStringList{QStringLiteral("dbExpense-20240620-093015.mdb")});
+    EXPECT_EQ(filesIn(folder), made);
     EXPECT_TRUE(env.boxes().empty());
     EXPECT_EQ(test::fileStamp(ledger), before);
 }
@@ -272,12 +275,16 @@ std::vector<PruneCase> pruneCases()
                                        QStringLiteral("old-dbExpense-20230101-100000.mdb"),
                                        QStringLiteral("dbExpense-2023010-1000000.mdb")},
                      {}, {named("20240601-100000")}});
-    // The clock was set back: ten backups dated in the future and one newer in this month; the
-    // one just made is kept all the same, a backup older than twelve months is not.
-    cases.push_back({"justMadeKeptWhenTheClockWentBack", QDateTime(QDate(2024, 1, 10), QTime(0, 0)),
+    // The clock was set back: eleven backups dated later than now are kept and not counted, so
+    // the one just made and the one before it are the two newest.
+    cases.push_back({"clockSetBack", QDateTime(QDate(2024, 1, 10), QTime(0, 0)),
                      daily(QDate(2024, 6, 1), 10)
                          + QStringList{named("20240120-100000"), named("20240110-000000"), named("20230101-100000")},
-                     named("20240110-000000"), {named("20230101-100000")}});
+                     named("20240110-000000"), {}});
+    // Ten backups dated in 2099 beside eleven of this month: only the eleventh newest of those
+    // goes.
+    cases.push_back({"futureDatedNotCounted", june15, daily(QDate(2099, 1, 1), 10) + daily(QDate(2024, 6, 1), 11),
+                     {}, {named("20240601-100000")}});
     // Twelve months means this month and the eleven before it: June 2023 is one too many.
     cases.push_back({"thirteenthMonthBack", june15,
                      daily(QDate(2024, 6, 1), 10) + QStringList{named("20230715-100000"), named("20230630-235959")},
@@ -288,15 +295,24 @@ std::vector<PruneCase> pruneCases()
 INSTANTIATE_TEST_SUITE_P(Sets, BackupPruning, testing::ValuesIn(pruneCases()),
                          [](const testing::TestParamInfo<PruneCase> &set) { return set.param.name; });
 
+/// Copies `source` into `folder` under each of `names`.
+void placeCopies(const QString &source, const QString &folder, const QStringList &names)
+{
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString &name : names)
+        ASSERT_TRUE(QFile::copy(source, folder + u'/' + name)) << name.toStdString();
+}
+
 TEST(Backup, prunesOnlyAfterTheNewBackupChecksAndLeavesOtherFilesAlone)
 {
     test::TestEnvironment env;
     const QString ledger = smallLedger(env);
     const QString folder = env.path(QStringLiteral("backups"));
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/dbExpense-20200101-000000.mdb")));
-    // Earlier backups (their content does not matter here) and files that are not backups.
-    QStringList old = daily(QDate(2024, 6, 1), 11) + QStringList{named("20230810-100000"), named("20230510-100000")};
-    for (const QString &name : old + QStringList{QStringLiteral("notes.txt"), QStringLiteral("dbExpense-20240601-100000.mdb.bak")}) {
+    // Earlier backups, of the ledger before its last entry, and files that are not backups.
+    placeCopies(ledger, folder, daily(QDate(2024, 6, 1), 11) + QStringList{named("20230810-100000"), named("20230510-100000")});
+    test::insertRow(ledger, "income", "2024-06-19", "Bonus", "100", std::nullopt);
+    for (const QString &name : {QStringLiteral("notes.txt"), QStringLiteral("dbExpense-20240601-100000.mdb.bak")}) {
         QFile file(folder + u'/' + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
@@ -306,11 +322,125 @@ TEST(Backup, prunesOnlyAfterTheNewBackupChecksAndLeavesOtherFilesAlone)
 
     QStringList expected = daily(QDate(2024, 6, 3), 9)
         + QStringList{named("20230810-100000"), named("20240620-093015"), QStringLiteral("dbExpense-20200101-000000.mdb"),
-                      QStringLiteral("notes.txt"), QStringLiteral("dbExpense-20240601-100000.mdb.bak")};
+                      QStringLiteral("notes.txt"), QStringLiteral("dbExpense-20240601-100000.mdb.bak"),
+                      QLatin1String(kCheckedBackupsNote)};
     expected.sort();
     EXPECT_EQ(filesIn(folder), expected);
     expectSameRows(result.file, ledger);
 }
+
+TEST(Backup, datedLaterThanNowIsKeptButNeitherCountedNorComparedWith)
+{
+    test::TestEnvironment env;
+    const QString ledger = smallLedger(env);
+    const QString folder = env.path(QStringLiteral("backups"));
+    // Ten backups named in 2099 (the clock was once wrong), of the ledger as it was then.
+    const QStringList future = daily(QDate(2099, 1, 1), 10);
+    placeCopies(ledger, folder, future);
+
+    test::insertRow(ledger, "income", "2024-06-20", "Gift", "5", std::nullopt);
+    const Backup::Result first = Backup::run(ledger, kNow);
+    ASSERT_EQ(first.outcome, Outcome::Made) << first.reason.toStdString();
+    test::insertRow(ledger, "income", "2024-06-20", "Gift", "6", std::nullopt);
+    const Backup::Result second = Backup::run(ledger, kNow.addSecs(3600));
+    ASSERT_EQ(second.outcome, Outcome::Made) << second.reason.toStdString();
+    // Compared with the backup made last, not with one of 2099.
+    EXPECT_EQ(Backup::run(ledger, kNow.addSecs(7200)).outcome, Outcome::Unchanged);
+
+    QStringList expected = future + QStringList{QFileInfo(first.file).fileName(), QFileInfo(second.file).fileName()};
+    expected.sort();
+    EXPECT_EQ(finalNames(folder), expected);
+}
+
+/// What a file named as a backup holds before a run.
+enum class Held { Backup, TruncatedBackup, Notes, Nothing };
+
+struct DamageCase {
+    const char *name;
+    std::vector<Held> files;  // named a minute apart on the day of the run, oldest first
+    std::vector<int> pruned;  // the good ones the run removes, by their place in `files`
+    int damagedAfterCheck = -1; // a good one a first run checks and that is then cut in half
+};
+
+class BackupAmongDamagedFiles : public testing::TestWithParam<DamageCase>
+{
+};
+
+TEST_P(BackupAmongDamagedFiles, neverCountsThemRenamesThemAndNamesThemInOneMessage)
+{
+    const DamageCase &c = GetParam();
+    test::TestEnvironment env;
+    const QString ledger = smallLedger(env);
+    addEntries(ledger, 300); // several pages, so that half a file is a damaged one
+    const QString folder = env.path(QStringLiteral("backups"));
+    QStringList names;
+    for (std::size_t i = 0; i < c.files.size(); ++i)
+        names << Backup::fileNameFor(QDateTime(kNow.date(), QTime(0, int(i))));
+    placeCopies(ledger, folder, names);
+    const auto damage = [&](int i, Held held) {
+        QFile file(folder + u'/' + names[i]);
+        if (held == Held::TruncatedBackup) {
+            ASSERT_TRUE(file.resize(file.size() / 2));
+        }
+        if (held == Held::Notes || held == Held::Nothing) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(held == Held::Notes ? "Receipts to keep: the fridge, the bicycle.\n" : "");
+        }
+    };
+    QStringList damaged;
+    for (std::size_t i = 0; i < c.files.size(); ++i) {
+        damage(int(i), c.files[i]);
+        if (c.files[i] != Held::Backup)
+            damaged << names[int(i)];
+    }
+    if (c.damagedAfterCheck >= 0) {
+        ASSERT_EQ(runBackup(ledger, kNow.addSecs(-3600)).outcome, Outcome::Unchanged);
+        damage(c.damagedAfterCheck, Held::TruncatedBackup);
+        damaged << names[c.damagedAfterCheck];
+    }
+    test::insertRow(ledger, "expenses", "2024-06-20", "Books", "30", std::nullopt);
+
+    const Backup::Result result = runBackup(ledger, kNow);
+    ASSERT_EQ(result.outcome, Outcome::Made) << result.reason.toStdString();
+
+    QStringList expected{QFileInfo(result.file).fileName()};
+    for (int i = 0; i < names.size(); ++i) {
+        if (damaged.contains(names[i]))
+            expected << names[i] + QStringLiteral(".damaged");
+        else if (std::find(c.pruned.begin(), c.pruned.end(), i) == c.pruned.end())
+            expected << names[i];
+    }
+    expected.sort();
+    EXPECT_EQ(filesIn(folder).filter(QStringLiteral("dbExpense-")), expected);
+    ASSERT_EQ(env.boxes().size(), 1u);
+    const test::ShownBox &box = env.boxes().front();
+    EXPECT_EQ(box.style, platform::MessageStyle::OkOnly | platform::MessageStyle::Exclamation);
+    EXPECT_TRUE(box.text.contains(folder)) << box.text.toStdString();
+    for (const QString &name : damaged)
+        EXPECT_TRUE(box.text.contains(name + QStringLiteral(".damaged"))) << box.text.toStdString();
+}
+
+std::vector<DamageCase> damageCases()
+{
+    const auto backups = [](int n) { return std::vector<Held>(std::size_t(n), Held::Backup); };
+    const auto then = [](std::vector<Held> a, const std::vector<Held> &b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    return {
+        // Ten good backups and a cut one: the new backup and the nine newest good ones are the ten.
+        {"truncatedNewest", then(backups(10), {Held::TruncatedBackup}), {0}},
+        // Ten cut files newer than five good backups: no good one goes.
+        {"tenTruncatedNewer", then(backups(5), std::vector<Held>(10, Held::TruncatedBackup)), {}},
+        // Files that are no database, or empty, among eleven good backups: the two oldest go.
+        {"notesAndAnEmptyFile", then(then(backups(6), {Held::Notes}), then(backups(5), {Held::Nothing})), {0, 1}},
+        // A backup checked once and damaged since: its size tells that it needs a check again.
+        {"damagedAfterItsCheck", backups(10), {}, 9},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, BackupAmongDamagedFiles, testing::ValuesIn(damageCases()),
+                         [](const testing::TestParamInfo<DamageCase> &c) { return std::string(c.param.name); });
 
 TEST(Backup, staleTemporaryFilesOfKilledRunsGoAndOneUnderWayStays)
 {
@@ -487,6 +617,53 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](const QString &, std::vector<std::unique_ptr<Mount>> &) { return true; },
                                 "did not pass its check", true}),
     [](const testing::TestParamInfo<FailureCase> &failure) { return std::string(failure.param.name); });
+
+/// For its lifetime the file permissions hold for this thread, and for the threads it starts,
+/// as they hold for any user: the superuser's power to pass them by is set aside.
+class AsOrdinaryUser
+{
+public:
+    AsOrdinaryUser()
+    {
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        m_lowered = ::syscall(SYS_capset, &m_header, lowered) == 0;
+    }
+    ~AsOrdinaryUser()
+    {
+        if (m_lowered)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    AsOrdinaryUser(const AsOrdinaryUser &) = delete;
+    AsOrdinaryUser &operator=(const AsOrdinaryUser &) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_lowered = false;
+};
+
+TEST(Backup, ofAReadOnlyLedgerIsMadeByReadingAlone)
+{
+    test::TestEnvironment env;
+    const QString ledger = smallLedger(env);
+    ASSERT_EQ(::chmod(QFile::encodeName(ledger).constData(), 0444), 0);
+    const test::FileStamp before = test::fileStamp(ledger);
+
+    Backup::Result result;
+    {
+        const AsOrdinaryUser user;
+        QFile write(ledger);
+        ASSERT_FALSE(write.open(QIODevice::ReadWrite)) << "the ledger can still be written";
+        result = runBackup(ledger, kNow);
+    }
+    ASSERT_EQ(result.outcome, Outcome::Made) << result.reason.toStdString();
+    EXPECT_TRUE(env.boxes().empty());
+    expectSameRows(result.file, ledger);
+    EXPECT_EQ(test::fileStamp(ledger), before);
+}
 
 /// What is wrong with a backup file taken of a ledger that only ever grows by batches added to
 /// both tables at once; empty when nothing is.

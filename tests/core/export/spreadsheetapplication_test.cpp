@@ -341,11 +341,18 @@ struct FolderFile {
     int hours;
 };
 
+/// How a folder in the temporary folder came to be there.
+enum class Made { ByExport, ByExportCutShort, ByTheUser };
+/// What became of an exported workbook after it was shown.
+enum class Since { Nothing, SavedOver, SavedOverKeepingItsSize, MarkerRemoved };
+
 /// A folder in the temporary folder at the start of a later run, `hoursLater` after it was made.
 struct OldFolderCase {
     const char *name;
-    const char *folder;
-    std::vector<FolderFile> files;
+    Made made;
+    const char *folder; // its name (an exported folder is renamed to it)
+    std::vector<FolderFile> files; // beside the workbook, or the user's own
+    Since since;
     int hoursLater;
     bool removed;
 };
@@ -359,20 +366,51 @@ class OldWorkbooks : public ::testing::TestWithParam<OldFolderCase>
 {
 };
 
-TEST_P(OldWorkbooks, areRemovedAtStartOnceADayOldAndNeverWhileTheyMayBeInUse)
+/// Writes `bytes` over the start of a file (or after its end) and dates it `modified`.
+void writeInto(const QString &path, const QByteArray &bytes, bool append, const QDateTime &modified)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(append ? QIODevice::Append : QIODevice::ReadWrite));
+    file.write(bytes);
+    file.flush(); // before the time is set: a later write would set it anew
+    ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+TEST_P(OldWorkbooks, areRemovedAtStartOnceADayOldAndNeverWhileTheyMayBeInUseOrAreNotTheExportsOwn)
 {
     const OldFolderCase &c = GetParam();
     const QTemporaryDir temporary;
-    ASSERT_TRUE(QDir(temporary.path()).mkdir(QString::fromUtf8(c.folder)));
     const QString folder = QDir(temporary.path()).filePath(QString::fromUtf8(c.folder));
     const QDateTime made = QDateTime::currentDateTime();
-    for (const FolderFile &file : c.files) {
-        QFile written(QDir(folder).filePath(QString::fromUtf8(file.name)));
-        ASSERT_TRUE(written.open(QIODevice::WriteOnly));
-        written.write("PK");
-        written.flush(); // before the time is set: a later write would set it anew
-        ASSERT_TRUE(written.setFileTime(made.addSecs(file.hours * 3600), QFileDevice::FileModificationTime));
+    if (c.made == Made::ByTheUser) {
+        ASSERT_TRUE(QDir().mkdir(folder));
+    } else {
+        // A real export, its folder moved here as the program left it; one cut short is copied
+        // as it was when the program ended.
+        ScriptedSpreadsheet spreadsheet;
+        const auto application = SpreadsheetApplication::create();
+        SpreadsheetWorkbook &workbook = application->Workbooks().Add();
+        workbook.ActiveSheet().setCells(1, 1, QStringLiteral("Amount"));
+        const QDir written = QFileInfo(workbook.fileName()).absoluteDir();
+        if (c.made == Made::ByExport) {
+            application->setVisible(true);
+            ASSERT_TRUE(QDir().rename(written.path(), folder));
+        } else {
+            ASSERT_TRUE(QDir().mkdir(folder));
+            for (const QString &name : written.entryList(QDir::Files | QDir::Hidden))
+                ASSERT_TRUE(QFile::copy(written.filePath(name), QDir(folder).filePath(name)));
+        }
     }
+    const QString book = QDir(folder).filePath(QStringLiteral("Book1.xlsx"));
+    if (c.since == Since::SavedOver)
+        writeInto(book, "PK more", true, made.addSecs(3600));
+    if (c.since == Since::SavedOverKeepingItsSize)
+        writeInto(book, "PK", false, made.addSecs(3600));
+    if (c.since == Since::MarkerRemoved) {
+        ASSERT_TRUE(QFile::remove(QDir(folder).filePath(QLatin1String(kWorkbookFolderMarker))));
+    }
+    for (const FolderFile &file : c.files)
+        writeInto(QDir(folder).filePath(QString::fromUtf8(file.name)), "PK", true, made.addSecs(file.hours * 3600));
     // A folder beside it that holds a workbook shown just before this start.
     const QDateTime start = made.addSecs(c.hoursLater * 3600);
     const QString fresh = QDir(temporary.path()).filePath(QStringLiteral("tallymere-Fr35h0"));
@@ -389,14 +427,22 @@ TEST_P(OldWorkbooks, areRemovedAtStartOnceADayOldAndNeverWhileTheyMayBeInUse)
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, OldWorkbooks, ::testing::Values(
-    OldFolderCase{"shownADayAgo", "tallymere-a1B2c3", {{"Book1.xlsx", 0}, {".exit-status", 0}}, 25, true},
-    OldFolderCase{"shownTodayMayStillBeLoading", "tallymere-a1B2c3", {{"Book1.xlsx", 0}}, 23, false},
-    OldFolderCase{"exportCutShortADayAgo", "tallymere-a1B2c3", {}, 25, true},
-    OldFolderCase{"savedIntoLately", "tallymere-a1B2c3", {{"Book1.xlsx", 22}}, 25, false},
-    OldFolderCase{"stillOpenInTheSpreadsheetProgram", "tallymere-a1B2c3",
-                  {{"Book1.xlsx", 0}, {".~lock.Book1.xlsx#", 0}}, 48, false},
-    OldFolderCase{"holdingFilesOfAnotherProgram", "tallymere-a1B2c3", {{"Book1.xlsx", 0}, {"notes.txt", 0}}, 48, false},
-    OldFolderCase{"namedOtherwise", "tallymere-summary", {{"Book1.xlsx", 0}}, 48, false}),
+    OldFolderCase{"shownADayAgo", Made::ByExport, "tallymere-a1B2c3", {{".exit-status", 0}}, Since::Nothing, 25, true},
+    OldFolderCase{"shownTodayMayStillBeLoading", Made::ByExport, "tallymere-a1B2c3", {}, Since::Nothing, 23, false},
+    OldFolderCase{"exportCutShortADayAgo", Made::ByExportCutShort, "tallymere-a1B2c3", {}, Since::Nothing, 25, true},
+    // Opened in place and saved by the user: the user's workbook now, however old.
+    OldFolderCase{"savedOverAfterItWasShown", Made::ByExport, "tallymere-a1B2c3", {}, Since::SavedOver, 72, false},
+    OldFolderCase{"savedOverKeepingItsSize", Made::ByExport, "tallymere-a1B2c3", {}, Since::SavedOverKeepingItsSize, 72, false},
+    OldFolderCase{"stillOpenInTheSpreadsheetProgram", Made::ByExport, "tallymere-a1B2c3",
+                  {{".~lock.Book1.xlsx#", 0}}, Since::Nothing, 48, false},
+    OldFolderCase{"holdingFilesOfAnotherProgram", Made::ByExport, "tallymere-a1B2c3", {{"notes.txt", 0}}, Since::Nothing, 48, false},
+    OldFolderCase{"withoutItsMarker", Made::ByExport, "tallymere-a1B2c3", {}, Since::MarkerRemoved, 48, false},
+    OldFolderCase{"renamedInAnotherCase", Made::ByExport, "Tallymere-a1B2c3", {}, Since::Nothing, 48, false},
+    // The user's own folders in the temporary folder, whatever their names and files.
+    OldFolderCase{"usersFolderOfTheSameNameForm", Made::ByTheUser, "tallymere-budget", {{"Bookkeeping 2025.xlsx", 0}},
+                  Since::Nothing, 72, false},
+    OldFolderCase{"usersFolderInAnotherCase", Made::ByTheUser, "Tallymere-Drafts", {{"Book1.xlsx", 0}}, Since::Nothing, 72, false},
+    OldFolderCase{"usersFolderNamedOtherwise", Made::ByTheUser, "tallymere-summary", {{"Book1.xlsx", 0}}, Since::Nothing, 72, false}),
     [](const auto &shown) { return std::string(shown.param.name); });
 
 } // namespace

@@ -35,8 +35,7 @@ protected:
     void SetUp() override
     {
         test::makeLedger(path);
-        ledger.ledgerConnection = std::make_unique<Connection>();
-        ledger.ledgerConnection->openFile(path);
+        ledger.openFile(path);
     }
 
     ImportPlan plan(std::vector<BankTransaction> transactions, const QString &file = QStringLiteral("statement.csv"))

@@ -30,8 +30,7 @@ public:
                                     m_captions = {income, expenses, balance};
                                 }})
     {
-        m_ledger.ledgerConnection = std::make_unique<Connection>();
-        m_ledger.ledgerConnection->openFile(path);
+        m_ledger.openFile(path);
         for (RowStore *list : {&m_ledger.incomeList(), &m_ledger.expenseList()}) {
             for (const char *header : {"ID", "SR No", "Date", "Text", "Amount", "Particulars"})
                 list->addColumnHeader(QString::fromLatin1(header));
@@ -321,6 +320,79 @@ TEST_F(LedgerTest, undoOfAnEntryAnotherProgramChangedIsRefusedAndWritesNothing)
     EXPECT_EQ(test::readRows(ledger, "income"), changed);
     EXPECT_EQ(w.ui().ListView1->items().subItem(1, 5), QStringLiteral("by hand"));
     EXPECT_FALSE(w.ledger().canUndo());
+}
+
+} // namespace
+} // namespace tallymere
+
+namespace tallymere {
+namespace {
+
+TEST_F(LedgerTest, aBatchIsWrittenAndUndoneAllOrNothingAsOneStep)
+{
+    test::insertRow(ledger, "income", "2026-05-01", "Salary", "1500", "May");
+    Form1 &w = start();
+    Ledger &book = w.ledger();
+    FullReader reference(ledger);
+    const auto listsAsRead = [&] {
+        modExpense::listIncome(book);
+        modExpense::listExpenses(book);
+        reference.read();
+        return cellsOf(book.incomeList()) == cellsOf(reference.ledger().incomeList())
+            && cellsOf(book.expenseList()) == cellsOf(reference.ledger().expenseList());
+    };
+    const auto insert = [](const char *amount) {
+        return entrySql::insertStatement(entrySql::tableText(false), entrySql::columnListText(false),
+                                         QStringLiteral("'2026-05-02','Food','%1','Market'").arg(QLatin1String(amount)));
+    };
+    const test::Rows income = test::readRows(ledger, "income");
+    {
+        Ledger::Batch dropped(book, QStringLiteral("import of 2 entries"));
+        dropped.write(insert("1"), false, Ledger::Change::Insert);
+        dropped.write(insert("2"), false, Ledger::Change::Insert);
+    }
+    EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
+    EXPECT_FALSE(book.canUndo());
+    EXPECT_TRUE(listsAsRead());
+
+    {
+        Ledger::Batch batch(book, QStringLiteral("import of 3 entries from statement.csv"));
+        for (const char *amount : {"10", "20", "30"})
+            batch.write(insert(amount), false, Ledger::Change::Insert);
+        batch.write(entrySql::deleteStatement(true, QStringLiteral("1")), true, Ledger::Change::Delete,
+                    QStringLiteral("1"));
+        batch.commit();
+    }
+    const test::Rows imported = test::readRows(ledger, "expenses");
+    ASSERT_EQ(imported.size(), 3u);
+    EXPECT_TRUE(test::readRows(ledger, "income").empty());
+    EXPECT_EQ(book.undoText(), QStringLiteral("import of 3 entries from statement.csv"));
+    EXPECT_TRUE(listsAsRead());
+
+    w.mnuUndo_Click();
+    EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
+    EXPECT_EQ(test::readRows(ledger, "income"), income);
+    EXPECT_EQ(book.redoText(), QStringLiteral("import of 3 entries from statement.csv"));
+    EXPECT_TRUE(listsAsRead());
+    w.mnuRedo_Click();
+    EXPECT_EQ(test::readRows(ledger, "expenses"), imported);
+    EXPECT_TRUE(listsAsRead());
+
+    // One of the entries changed by another program: the whole undo is refused, nothing written.
+    {
+        Connection other;
+        other.openFile(ledger);
+        other.Execute(QStringLiteral("update expenses set particulars = 'by hand' where sr_no = ")
+                      + QString::fromStdString(imported[1][0]));
+    }
+    const test::Rows changed = test::readRows(ledger, "expenses");
+    w.mnuUndo_Click();
+    EXPECT_EQ(test::readRows(ledger, "expenses"), changed);
+    EXPECT_TRUE(test::readRows(ledger, "income").empty());
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_TRUE(env.boxes()[0].text.startsWith(QStringLiteral("Cannot undo the import of 3 entries from statement.csv")));
+    EXPECT_FALSE(book.canUndo());
+    EXPECT_TRUE(listsAsRead());
 }
 
 } // namespace

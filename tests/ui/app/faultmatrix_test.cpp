@@ -92,7 +92,13 @@ class FaultMatrix : public test::EntryTest, public ::testing::WithParamInterface
 public:
     QString ledgerFile() const { return ledger; }
     /// The program's own connection to the ledger.
-    Connection &programConnection() { return *main->ledger().ledgerConnection; }
+    const Connection &programConnection() { return main->ledger().connection(); }
+    /// Runs a setting of the engine on the program's own connection, past the program's layer.
+    void setOnProgramConnection(const QString &pragma)
+    {
+        ASSERT_EQ(sqlite3_exec(programConnection().handle(), pragma.toUtf8().constData(), nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    }
     QString folder() const { return platform::programFolder(); }
 
     /// Makes `path` (the ledger or the program folder) read-only in a way that really stops
@@ -229,7 +235,7 @@ TEST_P(FaultMatrix, reportsWhereItFailedGoesOnLeavesReadFilesAloneAndKeepsTheTyp
         ASSERT_EQ(env.boxes().size(), 1u);
         EXPECT_EQ(env.boxes()[0].text, platform::programFolder() + QStringLiteral("/dbExpense.mdb not found."));
         EXPECT_EQ(env.endCount(), 1);
-        EXPECT_EQ(main->ledger().ledgerConnection, nullptr);
+        EXPECT_FALSE(main->ledger().hasConnection());
         EXPECT_FALSE(QFileInfo(ledger).isFile());
         return;
     }
@@ -296,7 +302,7 @@ void limitPages(FaultMatrix &m)
 {
     Recordset pages;
     pages.Open(QStringLiteral("pragma page_count"), m.programConnection());
-    m.programConnection().Execute(QStringLiteral("pragma max_page_count = ") + pages.Fields(0));
+    m.setOnProgramConnection(QStringLiteral("pragma max_page_count = ") + pages.Fields(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ledger, FaultMatrix, ::testing::Values(
@@ -375,7 +381,7 @@ INSTANTIATE_TEST_SUITE_P(Ledger, FaultMatrix, ::testing::Values(
               .beforeSave = limitPages,
               .atSave = {{QStringLiteral("database or disk is full"), kSave, 142}},
               .lift = [](FaultMatrix &m) {
-                  m.programConnection().Execute(QStringLiteral("pragma max_page_count = 1073741823"));
+                  m.setOnProgramConnection(QStringLiteral("pragma max_page_count = 1073741823"));
               }},
     FaultCase{.name = "disk full (tmpfs)",
               .make = [](FaultMatrix &m) {

@@ -81,8 +81,8 @@ TEST_F(Form1Test, emptyLedgerShowsEmptyListsAndZeroTotals)
     EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 0"));
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 0"));
     EXPECT_EQ(w.MousePointer(), PointerShape::Default);
-    ASSERT_NE(form->ledger().ledgerConnection, nullptr);
-    EXPECT_EQ(form->ledger().ledgerConnection->State(), 1);
+    ASSERT_TRUE(form->ledger().hasConnection());
+    EXPECT_EQ(form->ledger().connection().State(), 1);
     EXPECT_EQ(test::fileStamp(ledger), before);
 }
 
@@ -124,7 +124,7 @@ TEST_F(Form1Test, rowsAreListedInAscendingRecordNumberWithTotals)
     EXPECT_EQ(cell(income, 4, 4), QStringLiteral("12a"));
     EXPECT_EQ(cell(w.ui().ListView2, 2, 3), QStringLiteral("Food"));
 
-    EXPECT_DOUBLE_EQ(form->ledger().totalIncome, 1500.3);
+    EXPECT_DOUBLE_EQ(form->ledger().totalIncome(), 1500.3);
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1500.3"));
     EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 1700.55"));
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: -200.25"));
@@ -163,7 +163,7 @@ TEST_F(Form1Test, fillingAgainGivesTheSameListNotADoubledOne)
     modExpense::listIncome(form->ledger());
     modExpense::listIncome(form->ledger());
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
-    EXPECT_DOUBLE_EQ(form->ledger().totalIncome, 1500);
+    EXPECT_DOUBLE_EQ(form->ledger().totalIncome(), 1500);
 }
 
 /// A ledger file that is absent in some way: the program names it and ends, showing nothing.
@@ -185,7 +185,7 @@ TEST_P(MissingLedger, namesTheFileAndEndsWithoutWindowOrConnection)
     EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::OkOnly);
     EXPECT_EQ(env.boxes()[0].caption, QStringLiteral("Tallymere"));
     EXPECT_EQ(env.endCount(), 1);
-    EXPECT_EQ(form->ledger().ledgerConnection, nullptr);
+    EXPECT_FALSE(form->ledger().hasConnection());
     EXPECT_FALSE(QFile::exists(ledger) && QFileInfo(ledger).isFile());
 }
 
@@ -283,7 +283,7 @@ TEST_F(Form1Test, closingReleasesTheConnectionAndEndsTheProgram)
     Form1 &w = start();
     w.show();
     w.close();
-    EXPECT_EQ(form->ledger().ledgerConnection, nullptr);
+    EXPECT_FALSE(form->ledger().hasConnection());
     EXPECT_EQ(env.endCount(), 1);
     EXPECT_TRUE(env.boxes().empty());
 }
