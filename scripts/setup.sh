@@ -9,6 +9,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev
+  libuchardet-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   xvfb xauth

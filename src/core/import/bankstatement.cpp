@@ -1,24 +1,108 @@
-// Placeholder until the statement readers are merged: the error type, and a reading that says
-// it cannot read yet. The readers' own bankstatement.cpp replaces this file.
-
 #include "core/import/bankstatement.h"
 
+#include "core/import/camtreader.h"
+#include "core/import/csvreader.h"
+#include "core/import/ofxreader.h"
+#include "core/import/qifreader.h"
+#include "core/import/textdecoding.h"
+
 namespace tallymere::import {
+namespace {
+
+QString composed(const QString &file, int line, const QString &what)
+{
+    if (line > 0)
+        return QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(what);
+    return QStringLiteral("%1: %2").arg(file, what);
+}
+
+const QString formats = QStringLiteral("CSV, OFX, QIF or CAMT.053");
+
+/// What a file is when its first bytes already tell that it is no statement.
+QString binaryKind(const QByteArray &bytes)
+{
+    if (bytes.startsWith("%PDF"))
+        return QStringLiteral("a PDF document");
+    if (bytes.startsWith("PK\x03\x04"))
+        return QStringLiteral("a ZIP archive or a spreadsheet workbook");
+    if (bytes.startsWith("\xD0\xCF\x11\xE0"))
+        return QStringLiteral("an Office document");
+    return {};
+}
+
+Format detectedFormat(QStringView text, const QString &fileName)
+{
+    if (isOfx(text))
+        return Format::Ofx;
+    switch (xmlKind(text)) {
+    case XmlKind::Camt053:
+        return Format::Camt;
+    case XmlKind::Ofx:
+        return Format::Ofx;
+    case XmlKind::OtherCamt:
+        throw ReadError(fileName, 0,
+                        QStringLiteral("is a CAMT account report or notification, not a CAMT.053 statement"));
+    case XmlKind::Other:
+        throw ReadError(fileName, 0, QStringLiteral("is an XML file, but no OFX or CAMT.053 statement"));
+    case XmlKind::NotXml:
+        break;
+    }
+    if (isQif(text))
+        return Format::Qif;
+    return Format::Csv;
+}
+
+} // namespace
 
 ReadError::ReadError(QString file, int line, QString what)
-    : std::runtime_error(what.toStdString()), m_file(std::move(file)), m_line(line), m_what(std::move(what))
+    : std::runtime_error(composed(file, line, what).toStdString()), m_file(std::move(file)), m_line(line),
+      m_what(std::move(what))
 {
 }
 
 QString ReadError::message() const
 {
-    return m_line > 0 ? QStringLiteral("%1, line %2: %3").arg(m_file).arg(m_line).arg(m_what)
-                      : QStringLiteral("%1: %2").arg(m_file, m_what);
+    return composed(m_file, m_line, m_what);
 }
 
-BankStatement readStatement(const QByteArray &, const QString &fileName, const ReadOptions &)
+BankStatement readStatement(const QByteArray &bytes, const QString &fileName, const ReadOptions &options)
 {
-    throw ReadError(fileName, 0, QStringLiteral("statement files cannot be read by this build"));
+    if (const QString kind = binaryKind(bytes); !kind.isEmpty())
+        throw ReadError(fileName, 0, QStringLiteral("is %1, not a bank statement in %2").arg(kind, formats));
+    const std::optional<DecodedText> decoded = decodeStatement(bytes, options.encoding);
+    if (!decoded)
+        throw ReadError(fileName, 0, QStringLiteral("the encoding \"%1\" is unknown").arg(options.encoding));
+    const QString &text = decoded->text;
+    if (text.trimmed().isEmpty())
+        throw ReadError(fileName, 0, QStringLiteral("is empty"));
+    if (text.contains(QChar(0)))
+        throw ReadError(fileName, 0, QStringLiteral("is no text file, not a bank statement in %1").arg(formats));
+
+    const Format format = options.format ? *options.format : detectedFormat(text, fileName);
+    BankStatement statement;
+    switch (format) {
+    case Format::Csv:
+        statement = readCsv(text, fileName, options, !options.format.has_value());
+        break;
+    case Format::Ofx:
+        if (!isOfx(text) && xmlKind(text) != XmlKind::Ofx)
+            throw ReadError(fileName, 0, QStringLiteral("is no OFX file"));
+        statement = readOfx(text, fileName, options);
+        break;
+    case Format::Qif:
+        if (!isQif(text))
+            throw ReadError(fileName, 0, QStringLiteral("is no QIF file: it begins with no !Type line"));
+        statement = readQif(text, fileName, options);
+        break;
+    case Format::Camt:
+        if (xmlKind(text) != XmlKind::Camt053)
+            throw ReadError(fileName, 0, QStringLiteral("is no CAMT.053 statement"));
+        statement = readCamt(text, fileName, options);
+        break;
+    }
+    statement.choices.format = format;
+    statement.choices.encoding = decoded->encoding;
+    return statement;
 }
 
 } // namespace tallymere::import
