@@ -4,13 +4,18 @@
 #include "support/entryfixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
 #include <QMenu>
+#include <QScopeGuard>
+#include <QTest>
 #include <QPushButton>
 #include <QTableView>
 
 #include "core/import/importplan.h"
 #include "ui/import/importtable.h"
 #include "ui/import/importwindow.h"
+#include "ui/import/statementfile.h"
 #include "ui/summary/monthlysummary.h"
 #include "ui/summary/monthtable.h"
 
@@ -145,6 +150,88 @@ TEST_F(ImportWindowTest, anUndecidedDateOrderIsAskedBeforeAnythingCanBeImported)
     EXPECT_FALSE(importing.importButton()->isEnabled());
     importing.importButton()->click();
     EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
+}
+
+/// The context menu item "Import Statement..." of the list or frame `over`.
+void pickImportStatement(QWidget *over)
+{
+    emit over->customContextMenuRequested(QPoint(5, 5));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (QAction *action : menu->actions()) {
+        if (action->text() == QLatin1String("Import Statement...")) {
+            action->trigger();
+            break;
+        }
+    }
+    menu->close();
+}
+
+TEST_F(ImportWindowTest, csvChoicesChangeTheTableAtOnceAndTheConfirmedOnesAreKeptForTheSameHeader)
+{
+    Form1 &w = start();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QFile out(env.path(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text);
+    };
+    write(QStringLiteral("may.csv"), "Date;Payee;Amount;Note\n2024-05-01;Bakery;-3,20;Food\n2024-05-02;Garage;-45,00;Car\n");
+    write(QStringLiteral("june.csv"), "Date;Payee;Amount;Note\n2024-06-01;Bakery;-2,80;Food\n");
+    QString chosen = env.path(QStringLiteral("may.csv"));
+    setStatementFileChooser([&chosen](QWidget *) { return chosen; });
+    const auto restore = qScopeGuard([] { setStatementFileChooser({}); });
+
+    pickImportStatement(w.ui().Frame1);
+    window = w.openImportWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(column(ImportTable::kParticularsColumn), (QStringList{"Bakery \u2013 Food", "Garage \u2013 Car"}));
+    EXPECT_EQ(column(ImportTable::kAmountColumn), (QStringList{"3.20", "45.00"}));
+
+    // The fourth column holds the category, not a memo: the table follows at once.
+    QComboBox *note = window->choices()->columnBoxes().at(3);
+    note->setCurrentIndex(int(ColumnRole::Category));
+    emit note->activated(note->currentIndex());
+    EXPECT_EQ(column(ImportTable::kNameColumn), (QStringList{"Food", "Car"}));
+    EXPECT_EQ(column(ImportTable::kParticularsColumn), (QStringList{"Bakery", "Garage"}));
+    // A decimal point where the file has commas: the amounts are no numbers, and nothing can be
+    // imported until the choice is taken back.
+    QComboBox *mark = window->choices()->decimalBox();
+    mark->setCurrentIndex(mark->findData(QChar(u'.')));
+    emit mark->activated(mark->currentIndex());
+    EXPECT_FALSE(window->problemText().isEmpty());
+    EXPECT_FALSE(window->importButton()->isEnabled());
+    mark->setCurrentIndex(mark->findData(QChar(u',')));
+    emit mark->activated(mark->currentIndex());
+    EXPECT_TRUE(window->problemText().isEmpty());
+    window->importButton()->click();
+    EXPECT_EQ(test::readRows(ledger, "expenses"),
+              (test::Rows{{"1", "2024-05-01", "Food", "3.20", "Bakery"}, {"2", "2024-05-02", "Car", "45.00", "Garage"}}));
+
+    // The next file with that header is read as confirmed.
+    chosen = env.path(QStringLiteral("june.csv"));
+    QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+    window = w.openImportWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Import Statement \u2013 june.csv"));
+    EXPECT_EQ(column(ImportTable::kNameColumn), (QStringList{"Food"}));
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+TEST_F(ImportWindowTest, aFileThatIsNoStatementIsSaidSoAndNoWindowOpens)
+{
+    Form1 &w = start();
+    QFile letter(env.path(QStringLiteral("letter.txt")));
+    ASSERT_TRUE(letter.open(QIODevice::WriteOnly));
+    letter.write("Dear Sir,\nthank you for your letter.\n");
+    letter.close();
+    setStatementFileChooser([&](QWidget *) { return letter.fileName(); });
+    const auto restore = qScopeGuard([] { setStatementFileChooser({}); });
+    w.importStatement();
+    EXPECT_EQ(w.openImportWindow(), nullptr);
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_TRUE(env.boxes()[0].text.startsWith(QStringLiteral("letter.txt: "))) << env.boxes()[0].text.toStdString();
 }
 
 } // namespace
