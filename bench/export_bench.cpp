@@ -17,6 +17,7 @@
 
 #include "core/lists/rowstore.h"
 #include "core/export/listexport.h"
+#include "core/platform/mainwindow.h"
 #include "core/export/spreadsheetapplication.h"
 #include "core/platform/messagebox.h"
 
@@ -60,10 +61,12 @@ std::vector<Entry> makeEntries(int rows)
     return entries;
 }
 
-class QuietHost : public ExportHost
+class QuietHost : public MainWindow
 {
 public:
+    int MousePointer() const override { return 0; }
     void setMousePointer(int) override {}
+    void setTotalCaptions(const QString &, const QString &, const QString &) override {}
 };
 
 void BM_ExportList(benchmark::State &state)

@@ -8,14 +8,13 @@
 #include "core/errors/error.h"
 #include "core/errors/errorreport.h"
 #include "core/export/spreadsheetapplication.h"
+#include "core/platform/mainwindow.h"
 #include "core/platform/messagebox.h"
+#include "core/platform/pointershape.h"
 #include "core/platform/program.h"
 
 namespace tallymere {
 namespace {
-
-constexpr int kDefaultPointer = 0;
-constexpr int kHourglass = 11;
 
 // Letting pending events run costs far more than writing a cell, so the export lets them run
 // at most once in this time: often enough for a responsive window, rarely enough that half a
@@ -60,13 +59,13 @@ SpreadsheetWorksheet &activeSheetOf(SpreadsheetWorkbook *workbook)
 
 } // namespace
 
-void exportList(const RowStore &list, const QString &errorLocation, ExportHost &host,
+void exportList(const RowStore &list, const QString &errorLocation, MainWindow &window,
                 std::span<const int> shownRows) noexcept
 {
     ErrorHandler handler(errorLocation);
-    if (handler.test(100, [&] { return host.exportRunning; }))
+    if (handler.test(100, [&] { return window.exportRunning(); }))
         return;
-    host.exportRunning = true; // 102
+    window.setExportRunning(true); // 102
 
     std::unique_ptr<SpreadsheetApplication> application;
     SpreadsheetWorkbook *workbook = nullptr;
@@ -75,7 +74,7 @@ void exportList(const RowStore &list, const QString &errorLocation, ExportHost &
 
     if (handler.test(110, [&] { return list.itemCount() > 0; })) {
         if (handler.test(112, [] { return SaveResultsAsExcelFileIsExcelInstalled(); })) {
-            handler.step(114, [&] { host.setMousePointer(kHourglass); });
+            handler.step(114, [&] { window.setMousePointer(PointerShape::Hourglass); });
             handler.step(116, [&] { application = SpreadsheetApplication::create(); });
             handler.step(118, [&] { workbook = &objectOf(application).Workbooks().Add(); });
 
@@ -110,7 +109,7 @@ void exportList(const RowStore &list, const QString &errorLocation, ExportHost &
 
             handler.step(160, [&] { activeSheetOf(workbook).Columns().AutoFit(); });
             handler.step(162, [&] { objectOf(application).setVisible(true); });
-            handler.step(164, [&] { host.setMousePointer(kDefaultPointer); });
+            handler.step(164, [&] { window.setMousePointer(PointerShape::Default); });
         } else {
             handler.step(166, [] {
                 platform::msgBox(QStringLiteral("Excel is not installed on this computer. You need to have it "
@@ -118,7 +117,7 @@ void exportList(const RowStore &list, const QString &errorLocation, ExportHost &
             });
         }
     }
-    host.exportRunning = false; // 168
+    window.setExportRunning(false); // 168
 }
 
 bool SaveResultsAsExcelFileIsExcelInstalled() noexcept

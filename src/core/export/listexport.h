@@ -6,21 +6,8 @@
 
 namespace tallymere {
 
+class MainWindow;
 class RowStore;
-
-/// What an export needs of the main window that runs it.
-class ExportHost
-{
-public:
-    virtual ~ExportHost() = default;
-
-    /// Sets the window's MousePointer: 11 the hourglass, 0 the default.
-    virtual void setMousePointer(int pointer) = 0;
-
-    /// exportRunning: true while an export of either list runs; one flag serves both export
-    /// commands, so neither starts while one runs.
-    bool exportRunning = false;
-};
 
 /// The export command of both export buttons: copies the column headers (all but the first)
 /// and the items of `list` into a new workbook of the spreadsheet program and shows it there.
@@ -28,8 +15,8 @@ public:
 /// shows them), in the list's own order when it is empty.
 /// A failing step is reported with `errorLocation` and its line, and the export goes on.
 /// Pending window events run now and then while it works; a second export started meanwhile
-/// through the same host does nothing.
-void exportList(const RowStore &list, const QString &errorLocation, ExportHost &host,
+/// from the same window does nothing. The window shows the hourglass while it runs.
+void exportList(const RowStore &list, const QString &errorLocation, MainWindow &window,
                 std::span<const int> shownRows = {}) noexcept;
 
 /// True when the spreadsheet application can be started; when it cannot, says so in a message

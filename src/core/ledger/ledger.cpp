@@ -26,13 +26,14 @@ std::optional<long long> recordNumber(const QString &text)
 
 } // namespace
 
-Ledger::Ledger(LedgerWindow window) : m_window(std::move(window)) {}
+Ledger::Ledger(MainWindow *window) : m_window(window) {}
 
 Ledger::~Ledger() = default;
 
 void Ledger::createConnection()
 {
     m_connection = std::make_unique<Connection>();
+    requireFullRefill();
 }
 
 void Ledger::openConnection(const QString &connectionString)
@@ -71,11 +72,11 @@ Connection &Ledger::writable()
     return *m_connection;
 }
 
-const LedgerWindow &Ledger::window() const
+MainWindow &Ledger::window() const
 {
     if (!m_window)
         throw Error(QStringLiteral("The main window is not loaded."));
-    return m_window;
+    return *m_window;
 }
 
 bool Ledger::applyOwnChanges(bool income) noexcept

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,18 +11,9 @@
 #include "core/db/recordset.h"
 #include "core/ledger/undohistory.h"
 #include "core/lists/rowstore.h"
+#include "core/platform/mainwindow.h"
 
 namespace tallymere {
-
-/// What the list fills and the totals show beside the lists: the main window's pointer and its
-/// three total labels. The main window gives them when it makes the ledger.
-struct LedgerWindow {
-    std::function<int()> pointerShape;
-    std::function<void(int shape)> showPointer;
-    std::function<void(const QString &income, const QString &expenses, const QString &balance)> showTotalCaptions;
-
-    explicit operator bool() const noexcept { return pointerShape && showPointer && showTotalCaptions; }
-};
 
 /// The open ledger: the one connection, the two lists as read from it, their totals, what the
 /// next refresh of each list may skip, and the history of the program's own changes for undo.
@@ -38,13 +28,14 @@ class Ledger
 public:
     using Change = ChangeKind;
 
-    explicit Ledger(LedgerWindow window = {});
+    /// A ledger whose fills and totals show on `window` (none: see window()).
+    explicit Ledger(MainWindow *window = nullptr);
     ~Ledger();
     Ledger(const Ledger &) = delete;
     Ledger &operator=(const Ledger &) = delete;
 
     /// Creates the one connection (`ledgerConnection`), not open yet; one made before is
-    /// released first.
+    /// released first. The lists of a new connection are read whole by their next fill.
     void createConnection();
     /// Opens the connection created before with a connection text; throws when there is none or
     /// when it cannot be opened.
@@ -90,10 +81,11 @@ public:
     void requireFullRefill() noexcept;
 
     /// The window the fills and totals write to; throws when there is none.
-    const LedgerWindow &window() const;
+    MainWindow &window() const;
     /// The window, or null when there is none.
-    const LedgerWindow *attachedWindow() const noexcept { return m_window ? &m_window : nullptr; }
-    void attach(LedgerWindow window) noexcept { m_window = std::move(window); }
+    MainWindow *attachedWindow() const noexcept { return m_window; }
+    /// Shows the fills and totals on `window` from now on (null: nowhere).
+    void attach(MainWindow *window) noexcept { m_window = window; }
 
     /// Runs a statement that changes entry `srNo` of one table, for the save and the delete
     /// commands; returns the rows changed. An insert's `srNo` is the number the engine gives it.
@@ -196,7 +188,7 @@ private:
     /// A transaction that failed or was rolled back leaves the notes of both lists in doubt.
     void forgetNotes() noexcept;
 
-    LedgerWindow m_window;
+    MainWindow *m_window = nullptr;
     std::unique_ptr<Connection> m_connection;
     ListState m_income;
     ListState m_expenses;

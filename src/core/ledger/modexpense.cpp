@@ -27,12 +27,12 @@ public:
     explicit PointerReset(const Ledger &ledger) : m_window(ledger.attachedWindow()) {}
     ~PointerReset()
     {
-        if (m_window && m_window->pointerShape() == PointerShape::Hourglass)
-            m_window->showPointer(PointerShape::Default);
+        if (m_window && m_window->MousePointer() == PointerShape::Hourglass)
+            m_window->setMousePointer(PointerShape::Default);
     }
 
 private:
-    const LedgerWindow *m_window;
+    MainWindow *m_window;
 };
 
 } // namespace
@@ -41,10 +41,10 @@ void listIncome(Ledger &ledger)
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.modExpense.listIncome "));
     PointerReset pointerReset(ledger);
-    const auto window = [&]() -> const LedgerWindow & { return ledger.window(); };
+    const auto window = [&]() -> MainWindow & { return ledger.window(); };
     if (ledger.applyOwnChanges(true)) {
-        on.step(102, [&] { window().showPointer(PointerShape::Hourglass); });
-        on.step(136, [&] { window().showPointer(PointerShape::Default); });
+        on.step(102, [&] { window().setMousePointer(PointerShape::Hourglass); });
+        on.step(136, [&] { window().setMousePointer(PointerShape::Default); });
         return;
     }
     ledger.beginFill(true);
@@ -56,7 +56,7 @@ void listIncome(Ledger &ledger)
         return *fill;
     };
 
-    on.step(102, [&] { window().showPointer(PointerShape::Hourglass); });
+    on.step(102, [&] { window().setMousePointer(PointerShape::Hourglass); });
     on.step(104, [&] { rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), CursorType::Static, LockType::ReadOnly); });
     on.step(106, [&] { fill.emplace(ledger.incomeList()); });
     on.step(108, [&] { ledger.setTotal(true, 0); });
@@ -92,20 +92,20 @@ void listIncome(Ledger &ledger)
         if (rs.State() != 0)
             rs.Close();
     });
-    on.step(136, [&] { window().showPointer(PointerShape::Default); });
+    on.step(136, [&] { window().setMousePointer(PointerShape::Default); });
 }
 
 void listExpenses(Ledger &ledger)
 {
     PointerReset pointerReset(ledger);
     if (ledger.applyOwnChanges(false)) {
-        ledger.window().showPointer(PointerShape::Hourglass);
-        ledger.window().showPointer(PointerShape::Default);
+        ledger.window().setMousePointer(PointerShape::Hourglass);
+        ledger.window().setMousePointer(PointerShape::Default);
         return;
     }
     ledger.beginFill(false);
     Recordset rs;
-    ledger.window().showPointer(PointerShape::Hourglass);
+    ledger.window().setMousePointer(PointerShape::Hourglass);
     rs.Open(QStringLiteral("select * from [expenses]"), ledger.connection(), CursorType::Static, LockType::ReadOnly);
     ListFill fill(ledger.expenseList());
     ledger.setTotal(false, 0);
@@ -127,33 +127,15 @@ void listExpenses(Ledger &ledger)
     ledger.endFill(false, row.complete());
     if (rs.State() != 0)
         rs.Close();
-    ledger.window().showPointer(PointerShape::Default);
+    ledger.window().setMousePointer(PointerShape::Default);
 }
 
 void showTotals(Ledger &ledger)
 {
-    ledger.window().showTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome()),
+    ledger.window().setTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome()),
                                       QStringLiteral("Total Expenses: ") + generalNumberText(ledger.totalExpenses()),
                                       QStringLiteral("Available Balance: ")
                                           + balanceText(ledger.totalIncome(), ledger.totalExpenses()));
-}
-
-QString balanceText(double income, double expenses)
-{
-    double balance = income - expenses;
-    if (!std::isfinite(balance))
-        throw Error(QStringLiteral("Overflow"));
-    // The difference of two totals is no more precise than they are: beyond their 15th
-    // significant digit it is the noise of binary fractions (100.3 - 100.1 - 0.2).
-    const double magnitude = std::max(std::fabs(income), std::fabs(expenses));
-    if (magnitude > 0) {
-        const int decimals = 15 - int(std::floor(std::log10(magnitude))) - 1;
-        if (decimals > 0 && decimals < 300) {
-            const double scale = std::pow(10.0, decimals);
-            balance = std::round(balance * scale) / scale;
-        }
-    }
-    return generalNumberText(balance);
 }
 
 namespace {

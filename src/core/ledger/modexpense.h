@@ -13,11 +13,6 @@ class Ledger;
 /// for the entry editor. Every procedure works on the ledger it is given.
 namespace modExpense {
 
-/// The columns of a list as the fills write them (0-based): the record number (the item text),
-/// the record number again ("SR No"), the date, the source or category, the amount and the
-/// particulars.
-enum ListColumn { kRecordColumn, kNumberColumn, kDateColumn, kNameColumn, kAmountColumn, kParticularsColumn };
-
 /// Reloads the income list from the table `income` and recomputes totalIncome. Reports its own
 /// failures and always returns normally. After the program's own change, with no other writer
 /// since the list was read, it applies just that change and sums the total again from the
@@ -28,10 +23,6 @@ void listIncome(Ledger &ledger);
 void listExpenses(Ledger &ledger);
 /// Writes the three total labels from totalIncome and totalExpenses. Throws on failure.
 void showTotals(Ledger &ledger);
-
-/// The text of the available balance: income minus expenses, rounded to the precision that the
-/// two totals themselves carry, so that equal sums show a balance of exactly 0.
-QString balanceText(double income, double expenses);
 
 /// The four fields of an entry as the entry editor shows them: date, source or category,
 /// amount, particulars.

@@ -7,8 +7,6 @@
 #include <string_view>
 
 #include "core/text/datetext.h"
-#include "core/ledger/ledger.h"
-#include "core/ledger/modexpense.h"
 #include "core/text/numerictext.h"
 #include "core/lists/rowstore.h"
 #include "core/lists/textindex.h"
@@ -102,7 +100,7 @@ private:
 QString balanceTextOf(double income, double expenses)
 {
     try {
-        return modExpense::balanceText(income, expenses);
+        return balanceText(income, expenses);
     } catch (...) {
         return generalNumberText(income - expenses);
     }
@@ -117,11 +115,11 @@ QString SummaryMonth::label() const
     return QString::asprintf("%04d-%02d", key / 12, key % 12 + 1);
 }
 
-MonthSums::MonthSums(Ledger &ledger, QObject *parent)
-    : QObject(parent), m_ledger(ledger), m_slotOfKey(kKeyCount, -1)
+MonthSums::MonthSums(RowStore &income, RowStore &expenses, QObject *parent)
+    : QObject(parent), m_slotOfKey(kKeyCount, -1)
 {
-    m_tables[kExpenses].rows = &ledger.expenseList();
-    m_tables[kIncome].rows = &ledger.incomeList();
+    m_tables[kExpenses].rows = &expenses;
+    m_tables[kIncome].rows = &income;
     m_slots.emplace_back(); // "No date"
     watch(kExpenses);
     watch(kIncome);
@@ -162,9 +160,9 @@ std::int32_t MonthSums::slotFor(int key)
 
 std::int32_t MonthSums::slotOfRowCreating(const RowStore &rows, int row)
 {
-    if (rows.columnCount() <= modExpense::kDateColumn)
+    if (rows.columnCount() <= kDateColumn)
         return 0;
-    return slotFor(monthKey(rows.cellUtf8(row, modExpense::kDateColumn), m_dayFirst));
+    return slotFor(monthKey(rows.cellUtf8(row, kDateColumn), m_dayFirst));
 }
 
 void MonthSums::readWhole(int table)
@@ -178,14 +176,14 @@ void MonthSums::readWhole(int table)
     }
     const int count = rows.itemCount();
     t.slotOf.assign(std::size_t(count), 0);
-    const bool dated = rows.columnCount() > modExpense::kDateColumn;
+    const bool dated = rows.columnCount() > kDateColumn;
     // The one pass over the list: a date read in place (or found among those read before), an
     // amount added in row order as the total adds it.
     DateMemo memo;
     for (int row = 0; row < count; ++row) {
         std::int32_t slot = 0;
         if (dated) {
-            const std::string_view date = rows.cellUtf8(row, modExpense::kDateColumn);
+            const std::string_view date = rows.cellUtf8(row, kDateColumn);
             slot = memo.find(date);
             if (slot < 0) {
                 slot = slotFor(monthKey(date, m_dayFirst));
@@ -324,7 +322,7 @@ void MonthSums::refresh()
               [](const SummaryMonth &a, const SummaryMonth &b) { return a.key > b.key; });
 }
 
-std::vector<SummaryRow> MonthSums::tableRows() const
+std::vector<SummaryRow> MonthSums::tableRows(double totalIncome, double totalExpenses) const
 {
     std::vector<SummaryRow> rows;
     rows.reserve(m_months.size() + 1);
@@ -333,9 +331,8 @@ std::vector<SummaryRow> MonthSums::tableRows() const
                         balanceTextOf(month.income, month.expenses)});
     }
     // The grand totals are the ledger's own, written by the same functions as the Report frame.
-    rows.push_back({QStringLiteral("All"), generalNumberText(m_ledger.totalIncome()),
-                    generalNumberText(m_ledger.totalExpenses()),
-                    balanceTextOf(m_ledger.totalIncome(), m_ledger.totalExpenses())});
+    rows.push_back({QStringLiteral("All"), generalNumberText(totalIncome), generalNumberText(totalExpenses),
+                    balanceTextOf(totalIncome, totalExpenses)});
     return rows;
 }
 
@@ -343,7 +340,7 @@ std::vector<SummaryShare> MonthSums::shares(bool income, std::optional<int> key)
 {
     const Table &t = m_tables[income ? kIncome : kExpenses];
     const RowStore &rows = *t.rows;
-    if (rows.columnCount() <= modExpense::kNameColumn || t.slotOf.size() != std::size_t(rows.itemCount()))
+    if (rows.columnCount() <= kNameColumn || t.slotOf.size() != std::size_t(rows.itemCount()))
         return {};
     std::int32_t wanted = -1;
     if (key) {
@@ -367,7 +364,7 @@ std::vector<SummaryShare> MonthSums::shares(bool income, std::optional<int> key)
             rows.prefetchRow(counted[i + kAhead]);
         const int row = counted[i];
         const double amount = rows.amountAt(row);
-        const std::string_view name = rows.cellUtf8(row, modExpense::kNameColumn);
+        const std::string_view name = rows.cellUtf8(row, kNameColumn);
         const std::uint32_t number = names.add(name);
         if (number == sums.size())
             sums.emplace_back(name, 0.0);

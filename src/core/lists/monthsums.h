@@ -10,7 +10,6 @@
 
 namespace tallymere {
 
-class Ledger;
 class RowStore;
 
 /// One calendar month of the summary (or the entries whose date is no date), with the sums of
@@ -58,7 +57,8 @@ class MonthSums : public QObject
     Q_OBJECT
 
 public:
-    explicit MonthSums(Ledger &ledger, QObject *parent = nullptr);
+    /// The sums of the ledger's two lists.
+    MonthSums(RowStore &income, RowStore &expenses, QObject *parent = nullptr);
     ~MonthSums() override;
 
     /// Brings the sums up to date with the lists and the date order set now. Never throws for
@@ -70,8 +70,8 @@ public:
     const std::vector<SummaryMonth> &months() const noexcept { return m_months; }
 
     /// The month table: one row per month as months() gives them, then "All" with the ledger's
-    /// totals written as the Report frame writes them.
-    std::vector<SummaryRow> tableRows() const;
+    /// totals (given here) written as the Report frame writes them.
+    std::vector<SummaryRow> tableRows(double totalIncome, double totalExpenses) const;
 
     /// The sources (income) or categories (expenses) of the entries of month `key`, or of every
     /// entry when there is no key, with the sum of their numeric amounts, largest first; entries
@@ -106,7 +106,6 @@ private:
     void noteChanged(int table, int first, int last);
     void noteWhole(int table);
 
-    Ledger &m_ledger;
     std::array<Table, 2> m_tables; // 0: expenses, 1: income
     std::vector<Slot> m_slots;     // slot 0 holds "No date"
     std::vector<std::int32_t> m_slotOfKey;

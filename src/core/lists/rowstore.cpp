@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "core/errors/error.h"
-#include "core/ledger/modexpense.h"
 
 namespace tallymere {
 namespace {
@@ -256,7 +255,7 @@ int RowStore::columnCount(const QModelIndex &parent) const
 
 QVariant RowStore::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::TextAlignmentRole && index.isValid() && index.column() == modExpense::kAmountColumn)
+    if (role == Qt::TextAlignmentRole && index.isValid() && index.column() == kAmountColumn)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= itemCount()
         || std::size_t(index.column()) >= m_cellsPerRow)
@@ -267,7 +266,7 @@ QVariant RowStore::data(const QModelIndex &index, int role) const
 
 QVariant RowStore::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal && section == modExpense::kAmountColumn)
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal && section == kAmountColumn)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
         || section >= columnHeaderCount())

@@ -12,6 +12,11 @@
 
 namespace tallymere {
 
+/// The columns of a ledger list as the fills write them (0-based): the record number (the item
+/// text), the record number again ("SR No"), the date, the source or category, the amount and
+/// the particulars.
+enum ListColumn { kRecordColumn, kNumberColumn, kDateColumn, kNameColumn, kAmountColumn, kParticularsColumn };
+
 /// The rows of one ledger list as the list view shows them: its column headers and items, and
 /// beside each item the amount its Amount column was read as (so totals can be summed again
 /// from memory, in row order). Items are kept as UTF-8 text in large shared chunks (about the

@@ -270,4 +270,22 @@ QString generalNumberText(double value)
     return locale.toString(value, 'g', 15);
 }
 
+QString balanceText(double income, double expenses)
+{
+    double balance = income - expenses;
+    if (!std::isfinite(balance))
+        throw Error(QStringLiteral("Overflow"));
+    // The difference of two totals is no more precise than they are: beyond their 15th
+    // significant digit it is the noise of binary fractions (100.3 - 100.1 - 0.2).
+    const double magnitude = std::max(std::fabs(income), std::fabs(expenses));
+    if (magnitude > 0) {
+        const int decimals = 15 - int(std::floor(std::log10(magnitude))) - 1;
+        if (decimals > 0 && decimals < 300) {
+            const double scale = std::pow(10.0, decimals);
+            balance = std::round(balance * scale) / scale;
+        }
+    }
+    return generalNumberText(balance);
+}
+
 } // namespace tallymere

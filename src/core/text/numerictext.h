@@ -64,4 +64,9 @@ QString typedDecimalText(const QString &stored);
 /// separator, no trailing zeros, no digit grouping, a leading minus when negative.
 QString generalNumberText(double value);
 
+/// The text of the available balance: income minus expenses, rounded to the precision that the
+/// two totals themselves carry, so that equal sums show a balance of exactly 0. Throws
+/// tallymere::Error ("Overflow") when the difference is beyond the range of numbers.
+QString balanceText(double income, double expenses);
+
 } // namespace tallymere

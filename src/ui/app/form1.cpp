@@ -27,7 +27,7 @@
 namespace tallymere {
 namespace {
 
-struct ListColumn {
+struct ColumnHeading {
     const char *income;
     const char *expense;
     int width; // twips
@@ -35,7 +35,7 @@ struct ListColumn {
 
 // The two record-number columns are 1 twip wide: practically invisible, while every item keeps
 // its number for the commands.
-constexpr std::array<ListColumn, 6> kColumns{{
+constexpr std::array<ColumnHeading, 6> kColumns{{
     {"ID", "ID", 1},
     {"SR No", "SR No", 1},
     {"Date", "Date", 1700},
@@ -50,10 +50,7 @@ Form1::Form1(QWidget *parent)
     : QWidget(parent)
     , m_ui(Form1Layout::build(this))
     , m_pointer(this)
-    , m_ledger(LedgerWindow{[this] { return m_pointer.shape(); }, [this](int shape) { m_pointer.setShape(shape); },
-                            [this](const QString &income, const QString &expenses, const QString &balance) {
-                                setTotalCaptions(income, expenses, balance);
-                            }})
+    , m_ledger(this)
 {
     m_ui.ListView1->setItems(m_ledger.incomeList());
     m_ui.ListView2->setItems(m_ledger.expenseList());
@@ -88,7 +85,7 @@ Form1::~Form1()
     delete m_dateFormat.open();
     delete m_summary.open();
     delete m_import.open();
-    m_ledger.attach({});
+    m_ledger.attach(nullptr);
 }
 
 namespace {
@@ -228,7 +225,6 @@ void Form1::Form_Load()
     for (int i = 0; i < 6; ++i)
         on.step(172 + 2 * i, [&] { expenses.setColumnHeaderWidth(i + 1, kColumns[std::size_t(i)].width); });
 
-    m_ledger.requireFullRefill();
     on.step(184, [&] { m_ledger.createConnection(); });
     on.step(186, [&] { m_ledger.openConnection(connectionStringFor(folder)); });
     on.step(188, [&] { modExpense::listIncome(m_ledger); });

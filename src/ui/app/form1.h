@@ -7,8 +7,8 @@
 #include "ui/controls/pointer.h"
 #include "ui/dateformat/form3.h"
 #include "ui/entries/form2.h"
-#include "core/export/listexport.h"
 #include "core/ledger/ledger.h"
+#include "core/platform/mainwindow.h"
 #include "ui/import/importwindow.h"
 #include "ui/summary/monthlysummary.h"
 #include "ui/windows/form1layout.h"
@@ -18,7 +18,7 @@ namespace tallymere {
 
 /// The main window: the income and expense lists with their commands and the totals. It owns
 /// the ledger, and the entry editor and the date format dialog it opens over it.
-class Form1 : public QWidget, public ExportHost
+class Form1 : public QWidget, public MainWindow
 {
     Q_OBJECT
 
@@ -85,10 +85,10 @@ public:
     /// every feature that offers an item there adds it here.
     QMenu *contextMenu();
 
-    int MousePointer() const { return m_pointer.shape(); }
+    int MousePointer() const override { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
-    /// Writes the captions of the three total labels.
-    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance);
+    /// Writes the captions of the three total labels and places them so that each shows whole.
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
 
     WindowPointer &pointer() noexcept { return m_pointer; }
 

@@ -10,7 +10,6 @@
 #include "ui/controls/sortedrows.h"
 #include "ui/desktop/twips.h"
 #include "core/errors/error.h"
-#include "core/ledger/modexpense.h"
 
 namespace tallymere {
 
@@ -56,7 +55,7 @@ void ListView::setItems(RowStore &items)
 {
     m_model = &items;
     m_shown = new SortedRows(this);
-    m_shown->setRows(m_model, {{modExpense::kDateColumn, SortKind::Date}, {modExpense::kAmountColumn, SortKind::Amount}});
+    m_shown->setRows(m_model, {{kDateColumn, SortKind::Date}, {kAmountColumn, SortKind::Amount}});
     setModel(m_shown);
     connect(m_model, &RowStore::columnWidthChanged, this, [this](int column, int twips) {
         header()->resizeSection(column, twipsToPixels(twips, this));

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include "core/ledger/ledger.h"
 #include "ui/summary/monthtable.h"
 #include "ui/windows/icons.h"
 
@@ -98,7 +99,8 @@ void clearChart(QChart *chart)
 MonthlySummary::MonthlySummary(Ledger &ledger, QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Window),
       m_mainWindow(mainWindow),
-      m_summary(ledger),
+      m_ledger(ledger),
+      m_summary(ledger.incomeList(), ledger.expenseList()),
       m_model(new MonthTable(this)),
       m_table(new QTableView),
       m_pages(new QStackedWidget),
@@ -199,7 +201,7 @@ void MonthlySummary::refreshNow()
     const QString selected = row >= 0 && row < m_model->rowCount() ? m_model->rows()[std::size_t(row)].month : QString();
     m_refreshing = true;
     m_summary.refresh();
-    m_model->setRows(m_summary.tableRows());
+    m_model->setRows(m_summary.tableRows(m_ledger.totalIncome(), m_ledger.totalExpenses()));
     const auto &rows = m_model->rows();
     const auto found = std::find_if(rows.begin(), rows.end(), [&](const SummaryRow &r) { return r.month == selected; });
     if (!selected.isEmpty() && found != rows.end() && int(found - rows.begin()) != selectedRow())

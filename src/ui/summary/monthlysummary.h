@@ -81,6 +81,7 @@ private:
     void dressChart(QChart *chart) const;
 
     QWidget *m_mainWindow;
+    Ledger &m_ledger;
     MonthSums m_summary;
     MonthTable *m_model;
     QTableView *m_table;

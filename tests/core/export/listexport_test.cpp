@@ -20,6 +20,7 @@
 
 #include "core/lists/rowstore.h"
 #include "core/export/spreadsheetapplication.h"
+#include "core/platform/mainwindow.h"
 #include "core/platform/messagebox.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/testenvironment.h"
@@ -39,10 +40,12 @@ using Rows = std::vector<std::vector<std::string>>;
 using test::ScriptedSpreadsheet;
 
 /// The main window, as far as an export sees it.
-class RecordingHost : public ExportHost
+class RecordingHost : public MainWindow
 {
 public:
+    int MousePointer() const override { return pointers.empty() ? 0 : pointers.back(); }
     void setMousePointer(int pointer) override { pointers.push_back(pointer); }
+    void setTotalCaptions(const QString &, const QString &, const QString &) override {}
 
     std::vector<int> pointers;
 };
@@ -123,7 +126,7 @@ TEST_F(ListExportTest, itemsArriveAsRowsInListOrderWithoutTheIdColumn)
 
     EXPECT_TRUE(environment.boxes().empty());
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0})) << "hourglass while it works, default after";
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     ASSERT_EQ(spreadsheet.opened.size(), 1);
     EXPECT_TRUE(spreadsheet.openedFileExisted.front()) << "the file is complete when the program opens it";
 
@@ -190,7 +193,7 @@ TEST_F(ListExportTest, listWithOnlyItsFirstColumnGivesAnEmptyFittedSheetThatIsSh
 
     EXPECT_TRUE(environment.boxes().empty());
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0}));
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     const XlsxSheet sheet = openedSheet();
     EXPECT_EQ(sheet.cellCount(), 0);
     EXPECT_EQ(sheet.columnWidth(1), 0);
@@ -204,7 +207,7 @@ TEST_F(ListExportTest, emptyListDoesNothing)
     EXPECT_TRUE(host.pointers.empty());
     EXPECT_EQ(spreadsheet.probes, 0) << "not even a look for the spreadsheet program";
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
 
     // The next export works normally.
     fill(income, {{"1", "1", "2021-08-31", "Salary", "10", ""}});
@@ -232,7 +235,7 @@ TEST_F(ListExportTest, missingSpreadsheetProgramShowsTwoMessagesInOrderAndNothin
     }
     EXPECT_TRUE(host.pointers.empty()) << "no hourglass";
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
 }
 
 TEST_F(ListExportTest, availabilityTestSaysWhetherTheProgramCanBeFound)
@@ -249,11 +252,11 @@ TEST_F(ListExportTest, availabilityTestSaysWhetherTheProgramCanBeFound)
 TEST_F(ListExportTest, exportDoesNothingWhileAnExportRuns)
 {
     fill(income, {{"1", "1", "2021-08-31", "Salary", "10", ""}});
-    host.exportRunning = true;
+    host.setExportRunning(true);
 
     exportList(income, kIncomeLocation, host);
 
-    EXPECT_TRUE(host.exportRunning) << "still the running export's";
+    EXPECT_TRUE(host.exportRunning()) << "still the running export's";
     EXPECT_TRUE(environment.boxes().empty());
     EXPECT_TRUE(host.pointers.empty());
     EXPECT_EQ(spreadsheet.probes, 0);
@@ -273,7 +276,7 @@ TEST_F(ListExportTest, clicksOnEitherExportDuringAnExportAreIgnored)
         QCoreApplication::instance(),
         [&] {
             clicksRan = true;
-            runningDuringClicks = host.exportRunning;
+            runningDuringClicks = host.exportRunning();
             pointersBeforeClicks = host.pointers.size();
             exportList(expenses, kExpenseLocation, host);
             exportList(income, kIncomeLocation, host);
@@ -291,7 +294,7 @@ TEST_F(ListExportTest, clicksOnEitherExportDuringAnExportAreIgnored)
     const XlsxSheet sheet = openedSheet();
     EXPECT_EQ(sheet.shown(1, 3), QLatin1String("Source"));
     EXPECT_EQ(sheet.lastRow(), 3);
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
 }
 
 TEST_F(ListExportTest, listEmptiedBeforeItsRowsAreReadGivesTheHeaderRowOnly)
@@ -324,7 +327,7 @@ TEST_F(ListExportTest, failuresAreReportedWithTheirLinesAndTheExportGoesOn)
     expected.insert(expected.end(), {160, 162});
     EXPECT_EQ(reportedLines(environment.boxes(), kExpenseLocation), expected);
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0})) << "the pointer comes back after the failures";
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
 }
 
@@ -337,7 +340,7 @@ TEST_F(ListExportTest, programThatCannotStartIsReportedAndLeavesNoWorkbookBehind
 
     EXPECT_EQ(reportedLines(environment.boxes(), kIncomeLocation), std::vector<int>{162});
     EXPECT_EQ(host.pointers, (std::vector<int>{11, 0}));
-    EXPECT_FALSE(host.exportRunning);
+    EXPECT_FALSE(host.exportRunning());
     ASSERT_EQ(spreadsheet.opened.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(spreadsheet.opened.front()).absolutePath()));
 }

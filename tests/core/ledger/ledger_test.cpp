@@ -21,14 +21,10 @@ namespace tallymere {
 namespace {
 
 /// A second reader of the same file: its lists are always filled from the whole tables.
-class FullReader
+class FullReader : public MainWindow
 {
 public:
-    explicit FullReader(const QString &path)
-        : m_ledger(LedgerWindow{[] { return 0; }, [](int) {},
-                                [this](const QString &income, const QString &expenses, const QString &balance) {
-                                    m_captions = {income, expenses, balance};
-                                }})
+    explicit FullReader(const QString &path) : m_ledger(this)
     {
         m_ledger.openFile(path);
         for (RowStore *list : {&m_ledger.incomeList(), &m_ledger.expenseList()}) {
@@ -47,6 +43,13 @@ public:
 
     Ledger &ledger() { return m_ledger; }
     const QStringList &captions() const { return m_captions; }
+
+    int MousePointer() const override { return 0; }
+    void setMousePointer(int) override {}
+    void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override
+    {
+        m_captions = {income, expenses, balance};
+    }
 
 private:
     QStringList m_captions;

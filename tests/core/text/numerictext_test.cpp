@@ -3,7 +3,6 @@
 #include <QLocale>
 
 #include "core/errors/error.h"
-#include "core/ledger/modexpense.h"
 #include "core/text/numerictext.h"
 
 namespace tallymere {
@@ -75,11 +74,11 @@ TEST(NumericText, generalTextRoundsTo15DigitsWithoutGroupingOrTrailingZeros)
 TEST(Totals, balanceOfEqualSumsIsExactlyZero)
 {
     LocaleScope english(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(modExpense::balanceText(100.3, 100.1 + 0.2), QStringLiteral("0"));
-    EXPECT_EQ(modExpense::balanceText(0.3, 0.1 + 0.2), QStringLiteral("0"));
-    EXPECT_EQ(modExpense::balanceText(100, 250.5), QStringLiteral("-150.5"));
-    EXPECT_EQ(modExpense::balanceText(0, 0), QStringLiteral("0"));
-    EXPECT_EQ(modExpense::balanceText(1e-3, 0), QStringLiteral("0.001"));
+    EXPECT_EQ(balanceText(100.3, 100.1 + 0.2), QStringLiteral("0"));
+    EXPECT_EQ(balanceText(0.3, 0.1 + 0.2), QStringLiteral("0"));
+    EXPECT_EQ(balanceText(100, 250.5), QStringLiteral("-150.5"));
+    EXPECT_EQ(balanceText(0, 0), QStringLiteral("0"));
+    EXPECT_EQ(balanceText(1e-3, 0), QStringLiteral("0.001"));
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST_F(ExportCommandTest, eachButtonSendsItsOwnListWithoutTheIdColumn)
     EXPECT_EQ(expenses.shownRow(1), (QStringList{"SR No", "Date", "Category", "Amount", "Particulars"}));
     EXPECT_EQ(expenses.shownRow(2), (QStringList{"1", "2026-12-01", "Rent", "1150", "December"}));
     EXPECT_TRUE(env.boxes().empty());
-    EXPECT_FALSE(form->exportRunning);
+    EXPECT_FALSE(form->exportRunning());
     EXPECT_EQ(form->MousePointer(), PointerShape::Default);
 }
 
