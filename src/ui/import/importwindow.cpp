@@ -139,9 +139,11 @@ ImportWindow::ImportWindow(Ledger &ledger, const QString &path, QByteArray bytes
     QHeaderView *columns = m_view->horizontalHeader();
     columns->setStretchLastSection(false);
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const std::array<int, 7> widths{7, 11, 11, 18, 11, 40, 20};
-    for (std::size_t i = 0; i < widths.size(); ++i)
-        columns->resizeSection(int(i), widths[i] * digit + 16);
+    const std::array<int, 7> widths{7, 11, 11, 18, 11, 40, 20}; // in digits, for the cells
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        const int header = fontMetrics().horizontalAdvance(m_model->headerData(int(i), Qt::Horizontal).toString());
+        columns->resizeSection(int(i), std::max(widths[i] * digit, header) + 16);
+    }
     columns->setSectionResizeMode(ImportTable::kParticularsColumn, QHeaderView::Stretch);
 
     m_sums->setObjectName(QStringLiteral("Sums"));
