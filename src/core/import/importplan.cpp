@@ -103,10 +103,12 @@ void readList(const Connection &ledger, bool income, bool keyTable, PayeeCategor
     const NumericReader numbers;
     const bool dayFirst = dayFirstDates();
     for (; !rs.Eof(); rs.MoveNext()) {
-        const std::string_view particulars = rs.fieldUtf8(4);
-        const std::string_view name = rs.fieldUtf8(2);
-        categories.learn(QString::fromUtf8(particulars.data(), qsizetype(particulars.size())),
-                         QString::fromUtf8(name.data(), qsizetype(name.size())), rs.value(0).integer);
+        if (!categories.empty()) {
+            const std::string_view particulars = rs.fieldUtf8(4);
+            const std::string_view name = rs.fieldUtf8(2);
+            categories.learn(QString::fromUtf8(particulars.data(), qsizetype(particulars.size())),
+                             QString::fromUtf8(name.data(), qsizetype(name.size())), rs.value(0).integer);
+        }
         if (rs.fieldUtf8(5) == "1")
             continue;
         const auto units = amountUnits(numbers.read(rs.fieldUtf8(3)));

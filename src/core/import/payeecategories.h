@@ -18,6 +18,9 @@ public:
     /// For these payees (blank ones are left out).
     explicit PayeeCategories(const std::vector<QString> &payees);
 
+    /// True when there is no payee to learn for.
+    bool empty() const noexcept { return m_payees.empty(); }
+
     /// Counts one earlier entry; `order` tells later entries from earlier ones (its number).
     void learn(QStringView particulars, const QString &category, long long order);
 
