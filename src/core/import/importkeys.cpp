@@ -1,6 +1,7 @@
 #include "core/import/importkeys.h"
 
 #include <QHash>
+#include <QStringBuilder>
 
 #include <sqlite3.h>
 
@@ -45,15 +46,18 @@ std::vector<QString> keysOf(const std::vector<BankTransaction> &transactions)
     std::vector<QString> keys;
     keys.reserve(transactions.size());
     QHash<QString, int> seen;
+    seen.reserve(qsizetype(transactions.size()));
     for (const BankTransaction &t : transactions) {
         // Dates and amounts lead, so the keys of one statement sort close together.
-        QString key = dateText::iso(t.date) + kSeparator + amountPart(t.amount) + kSeparator;
-        if (!t.bankId.isEmpty())
-            key += QStringLiteral("id") + kSeparator + t.bankId;
+        QString base;
+        if (t.bankId.isEmpty())
+            base = dateText::iso(t.date) % kSeparator % amountPart(t.amount) % kSeparator % u"text" % kSeparator
+                % t.payee % kSeparator % t.memo % kSeparator % t.checkNumber % kSeparator;
         else
-            key += QStringLiteral("text") + kSeparator + t.payee + kSeparator + t.memo + kSeparator + t.checkNumber;
-        const int occurrence = ++seen[key];
-        keys.push_back(key + kSeparator + QString::number(occurrence));
+            base = dateText::iso(t.date) % kSeparator % amountPart(t.amount) % kSeparator % u"id" % kSeparator
+                % t.bankId % kSeparator;
+        const int occurrence = ++seen[base];
+        keys.push_back(base % QString::number(occurrence));
     }
     return keys;
 }

@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <sqlite3.h>
 
@@ -53,9 +55,10 @@ QString particularsOf(const BankTransaction &t, const QString &category)
 class TypedEntries
 {
 public:
-    void expect(long long units) { m_days[units]; }
-    bool expected(long long units) const { return m_days.count(units) != 0; }
+    void expect(long long units) { m_expected.insert(units); }
+    bool expected(long long units) const { return m_expected.count(units) != 0; }
     void add(long long units, qint64 day) { m_days[units].push_back({day, false}); }
+    bool empty() const noexcept { return m_days.empty(); }
 
     /// Takes an entry with `units` dated `apart` days from `day`; false if there is none.
     bool take(long long units, qint64 day, qint64 apart)
@@ -77,7 +80,8 @@ private:
         qint64 day;
         bool taken;
     };
-    std::map<long long, std::vector<Typed>> m_days;
+    std::unordered_set<long long> m_expected;
+    std::unordered_map<long long, std::vector<Typed>> m_days;
 };
 
 bool dayFirstDates()
@@ -192,7 +196,7 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
             entry.status = EntryStatus::InLedger;
     }
     // Each entry typed by hand stands for one transaction at most: the nearest in days.
-    for (qint64 apart = 0; apart <= kTypedWithinDays; ++apart) {
+    for (qint64 apart = 0; apart <= kTypedWithinDays && !(typed[0].empty() && typed[1].empty()); ++apart) {
         for (std::size_t i = 0; i < transactions.size(); ++i) {
             PlannedEntry &entry = plan.entries[i];
             if (entry.status == EntryStatus::New && typed[entry.income].take(units[i], entry.date.toJulianDay(), apart))

@@ -2,11 +2,18 @@
 
 #include <algorithm>
 
+#include <QSet>
+
 namespace tallymere::import {
 
 PayeeCategories::PayeeCategories(const std::vector<QString> &payees)
 {
-    for (const QString &payee : payees) {
+    // A statement names the same few payees again and again: each is folded once.
+    QSet<QString> distinct;
+    distinct.reserve(qsizetype(payees.size()));
+    for (const QString &payee : payees)
+        distinct.insert(payee);
+    for (const QString &payee : std::as_const(distinct)) {
         if (!payee.trimmed().isEmpty())
             m_payees.push_back(payee.toCaseFolded());
     }
@@ -39,6 +46,7 @@ void PayeeCategories::learn(QStringView particulars, const QString &category, lo
         if (common == payee.size()) {
             Use &use = m_uses[std::size_t(at - m_payees.begin())][category];
             ++use.count;
+            m_learnt = true;
             use.latest = std::max(use.latest, order);
             length = payee.size() - 1;
         } else {
@@ -49,6 +57,8 @@ void PayeeCategories::learn(QStringView particulars, const QString &category, lo
 
 QString PayeeCategories::categoryFor(const QString &payee) const
 {
+    if (!m_learnt)
+        return {};
     const QString folded = payee.toCaseFolded();
     const auto at = std::lower_bound(m_payees.begin(), m_payees.end(), folded);
     if (at == m_payees.end() || *at != folded)

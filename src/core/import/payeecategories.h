@@ -34,6 +34,7 @@ private:
     };
     std::vector<QString> m_payees; // case-folded, sorted, unique
     std::vector<std::map<QString, Use>> m_uses; // per payee
+    bool m_learnt = false;                        // any entry taught any payee
 };
 
 /// The source or category of a transaction whose file gives none and whose payee taught

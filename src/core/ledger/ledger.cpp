@@ -24,6 +24,23 @@ std::optional<long long> recordNumber(const QString &text)
     return number;
 }
 
+/// Runs `statement` with `parameters`, prepared the first time it comes and kept in `prepared`
+/// for the next: a step of many changes runs few distinct statements. Returns the rows changed.
+int runPrepared(std::map<QString, std::unique_ptr<Recordset>> &prepared, const Connection &connection,
+                const QString &statement, const Parameters &parameters)
+{
+    sqlite3 *db = connection.handle();
+    const sqlite3_int64 before = db ? sqlite3_total_changes64(db) : 0;
+    std::unique_ptr<Recordset> &recordset = prepared[statement];
+    if (recordset) {
+        recordset->Rerun(parameters);
+    } else {
+        recordset = std::make_unique<Recordset>();
+        recordset->Open(statement, connection, parameters);
+    }
+    return int(sqlite3_total_changes64(db) - before);
+}
+
 } // namespace
 
 Ledger::Ledger(MainWindow *window) : m_window(window) {}
@@ -306,16 +323,7 @@ int Ledger::Batch::execute(const QString &statement, const Parameters &parameter
 
 int Ledger::Batch::run(const QString &statement, const Parameters &parameters)
 {
-    sqlite3 *db = m_ledger.writable().handle();
-    const sqlite3_int64 before = db ? sqlite3_total_changes64(db) : 0;
-    std::unique_ptr<Recordset> &prepared = m_prepared[statement];
-    if (prepared) {
-        prepared->Rerun(parameters);
-    } else {
-        prepared = std::make_unique<Recordset>();
-        prepared->Open(statement, m_ledger.connection(), parameters);
-    }
-    return int(sqlite3_total_changes64(db) - before);
+    return runPrepared(m_prepared, m_ledger.connection(), statement, parameters);
 }
 
 void Ledger::Batch::readBackAdded()
@@ -387,6 +395,7 @@ Ledger::Outcome Ledger::replay(bool undoing)
     // A step of several changes is all or nothing: one transaction, undone last change first.
     const bool several = count > 1;
     bool refused = false;
+    std::map<QString, std::unique_ptr<Recordset>> prepared; // a step of many changes: each statement prepared once
     try {
         if (several)
             connection.Execute(QStringLiteral("BEGIN"));
@@ -395,7 +404,9 @@ Ledger::Outcome Ledger::replay(bool undoing)
             const Replay replay = replayOf(c, undoing);
             int changed = 0;
             try {
-                changed = execute(replay.statement, replay.parameters, c.income, replay.noted, c.srNo);
+                // The lists follow a step of several changes by reading their tables whole.
+                changed = several ? runPrepared(prepared, connection, replay.statement, replay.parameters)
+                                  : execute(replay.statement, replay.parameters, c.income, replay.noted, c.srNo);
             } catch (const Error &) {
                 // The number is taken by another entry now: the entry cannot come back as it was.
                 if (replay.noted != Change::Insert || !connection.handle()
@@ -404,9 +415,11 @@ Ledger::Outcome Ledger::replay(bool undoing)
             }
             refused = changed != 1;
         }
+        prepared.clear();
         if (several)
             connection.Execute(refused ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
     } catch (...) {
+        prepared.clear();
         if (several) {
             try {
                 connection.Execute(QStringLiteral("ROLLBACK"));
