@@ -1,7 +1,10 @@
-// Memory of the import window per row of a statement: the growth of the process's resident size
-// while the window shows a generated CSV file of N rows, and of its peak over reading and
+// Memory of the import window per row of a statement: the growth of the heap in use while the
+// window shows a generated CSV file of N rows (what the window holds), of the process's
+// resident size then (which keeps what the reading freed), and of its peak over reading and
 // showing it.
 //   tallymere_import_memory [rows]
+
+#include <malloc.h>
 
 #include <cstdio>
 #include <fstream>
@@ -47,6 +50,7 @@ int main(int argc, char **argv)
 
     std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
     const long before = statusKiB("VmRSS");
+    const std::size_t heapBefore = mallinfo2().uordblks;
     const long peakBefore = statusKiB("VmHWM");
     QByteArray bytes = tallymere::bench::contentOf(file);
     const qsizetype fileBytes = bytes.size();
@@ -57,10 +61,11 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     const long open = statusKiB("VmRSS");
     const long peak = statusKiB("VmHWM");
-    std::printf("rows %d (file %.1f MiB, %d shown): window open %+ld KiB, %.0f bytes per row (the file's bytes "
-                "%.0f per row of it); peak while reading %+ld KiB, %.0f bytes per row\n",
-                rows, double(fileBytes) / 1048576.0, window->table().rowCount(), open - before,
-                double(open - before) * 1024.0 / rows, double(fileBytes) / rows, peak - peakBefore,
+    const double held = double(mallinfo2().uordblks) - double(heapBefore);
+    std::printf("rows %d (file %.1f MiB, %d shown), per row: heap held while the window is open %.0f bytes (of "
+                "them the file's own bytes %.0f); resident size %+.0f bytes; peak while reading %+.0f bytes\n",
+                rows, double(fileBytes) / 1048576.0, window->table().rowCount(), held / rows,
+                double(fileBytes) / rows, double(open - before) * 1024.0 / rows,
                 double(peak - peakBefore) * 1024.0 / rows);
     delete window;
     return 0;

@@ -34,16 +34,11 @@ QString amountPart(const QString &amount)
     return plain;
 }
 
-FieldValue textValue(const QString &text)
-{
-    return FieldValue{SQLITE_TEXT, 0, 0, text.toUtf8()};
-}
-
 } // namespace
 
-std::vector<QString> keysOf(const std::vector<BankTransaction> &transactions)
+std::vector<QByteArray> keysOf(const std::vector<BankTransaction> &transactions)
 {
-    std::vector<QString> keys;
+    std::vector<QByteArray> keys;
     keys.reserve(transactions.size());
     QHash<QString, int> seen;
     seen.reserve(qsizetype(transactions.size()));
@@ -57,7 +52,7 @@ std::vector<QString> keysOf(const std::vector<BankTransaction> &transactions)
             base = dateText::iso(t.date) % kSeparator % amountPart(t.amount) % kSeparator % u"id" % kSeparator
                 % t.bankId % kSeparator;
         const int occurrence = ++seen[base];
-        keys.push_back(base % QString::number(occurrence));
+        keys.push_back(QString(base % QString::number(occurrence)).toUtf8());
     }
     return keys;
 }
@@ -77,11 +72,11 @@ Lookup::Lookup(const Connection &ledger) : m_ledger(ledger)
 
 Lookup::~Lookup() = default;
 
-bool Lookup::inLedger(const QString &key)
+bool Lookup::inLedger(const QByteArray &key)
 {
     if (!m_find)
         return false;
-    const Parameters parameters{textValue(key)};
+    const Parameters parameters{FieldValue{SQLITE_TEXT, 0, 0, key}};
     if (!m_prepared) {
         m_find->Open(QStringLiteral("select 1 from import_keys k where k.key=? and case k.income"
                                     " when 1 then exists (select 1 from [income] where sr_no=k.sr_no)"
@@ -99,10 +94,10 @@ void prepareTable(Ledger::Batch &batch)
     batch.execute(kCreateTable);
 }
 
-void write(Ledger::Batch &batch, const QString &key, bool income, long long srNo)
+void write(Ledger::Batch &batch, const QByteArray &key, bool income, long long srNo)
 {
     batch.execute(QStringLiteral("insert or replace into import_keys (key, income, sr_no) values (?,?,?)"),
-                  {textValue(key), FieldValue{SQLITE_INTEGER, income ? 1 : 0, 0, {}}, FieldValue{SQLITE_INTEGER, srNo, 0, {}}});
+                  {FieldValue{SQLITE_TEXT, 0, 0, key}, FieldValue{SQLITE_INTEGER, income ? 1 : 0, 0, {}}, FieldValue{SQLITE_INTEGER, srNo, 0, {}}});
 }
 
 } // namespace tallymere::import::importKeys

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 
 #include "core/import/bankstatement.h"
@@ -24,8 +25,9 @@ namespace importKeys {
 
 /// The key of each transaction of a file, in order: the bank's ID with the date and the amount
 /// where the file gives an ID, else the date, the amount and the text; either with the
-/// occurrence of the same within the file, so that two identical payments are two keys.
-std::vector<QString> keysOf(const std::vector<BankTransaction> &transactions);
+/// occurrence of the same within the file, so that two identical payments are two keys. UTF-8,
+/// as the table keeps them.
+std::vector<QByteArray> keysOf(const std::vector<BankTransaction> &transactions);
 
 /// Whether the ledger holds the key table.
 bool tableExists(const Connection &ledger);
@@ -40,7 +42,7 @@ public:
     Lookup &operator=(const Lookup &) = delete;
 
     /// True when `key` was written by an import and its entry is still in the ledger.
-    bool inLedger(const QString &key);
+    bool inLedger(const QByteArray &key);
 
 private:
     const Connection &m_ledger;
@@ -52,7 +54,7 @@ private:
 void prepareTable(Ledger::Batch &batch);
 /// Notes `key` for entry `srNo` of the income list or the expense list, inside the import's
 /// batch; a key left behind by an entry that has gone is replaced.
-void write(Ledger::Batch &batch, const QString &key, bool income, long long srNo);
+void write(Ledger::Batch &batch, const QByteArray &key, bool income, long long srNo);
 
 } // namespace importKeys
 } // namespace import

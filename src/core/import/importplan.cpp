@@ -179,7 +179,7 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
     // One shared text for every entry of the same category keeps a large plan small.
     std::set<QString> names;
     const auto shared = [&names](const QString &name) { return *names.insert(name).first; };
-    const std::vector<QString> keys = importKeys::keysOf(transactions);
+    std::vector<QByteArray> keys = importKeys::keysOf(transactions);
     importKeys::Lookup lookup(ledger);
     for (std::size_t i = 0; i < transactions.size(); ++i) {
         const BankTransaction &t = transactions[i];
@@ -191,7 +191,7 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
             name = QLatin1String(kUncategorised);
         entry.name = shared(name);
         entry.particulars = particularsOf(t, entry.name);
-        entry.key = keys[i];
+        entry.key = std::move(keys[i]);
         if (lookup.inLedger(entry.key))
             entry.status = EntryStatus::InLedger;
     }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 
@@ -34,7 +35,7 @@ struct PlannedEntry {
     QString amount;       ///< positive, as the save stores it
     QString particulars;  ///< never empty
     EntryStatus status = EntryStatus::New;
-    QString key;          ///< the import key it is written under
+    QByteArray key;       ///< the import key it is written under, UTF-8
     int line = 0;         ///< where the file states it
 };
 
