@@ -141,8 +141,9 @@ ImportWindow::ImportWindow(Ledger &ledger, const QString &path, QByteArray bytes
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     const std::array<int, 7> widths{7, 11, 11, 18, 11, 40, 20}; // in digits, for the cells
     for (std::size_t i = 0; i < widths.size(); ++i) {
-        const int header = fontMetrics().horizontalAdvance(m_model->headerData(int(i), Qt::Horizontal).toString());
-        columns->resizeSection(int(i), std::max(widths[i] * digit, header) + 16);
+        const QString header = m_model->headerData(int(i), Qt::Horizontal).toString();
+        columns->resizeSection(int(i), std::max(widths[i] * digit + 16,
+                                                columns->fontMetrics().horizontalAdvance(header) + 32));
     }
     columns->setSectionResizeMode(ImportTable::kParticularsColumn, QHeaderView::Stretch);
 
