@@ -1,180 +1,113 @@
-// The statement import at 100k rows: reading a CSV file and showing it in the import window, and
-// importing all its rows (one transaction, one undo step, with their keys), each beside the bare
-// insert of the same rows in one transaction on a connection of its own, in the same run; and
-// 1M rows through the command tallymere-import.
+// Reading a bank's CSV statement of 100,000 rows (a German export: preamble, header, semicolons,
+// decimal commas, day-first dates, a running balance) into transactions, beside the floor of
+// decoding the same bytes and splitting them into lines. Counters: the time per row, the heap the
+// statement holds per row when read, and the growth of the process's peak per row while reading.
+//   tallymere_import_bench --benchmark_filter=Csv
 
-#include <sys/resource.h>
+#include <malloc.h>
 
-#include <stdexcept>
+#include <fstream>
 #include <string>
-#include <vector>
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTableView>
+#include <QByteArray>
+#include <QDate>
+#include <QRandomGenerator>
+#include <QString>
 
-#include <sqlite3.h>
-
-#include "benchledger.h"
-#include "benchstatement.h"
-#include "core/db/connection.h"
-#include "core/import/importplan.h"
-#include "core/ledger/ledger.h"
-#include "core/text/datetext.h"
-#include "ui/import/importtable.h"
-#include "ui/import/importwindow.h"
+#include "core/import/bankstatement.h"
 
 namespace tallymere {
 namespace {
 
-/// The rows an import of the statement writes, as the save stores them, for the bare insert.
-struct BareRow {
-    bool income;
-    std::string date, name, amount, particulars;
-};
+const char *const kPayees[] = {"Bäckerei Sonnenschein", "Stadtwerke Musterstadt", "Arbeitgeber GmbH",
+                               "Supermarkt am Markt", "Buchhandlung Seitenweise"};
+const char *const kMemos[] = {"Brötchen und Kaffee", "Abschlag Strom März, Vertrag 4711", "Gehalt",
+                              "Einkauf", "\"Roman; Taschenbuch\""};
 
-std::vector<BareRow> bareRows(const import::ImportPlan &plan)
+QByteArray germanCsv(int rows)
 {
-    std::vector<BareRow> rows;
-    for (const import::PlannedEntry &e : plan.entries)
-        rows.push_back({e.income, dateText::iso(e.date).toStdString(), e.name.toStdString(), e.amount.toStdString(),
-                        e.particulars.toStdString()});
-    return rows;
-}
-
-import::ImportPlan planOf(const Ledger &ledger, const QString &file)
-{
-    const QByteArray bytes = bench::contentOf(file);
-    return import::planImport(ledger.connection(), import::readStatement(bytes, file), file);
-}
-
-/// Reading and showing: the file read, set against the ledger (1k entries in each table) and
-/// shown in the import window, its table drawn. Untimed: closing the window.
-void BM_ImportWindowShow(benchmark::State &state)
-{
-    const QString file = bench::statementFile(int(state.range(0)));
-    bench::LedgerCopy copy(1000);
-    Ledger ledger;
-    ledger.openFile(copy.path());
-    bench::contentOf(file); // in the page cache, as for every later repetition
-    for (auto _ : state) {
-        QByteArray bytes = bench::contentOf(file);
-        ImportWindow::Reading reading = ImportWindow::firstReading(bytes, file);
-        auto *window = new ImportWindow(ledger, file, std::move(bytes), std::move(reading), nullptr);
-        window->Form_Load();
-        window->show();
-        QApplication::processEvents();
-        window->view()->viewport()->repaint();
-        state.PauseTiming();
-        if (window->table().rowCount() != state.range(0))
-            state.SkipWithError("the window does not show every row");
-        delete window;
-        QApplication::processEvents();
-        state.ResumeTiming();
+    QByteArray csv = "Kontoinhaber;Erika Beispiel\nKonto;DE00 1234 5678 9012 3456 78\n\n"
+                     "Buchungstag;Wertstellung;Auftraggeber / Empfänger;Verwendungszweck;Betrag;Saldo\n";
+    QRandomGenerator random(18);
+    QDate day(2015, 1, 1);
+    qint64 balanceCents = 100000;
+    for (int i = 0; i < rows; ++i) {
+        if (i % 30 == 29)
+            day = day.addDays(1);
+        const int pick = int(random.bounded(5));
+        const qint64 cents = pick == 2 ? 250000 : -qint64(random.bounded(1, 200000));
+        balanceCents += cents;
+        auto money = [](qint64 value) {
+            return QString::number(double(value) / 100, 'f', 2).replace(u'.', u',').toUtf8() + " €";
+        };
+        const QByteArray date = day.toString(u"dd.MM.yyyy").toUtf8();
+        csv += date + ';' + date + ';' + kPayees[pick] + ';' + kMemos[pick] + ';' + money(cents) + ';'
+            + money(balanceCents) + '\n';
     }
+    return csv;
 }
-BENCHMARK(BM_ImportWindowShow)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-/// Importing: every row of the plan written with its key, one transaction, one undo step read
-/// back, into a fresh copy of a ledger of 1k entries in each table. Untimed: the copy and the
-/// plan.
-void BM_ImportWrite(benchmark::State &state)
+std::size_t heapInUse()
 {
-    const QString file = bench::statementFile(int(state.range(0)));
-    const bool undoable = state.range(1) != 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto copy = std::make_unique<bench::LedgerCopy>(1000);
-        Ledger ledger;
-        ledger.openFile(copy->path());
-        const import::ImportPlan plan = planOf(ledger, file);
-        std::vector<std::size_t> all(plan.entries.size());
-        for (std::size_t i = 0; i < all.size(); ++i)
-            all[i] = i;
-        state.ResumeTiming();
-        import::writeImport(ledger, plan, all, undoable);
-        state.PauseTiming();
-        ledger.releaseConnection();
-        copy.reset();
-        state.ResumeTiming();
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+long peakKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
     }
+    return -1;
 }
-BENCHMARK(BM_ImportWrite)->Args({100'000, 1})->Args({100'000, 0})->Unit(benchmark::kMillisecond)->Iterations(3);
 
-/// The floor: the same rows inserted with one prepared statement per table in one transaction,
-/// on a connection opened as the program opens one, into a copy of the same ledger.
-void BM_BareInsert(benchmark::State &state)
+void BM_ReadCsvStatement(benchmark::State &state)
 {
-    const QString file = bench::statementFile(int(state.range(0)));
-    std::vector<BareRow> rows;
+    const int rows = int(state.range(0));
+    const QByteArray bytes = germanCsv(rows);
+    std::size_t held = 0;
+    long peakGrowth = 0;
     {
-        bench::LedgerCopy copy(1000);
-        Ledger ledger;
-        ledger.openFile(copy.path());
-        rows = bareRows(planOf(ledger, file));
+        std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
+        const long before = peakKiB();
+        const std::size_t heapBefore = heapInUse();
+        const import::BankStatement statement = import::readStatement(bytes, QStringLiteral("bench.csv"));
+        held = heapInUse() - heapBefore;
+        peakGrowth = peakKiB() - before;
+        if (int(statement.transactions.size()) != rows)
+            state.SkipWithError("not every row was read");
     }
     for (auto _ : state) {
-        state.PauseTiming();
-        auto copy = std::make_unique<bench::LedgerCopy>(1000);
-        Connection connection;
-        connection.openFile(copy->path());
-        sqlite3 *db = connection.handle();
-        state.ResumeTiming();
-        sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-        sqlite3_stmt *insert[2] = {};
-        sqlite3_prepare_v2(db, "insert into expenses (date, category, amount, particulars) values (?,?,?,?)", -1,
-                           &insert[0], nullptr);
-        sqlite3_prepare_v2(db, "insert into income (date, source, amount, particulars) values (?,?,?,?)", -1,
-                           &insert[1], nullptr);
-        for (const BareRow &row : rows) {
-            sqlite3_stmt *stmt = insert[row.income];
-            sqlite3_bind_text(stmt, 1, row.date.data(), int(row.date.size()), SQLITE_STATIC);
-            sqlite3_bind_text(stmt, 2, row.name.data(), int(row.name.size()), SQLITE_STATIC);
-            sqlite3_bind_text(stmt, 3, row.amount.data(), int(row.amount.size()), SQLITE_STATIC);
-            sqlite3_bind_text(stmt, 4, row.particulars.data(), int(row.particulars.size()), SQLITE_STATIC);
-            if (sqlite3_step(stmt) != SQLITE_DONE)
-                state.SkipWithError("an insert failed");
-            sqlite3_reset(stmt);
-        }
-        sqlite3_finalize(insert[0]);
-        sqlite3_finalize(insert[1]);
-        sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
-        state.PauseTiming();
-        connection.Close();
-        copy.reset();
-        state.ResumeTiming();
+        import::BankStatement statement = import::readStatement(bytes, QStringLiteral("bench.csv"));
+        benchmark::DoNotOptimize(statement);
     }
+    state.counters["time_per_row"] = benchmark::Counter(double(rows), benchmark::Counter::kIsIterationInvariantRate
+                                                                           | benchmark::Counter::kInvert);
+    state.counters["held_bytes_per_row"] = double(held) / rows;
+    state.counters["peak_bytes_per_row"] = double(peakGrowth) * 1024 / rows;
+    state.counters["file_bytes_per_row"] = double(bytes.size()) / rows;
 }
-BENCHMARK(BM_BareInsert)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadCsvStatement)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
-/// The command over a file of N rows into a fresh copy of a ledger of 1k entries in each table,
-/// as a script runs it: the whole process, its start and end included. Counter: the process's
-/// peak resident size.
-void BM_ImportCommand(benchmark::State &state)
+/// The floor: the same bytes decoded and cut into lines, nothing read from them.
+void BM_DecodeAndSplitLinesFloor(benchmark::State &state)
 {
-    const QString file = bench::statementFile(int(state.range(0)));
-    bench::contentOf(file);
+    const int rows = int(state.range(0));
+    const QByteArray bytes = germanCsv(rows);
     for (auto _ : state) {
-        state.PauseTiming();
-        auto copy = std::make_unique<bench::LedgerCopy>(1000);
-        state.ResumeTiming();
-        QProcess command;
-        command.start(QStringLiteral(TALLYMERE_IMPORT), {QStringLiteral("--ledger"), copy->path(), file});
-        if (!command.waitForFinished(-1) || command.exitCode() != 0)
-            state.SkipWithError(command.readAllStandardError().constData());
-        state.PauseTiming();
-        rusage usage{};
-        getrusage(RUSAGE_CHILDREN, &usage);
-        state.counters["peak_MiB"] = double(usage.ru_maxrss) / 1024.0;
-        copy.reset();
-        state.ResumeTiming();
+        const QString text = QString::fromUtf8(bytes);
+        const QList<QStringView> lines = QStringView(text).split(u'\n');
+        benchmark::DoNotOptimize(lines.size());
     }
+    state.counters["time_per_row"] = benchmark::Counter(double(rows), benchmark::Counter::kIsIterationInvariantRate
+                                                                           | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_ImportCommand)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DecodeAndSplitLinesFloor)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tallymere

@@ -97,16 +97,15 @@ void BM_StoredRowsPass(benchmark::State &state)
     Ledger &ledger = LoadedLedger::get();
     for (auto _ : state) {
         std::size_t bytes = 0;
-        double sum = 0;
+        DecimalSum sum;
         for (const RowStore *rows : {&ledger.incomeList(), &ledger.expenseList()}) {
             const int count = rows->itemCount();
             const int columns = rows->columnCount();
             for (int row = 0; row < count; ++row) {
                 for (int column = 0; column < columns; ++column)
                     bytes += rows->cellUtf8(row, column).size();
-                const double amount = rows->amountAt(row);
-                if (!std::isnan(amount))
-                    sum += amount;
+                if (const std::optional<Amount> amount = rows->exactAmountAt(row))
+                    sum.add(*amount);
             }
         }
         benchmark::DoNotOptimize(bytes);
@@ -123,15 +122,14 @@ void BM_StoredRowsSummaryCells(benchmark::State &state)
     Ledger &ledger = LoadedLedger::get();
     for (auto _ : state) {
         std::size_t bytes = 0;
-        double sum = 0;
+        DecimalSum sum;
         for (const RowStore *rows : {&ledger.incomeList(), &ledger.expenseList()}) {
             const int count = rows->itemCount();
             for (int row = 0; row < count; ++row) {
                 bytes += rows->cellUtf8(row, kDateColumn).size();
                 bytes += rows->cellUtf8(row, kNameColumn).size();
-                const double amount = rows->amountAt(row);
-                if (!std::isnan(amount))
-                    sum += amount;
+                if (const std::optional<Amount> amount = rows->exactAmountAt(row))
+                    sum.add(*amount);
             }
         }
         benchmark::DoNotOptimize(bytes);
@@ -215,7 +213,7 @@ void BM_SummaryUpdateAfterOneRow(benchmark::State &state)
     window.Form_Load();
     for (auto _ : state) {
         const std::string number = std::to_string(expenses.lastRecord().value_or(0) + 1);
-        const RowStore::Row row{{number, number, "2024-12-05", "Household 7", "12.5", "Groceries"}, 12.5};
+        const RowStore::Row row{{number, number, "2024-12-05", "Household 7", "12.5", "Groceries"}, Amount::fromPlainDecimal("12.5")};
         expenses.appendRow(row);
         window.refreshNow();
         state.PauseTiming();

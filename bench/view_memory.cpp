@@ -70,7 +70,7 @@ tallymere::RowStore::Row makeRow(int i)
                  "Household " + std::to_string(i % 50),
                  std::to_string(i % 1000) + "." + std::to_string(10 + i % 90),
                  "Entry " + std::to_string(i) + " of the household books"};
-    row.amount = double(i % 1000) + double(10 + i % 90) / 100.0;
+    row.amount = tallymere::Amount::fromPlainDecimal(row.cells[4]);
     return row;
 }
 

@@ -134,6 +134,11 @@ int Connection::Execute(const QString &statement, const Parameters &parameters)
     return int(sqlite3_total_changes64(m_db) - before);
 }
 
+bool Connection::readOnly() const noexcept
+{
+    return m_db && sqlite3_db_readonly(m_db, "main") == 1;
+}
+
 long long Connection::dataVersion() const
 {
     if (!m_db)

@@ -42,6 +42,10 @@ public:
     /// 0 when closed, 1 when open.
     int State() const noexcept { return m_db ? 1 : 0; }
 
+    /// True when the engine could open the file for reading only (this process may not write
+    /// it): every change then fails. False when closed.
+    bool readOnly() const noexcept;
+
     /// Releases the file. Closing a closed connection does nothing.
     void Close() noexcept;
 

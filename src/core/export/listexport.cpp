@@ -57,6 +57,17 @@ SpreadsheetWorksheet &activeSheetOf(SpreadsheetWorkbook *workbook)
     return workbook->ActiveSheet();
 }
 
+/// What the user is told when texts were too long for their cells.
+QString cutCellsText(int cut)
+{
+    return (cut == 1 ? QStringLiteral("1 cell held more than 32,767 characters; it was cut to its first 32,767 "
+                                      "characters in the workbook.")
+                     : QStringLiteral("%1 cells held more than 32,767 characters; each was cut to its first 32,767 "
+                                      "characters in the workbook.")
+                           .arg(cut))
+        + QStringLiteral(" The ledger keeps the whole text.");
+}
+
 } // namespace
 
 void exportList(const RowStore &list, const QString &errorLocation, MainWindow &window,
@@ -110,6 +121,12 @@ void exportList(const RowStore &list, const QString &errorLocation, MainWindow &
             handler.step(160, [&] { activeSheetOf(workbook).Columns().AutoFit(); });
             handler.step(162, [&] { objectOf(application).setVisible(true); });
             handler.step(164, [&] { window.setMousePointer(PointerShape::Default); });
+            // A spreadsheet cell holds 32,767 characters: a longer text went in cut, and the
+            // user hears of it once, not once per cell.
+            handler.step(164, [&] {
+                if (const int cut = workbook ? workbook->ActiveSheet().cutCells() : 0; cut > 0)
+                    platform::msgBox(cutCellsText(cut));
+            });
         } else {
             handler.step(166, [] {
                 platform::msgBox(QStringLiteral("Excel is not installed on this computer. You need to have it "

@@ -232,6 +232,27 @@ QString keepEscapeLookalikes(const QString &text)
     return kept;
 }
 
+/// `text` as a cell can hold it: at most SpreadsheetWorksheet::kMaxCellText characters (UTF-16
+/// units, as spreadsheet programs count them, and never half of a pair), in the form the library
+/// is given. The library counts an escaped lookalike as the characters it is written with, so a
+/// text with many of them keeps a little less.
+QByteArray cellUtf8(const QString &text, bool &cut)
+{
+    constexpr qsizetype limit = SpreadsheetWorksheet::kMaxCellText;
+    cut = text.size() > limit;
+    if (!cut)
+        return keepEscapeLookalikes(text).toUtf8();
+    QString kept = text.left(limit);
+    for (;;) {
+        if (kept.back().isHighSurrogate())
+            kept.chop(1);
+        const QString stored = keepEscapeLookalikes(kept);
+        if (stored.size() <= limit)
+            return stored.toUtf8();
+        kept.chop(stored.size() - limit);
+    }
+}
+
 struct CellAddress {
     lxw_row_t row;
     lxw_col_t column;
@@ -273,9 +294,11 @@ void SpreadsheetWorksheet::writeText(int row, int column, const QString &text)
     const CellAddress at = address(row, column);
     if (text.isEmpty())
         return;
-    const QByteArray utf8 = keepEscapeLookalikes(text).toUtf8();
+    bool cut = false;
+    const QByteArray utf8 = cellUtf8(text, cut);
     check(worksheet_write_string(m_sheet, at.row, at.column, utf8.constData(), nullptr));
-    noteWidth(column, shownWidth(text));
+    m_cutCells += cut ? 1 : 0;
+    noteWidth(column, shownWidth(QStringView(text).left(kMaxCellText)));
 }
 
 void SpreadsheetWorksheet::writeValue(int row, int column, const QString &text)
@@ -289,9 +312,11 @@ void SpreadsheetWorksheet::writeValue(int row, int column, const QString &text)
         noteWidth(column, kDateWidth);
         return;
     }
-    const std::optional<double> number = m_numbers.read(QStringView(text));
+    // A number the totals cannot hold is not counted as one here either: it stays text, digit
+    // for digit, as the ledger keeps it.
+    const std::optional<Amount> number = m_numbers.read(QStringView(text));
     if (number) {
-        check(worksheet_write_number(m_sheet, at.row, at.column, *number, nullptr));
+        check(worksheet_write_number(m_sheet, at.row, at.column, number->toDouble(), nullptr));
         // The shown number is about as wide as the text it came from, and finding its exact
         // shown form would cost more than writing it.
         noteWidth(column, int(QStringView(text).trimmed().size()));

@@ -22,10 +22,12 @@ class SpreadsheetWorksheet;
 class SpreadsheetRange
 {
 public:
-    /// Value put. Numeric text (by the user's locale) becomes a number; text "yyyy-mm-dd" that
+    /// Value put. Numeric text (read as a stored amount, see NumericReader::read) becomes a
+    /// number, unless it is more than the totals can hold; text "yyyy-mm-dd" that
     /// names a real date from 1900 on becomes a date shown in that pattern; anything else is
-    /// stored as text. Empty text leaves the cell empty. Throws tallymere::Error when the cell
-    /// cannot take it (a row above one already written, a closed workbook, text too long).
+    /// stored as text, cut to what a cell holds. Empty text leaves the cell empty. Throws
+    /// tallymere::Error when the cell cannot take it (a row above one already written, a closed
+    /// workbook).
     void setValue(const QString &value);
 
 private:
@@ -61,10 +63,16 @@ private:
 class SpreadsheetWorksheet
 {
 public:
+    /// The most characters a cell holds; a longer text keeps its first this many characters.
+    static constexpr int kMaxCellText = 32767;
+
     /// Cells(row, column) = text: stores the text as it stands, never as a number or date.
     void setCells(int row, int column, const QString &text);
     SpreadsheetRange Cells(int row, int column) { return SpreadsheetRange(*this, row, column); }
     SpreadsheetColumns Columns() { return SpreadsheetColumns(*this); }
+
+    /// How many texts were cut to kMaxCellText characters so far.
+    int cutCells() const noexcept { return m_cutCells; }
 
 private:
     friend class SpreadsheetWorkbook;
@@ -81,11 +89,10 @@ private:
 
     lxw_worksheet *m_sheet;
     lxw_format *m_dateFormat;
-    // The user's decimal point when plain decimal numbers ("-1234.5") can be read without the
-    // locale's full number test; 0 when they cannot.
     NumericReader m_numbers; // the user's number format, fixed for the whole workbook
     // The widest shown text of each column so far, in character widths; 0 for an empty column.
     std::vector<int> m_widths;
+    int m_cutCells = 0;
 };
 
 /// A new workbook, written to a file of its own in a private temporary folder.

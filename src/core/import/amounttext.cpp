@@ -57,7 +57,12 @@ std::optional<AmountParts> splitAmount(QStringView text)
     int closing = 0;
     int debitMarks = 0;
     int creditMarks = 0;
+    int runsBefore = 0;
+    int runsAfter = 0;
+    // One word at most on each side: a currency code or a debit or credit mark.
     auto takeLetters = [&](qsizetype from, int step) -> qsizetype {
+        if (++(step > 0 ? runsBefore : runsAfter) > 1)
+            return 0;
         const qsizetype length = letterRun(text, from, step);
         const QStringView run = step > 0 ? text.mid(from, length) : text.mid(from - length + 1, length);
         qsizetype letters = 0;

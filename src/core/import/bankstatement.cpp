@@ -9,13 +9,6 @@
 namespace tallymere::import {
 namespace {
 
-QString composed(const QString &file, int line, const QString &what)
-{
-    if (line > 0)
-        return QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(what);
-    return QStringLiteral("%1: %2").arg(file, what);
-}
-
 const QString formats = QStringLiteral("CSV, OFX, QIF or CAMT.053");
 
 /// What a file is when its first bytes already tell that it is no statement.
@@ -53,17 +46,6 @@ Format detectedFormat(QStringView text, const QString &fileName)
 }
 
 } // namespace
-
-ReadError::ReadError(QString file, int line, QString what)
-    : std::runtime_error(composed(file, line, what).toStdString()), m_file(std::move(file)), m_line(line),
-      m_what(std::move(what))
-{
-}
-
-QString ReadError::message() const
-{
-    return composed(m_file, m_line, m_what);
-}
 
 BankStatement readStatement(const QByteArray &bytes, const QString &fileName, const ReadOptions &options)
 {

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringView>
 
-#include "core/import/bankstatement.h"
+#include "core/import/readerror.h"
+#include "core/import/statementvalues.h"
 
 namespace tallymere::import {
 

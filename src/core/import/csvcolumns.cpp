@@ -266,6 +266,36 @@ void guessAmounts(const std::vector<QStringList> &rows, std::vector<qsizetype> c
 
 } // namespace
 
+Direction directionOf(const QString &cell)
+{
+    const QString word = normalizedName(cell);
+    // German Soll/Haben, Dutch Af/Bij, and the English, French and Spanish words and marks.
+    static const QStringList out{QStringLiteral("s"), QStringLiteral("soll"), QStringLiteral("af"),
+                                 QStringLiteral("d"), QStringLiteral("dr"), QStringLiteral("debit"),
+                                 QStringLiteral("debet"), QStringLiteral("cargo")};
+    static const QStringList in{QStringLiteral("h"), QStringLiteral("haben"), QStringLiteral("bij"),
+                                QStringLiteral("c"), QStringLiteral("cr"), QStringLiteral("credit"),
+                                QStringLiteral("abono")};
+    if (out.contains(word))
+        return Direction::Out;
+    if (in.contains(word))
+        return Direction::In;
+    return Direction::Neither;
+}
+
+int signColumn(const std::vector<QStringList> &rows, const std::vector<ColumnRole> &roles)
+{
+    for (std::size_t i = 0; i < roles.size(); ++i) {
+        if (roles[i] != ColumnRole::Ignore)
+            continue;
+        const auto column = qsizetype(i);
+        const bool any = std::any_of(rows.begin(), rows.end(), [column](const QStringList &row) { return filled(row, column); });
+        if (any && shareOf(rows, column, [](const QString &cell) { return directionOf(cell) != Direction::Neither; }) == 1.0)
+            return int(i);
+    }
+    return -1;
+}
+
 HeaderMeaning headerMeaning(const QString &name)
 {
     const QString normalized = normalizedName(name);

@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-#include "core/import/bankstatement.h"
+#include "core/import/readerror.h"
+#include "core/import/statementvalues.h"
 
 namespace tallymere::import {
 
@@ -32,5 +33,13 @@ HeaderMeaning headerMeaning(const QString &name);
 /// balance (one whose changes are the other's amounts) or a debit and a credit column that take
 /// turns; the first columns of words become payee and memo.
 std::vector<ColumnRole> guessColumns(const QStringList &header, const std::vector<QStringList> &rows, qsizetype columns);
+
+/// Which way a sign column's cell says the money goes: out (debit), in (credit), or neither.
+enum class Direction { Neither, Out, In };
+Direction directionOf(const QString &cell);
+
+/// The column without a role whose every filled cell in `rows` says a direction ("S", "Haben",
+/// "Af", "Bij", "DR", "Credit", ...), or -1: the sign of an amount column that has none.
+int signColumn(const std::vector<QStringList> &rows, const std::vector<ColumnRole> &roles);
 
 } // namespace tallymere::import

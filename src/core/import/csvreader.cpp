@@ -1,7 +1,9 @@
 #include "core/import/csvreader.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
+#include <utility>
 
 #include "core/import/amounttext.h"
 #include "core/import/csvcolumns.h"
@@ -65,19 +67,42 @@ QString cellAt(const QStringList &cells, qsizetype column)
     return column < cells.size() ? cells[column] : QString();
 }
 
-/// The texts of the columns of one role in a row, joined by a space.
-QString joined(const QStringList &cells, const std::vector<ColumnRole> &roles, ColumnRole role)
+/// The columns of each role, found once for all rows.
+class RoleColumns
 {
-    QString text;
-    for (std::size_t i = 0; i < roles.size(); ++i) {
-        if (roles[i] != role)
-            continue;
-        const QString cell = cellAt(cells, qsizetype(i)).trimmed();
-        if (!cell.isEmpty())
-            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + cell;
+public:
+    explicit RoleColumns(const std::vector<ColumnRole> &roles)
+    {
+        for (std::size_t i = 0; i < roles.size(); ++i)
+            m_columns[std::size_t(roles[i])].push_back(qsizetype(i));
     }
-    return text;
-}
+
+    /// The texts of the columns of `role` in a row, trimmed and joined by a space.
+    QString text(const QStringList &cells, ColumnRole role) const
+    {
+        const std::vector<qsizetype> &columns = m_columns[std::size_t(role)];
+        if (columns.size() == 1)
+            return cellAt(cells, columns.front()).trimmed();
+        QString text;
+        for (const qsizetype column : columns) {
+            const QString cell = cellAt(cells, column).trimmed();
+            if (!cell.isEmpty())
+                text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + cell;
+        }
+        return text;
+    }
+
+    /// The first column of `role` in a row, trimmed: one date per row.
+    QString first(const QStringList &cells, ColumnRole role) const
+    {
+        return cellAt(cells, m_columns[std::size_t(role)].front()).trimmed();
+    }
+
+    bool has(ColumnRole role) const { return !m_columns[std::size_t(role)].empty(); }
+
+private:
+    std::array<std::vector<qsizetype>, std::size_t(ColumnRole::Credit) + 1> m_columns;
+};
 
 QString notAStatement()
 {
@@ -123,22 +148,22 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
     qsizetype columns = std::max(header.size(), usualCells(sample));
     if (options.columns)
         columns = std::max(columns, qsizetype(options.columns->size()));
+    std::vector<QStringList> rows;
+    for (const CsvRecord &record : sample)
+        rows.push_back(record.cells);
     if (options.columns) {
         choices.columns = *options.columns;
         choices.columns.resize(std::size_t(columns), ColumnRole::Ignore);
     } else {
-        std::vector<QStringList> rows;
-        for (const CsvRecord &record : sample)
-            rows.push_back(record.cells);
         choices.columns = guessColumns(header, rows, columns);
     }
     while (header.size() < columns)
         header += QString();
     choices.header = header;
+    choices.signColumn = signColumn(rows, choices.columns);
 
-    const auto has = [&](ColumnRole role) {
-        return std::find(choices.columns.begin(), choices.columns.end(), role) != choices.columns.end();
-    };
+    const RoleColumns roles(choices.columns);
+    const auto has = [&](ColumnRole role) { return roles.has(role); };
     const bool dates = has(ColumnRole::Date);
     const bool amounts = has(ColumnRole::Amount) || has(ColumnRole::Debit) || has(ColumnRole::Credit);
     if (formatGuessed && !options.columns && (!dates || !amounts))
@@ -148,8 +173,6 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
     if (!amounts)
         throw ReadError(fileName, 0, QStringLiteral("no column holds the amounts"));
 
-    const auto dateColumn = qsizetype(std::find(choices.columns.begin(), choices.columns.end(), ColumnRole::Date)
-                                      - choices.columns.begin());
     std::vector<FoundTransaction> found;
     CsvCursor cursor(text, choices.delimiter);
     CsvRecord record;
@@ -157,19 +180,29 @@ BankStatement readCsv(QStringView text, const QString &fileName, const ReadOptio
         if (record.line < firstLine || record.line == headerLine || record.blank())
             continue;
         FoundTransaction one;
-        one.amount = joined(record.cells, choices.columns, ColumnRole::Amount);
-        one.debit = joined(record.cells, choices.columns, ColumnRole::Debit);
-        one.credit = joined(record.cells, choices.columns, ColumnRole::Credit);
-        one.date = cellAt(record.cells, dateColumn).trimmed();
-        if ((one.amount.isEmpty() && one.debit.isEmpty() && one.credit.isEmpty()) || one.date.isEmpty()) {
+        one.amount = roles.text(record.cells, ColumnRole::Amount);
+        one.debit = roles.text(record.cells, ColumnRole::Debit);
+        one.credit = roles.text(record.cells, ColumnRole::Credit);
+        one.date = roles.first(record.cells, ColumnRole::Date);
+        // No amount, or no date at all (a footer's total, a pending row's "offen"): no transaction.
+        const bool dateless = std::none_of(one.date.cbegin(), one.date.cend(), [](QChar c) { return c.isDigit(); });
+        if ((one.amount.isEmpty() && one.debit.isEmpty() && one.credit.isEmpty()) || dateless) {
             statement.leftOut.push_back(LeftOut{record.line, record.text.toString()});
             continue;
         }
+        if (choices.signColumn >= 0 && !one.amount.isEmpty()) {
+            // The amount is unsigned; its sign stands in a column of its own.
+            const Direction direction = directionOf(cellAt(record.cells, choices.signColumn));
+            if (direction == Direction::Out)
+                one.debit = std::exchange(one.amount, QString());
+            else if (direction == Direction::In)
+                one.credit = std::exchange(one.amount, QString());
+        }
         BankTransaction &transaction = one.transaction;
         transaction.line = record.line;
-        transaction.payee = cleanText(joined(record.cells, choices.columns, ColumnRole::Payee));
-        transaction.memo = cleanText(joined(record.cells, choices.columns, ColumnRole::Memo));
-        transaction.category = cleanText(joined(record.cells, choices.columns, ColumnRole::Category));
+        transaction.payee = cleanText(roles.text(record.cells, ColumnRole::Payee));
+        transaction.memo = cleanText(roles.text(record.cells, ColumnRole::Memo));
+        transaction.category = cleanText(roles.text(record.cells, ColumnRole::Category));
         found.push_back(std::move(one));
     }
     if (const int line = cursor.unclosedQuoteLine())

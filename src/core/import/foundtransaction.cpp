@@ -1,5 +1,7 @@
 #include "core/import/foundtransaction.h"
 
+#include <algorithm>
+
 #include "core/import/statementdates.h"
 
 namespace tallymere::import {
@@ -58,7 +60,8 @@ private:
                                 .arg(text.trimmed(), m_mark));
         }
         // Every later sum and difference works on up to 18 digits.
-        checked(plainSum({*plain}), text, line);
+        if (std::count_if(plain->cbegin(), plain->cend(), [](QChar c) { return c.isDigit(); }) > 18)
+            checked(std::nullopt, text, line);
         return *std::move(plain);
     }
 
@@ -80,6 +83,7 @@ void settle(std::vector<FoundTransaction> &&found, const ReadOptions &options, A
 {
     QStringList amounts;
     QStringList dates;
+    amounts.reserve(qsizetype(found.size()));
     dates.reserve(qsizetype(found.size()));
     for (const FoundTransaction &one : found) {
         dates += one.date;

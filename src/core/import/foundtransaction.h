@@ -7,7 +7,8 @@
 #include <QStringList>
 
 #include "core/import/amounttext.h"
-#include "core/import/bankstatement.h"
+#include "core/import/readerror.h"
+#include "core/import/statementvalues.h"
 
 namespace tallymere::import {
 

@@ -19,6 +19,7 @@
 #include "core/ledger/statements.h"
 #include "core/settings/settings.h"
 #include "core/text/datetext.h"
+#include "core/text/decimalsum.h"
 #include "core/text/numerictext.h"
 
 namespace tallymere::import {
@@ -28,11 +29,11 @@ namespace {
 constexpr qint64 kTypedWithinDays = 3;
 
 /// An amount as a whole number of thousandths: equal amounts are equal whatever their decimals.
-std::optional<long long> amountUnits(std::optional<double> value)
+std::optional<long long> amountUnits(std::optional<Amount> amount)
 {
-    if (!value || !std::isfinite(*value) || std::fabs(*value) > 1e15)
+    if (!amount)
         return std::nullopt;
-    return std::llround(*value * 1000);
+    return std::llround(amount->toDouble() * 1000);
 }
 
 QString particularsOf(const BankTransaction &t, const QString &category)

@@ -251,12 +251,14 @@ DateReading::DateReading(const QStringList &dates, std::optional<DateOrder> fixe
     std::optional<qsizetype> dayFirst;
     std::optional<qsizetype> monthFirst;
     bool orderMatters = false;
+    bool numeric = false;
     QSet<int> ownOrders;
     for (qsizetype i = 0; i < dates.size(); ++i) {
         const DateFields fields = parse(dates[i]);
         if (fields.kind == Kind::Fixed) {
             ownOrders.insert(int(fields.own));
         } else if (fields.kind == Kind::Numeric) {
+            numeric = true;
             orderMatters = orderMatters || fields.first != fields.second;
             if (fields.first > 12 && fields.second <= 12 && !dayFirst)
                 dayFirst = i;
@@ -282,9 +284,10 @@ DateReading::DateReading(const QStringList &dates, std::optional<DateOrder> fixe
         m_undecided = true;
         return;
     }
-    // No date needs an order: any reads them alike.
+    // No date needs an order: any reads them alike. The order the dates' own forms agree on is
+    // worth naming only where no date reads by the file's order: given back, it would read those.
     m_order = DateOrder::DayMonthYear;
-    if (ownOrders.size() == 1)
+    if (ownOrders.size() == 1 && !numeric)
         m_reported = DateOrder(*ownOrders.cbegin());
 }
 

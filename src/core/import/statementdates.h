@@ -8,7 +8,8 @@
 #include <QStringList>
 #include <QStringView>
 
-#include "core/import/bankstatement.h"
+#include "core/import/readerror.h"
+#include "core/import/statementvalues.h"
 
 namespace tallymere::import {
 

@@ -163,14 +163,14 @@ void Ledger::beginFill(bool income) noexcept
     }
 }
 
-void Ledger::setTotal(bool income, double total) noexcept
+void Ledger::setTotal(bool income, const DecimalSum &total) noexcept
 {
     state(income).total = total;
 }
 
-void Ledger::addToTotal(bool income, double amount) noexcept
+void Ledger::addToTotal(bool income, Amount amount)
 {
-    state(income).total += amount;
+    state(income).total.add(amount);
 }
 
 void Ledger::endFill(bool income, bool whole) noexcept
@@ -182,6 +182,18 @@ void Ledger::requireFullRefill() noexcept
 {
     m_income.whole = false;
     m_expenses.whole = false;
+}
+
+bool Ledger::changedElsewhere() const noexcept
+{
+    try {
+        if (!m_connection || m_connection->State() == 0)
+            return false;
+        const long long now = m_connection->dataVersion();
+        return now != m_income.dataVersion || now != m_expenses.dataVersion;
+    } catch (...) {
+        return false;
+    }
 }
 
 void Ledger::forgetNotes() noexcept

@@ -12,6 +12,7 @@
 #include "core/ledger/undohistory.h"
 #include "core/lists/rowstore.h"
 #include "core/platform/mainwindow.h"
+#include "core/text/decimalsum.h"
 
 namespace tallymere {
 
@@ -57,10 +58,11 @@ public:
     RowStore &list(bool income) noexcept { return income ? m_income.rows : m_expenses.rows; }
     const RowStore &list(bool income) const noexcept { return income ? m_income.rows : m_expenses.rows; }
 
-    /// The totals (totalIncome, totalExpenses) left behind by the last fill of each list.
-    double totalIncome() const noexcept { return m_income.total; }
-    double totalExpenses() const noexcept { return m_expenses.total; }
-    double total(bool income) const noexcept { return income ? m_income.total : m_expenses.total; }
+    /// The totals (totalIncome, totalExpenses) left behind by the last fill of each list: the
+    /// exact sums of its amounts (toDouble() gives the nearest double).
+    const DecimalSum &totalIncome() const noexcept { return m_income.total; }
+    const DecimalSum &totalExpenses() const noexcept { return m_expenses.total; }
+    const DecimalSum &total(bool income) const noexcept { return income ? m_income.total : m_expenses.total; }
 
     /// For a fill: when every change since the list was read is the program's own, and nothing
     /// else can have changed the table, applies those changes to the list, brings its total up
@@ -71,14 +73,19 @@ public:
     /// now.
     void beginFill(bool income) noexcept;
     /// The fill's steps on the total of its list.
-    void setTotal(bool income, double total) noexcept;
-    void addToTotal(bool income, double amount) noexcept;
+    void setTotal(bool income, const DecimalSum &total) noexcept;
+    /// Throws tallymere::Error ("Overflow") beyond what a sum can hold.
+    void addToTotal(bool income, Amount amount);
     /// After a full fill: `whole` when it read every row and column without a failure, so the
     /// next refresh may build on it.
     void endFill(bool income, bool whole) noexcept;
     /// The next fill of both lists reads the whole tables again (start-up, a changed date
     /// order, any doubt).
     void requireFullRefill() noexcept;
+    /// True when another connection has written to the file since either list was last read
+    /// whole (the engine's data version has moved); false when that cannot be told (no open
+    /// connection).
+    bool changedElsewhere() const noexcept;
 
     /// The window the fills and totals write to; throws when there is none.
     MainWindow &window() const;
@@ -157,7 +164,7 @@ private:
     /// the program's own changes noted since), with the engine's data version then.
     struct ListState {
         RowStore rows;
-        double total = 0;
+        DecimalSum total;
         bool whole = false;
         long long dataVersion = -1;
         struct Pending {

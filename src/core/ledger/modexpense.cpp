@@ -59,11 +59,11 @@ void listIncome(Ledger &ledger)
     on.step(102, [&] { window().setMousePointer(PointerShape::Hourglass); });
     on.step(104, [&] { rs.Open(QStringLiteral("select * from [income]"), ledger.connection(), CursorType::Static, LockType::ReadOnly); });
     on.step(106, [&] { fill.emplace(ledger.incomeList()); });
-    on.step(108, [&] { ledger.setTotal(true, 0); });
+    on.step(108, [&] { ledger.setTotal(true, {}); });
 
     RowReader row(rs, fillColumnsOf(true));
     const NumericReader numbers;
-    std::optional<double> amount;
+    std::optional<Amount> amount;
     // A recordset that never opened is at its end: the fill leaves the loop at once rather than
     // running its body again and again (the failed open has been reported already).
     while (on.test(110, [&] { return !rs.Eof(); })) {
@@ -108,7 +108,7 @@ void listExpenses(Ledger &ledger)
     ledger.window().setMousePointer(PointerShape::Hourglass);
     rs.Open(QStringLiteral("select * from [expenses]"), ledger.connection(), CursorType::Static, LockType::ReadOnly);
     ListFill fill(ledger.expenseList());
-    ledger.setTotal(false, 0);
+    ledger.setTotal(false, {});
     RowReader row(rs, fillColumnsOf(false));
     const NumericReader numbers;
     while (!rs.Eof()) {
@@ -132,8 +132,8 @@ void listExpenses(Ledger &ledger)
 
 void showTotals(Ledger &ledger)
 {
-    ledger.window().setTotalCaptions(QStringLiteral("Total Income: ") + generalNumberText(ledger.totalIncome()),
-                                      QStringLiteral("Total Expenses: ") + generalNumberText(ledger.totalExpenses()),
+    ledger.window().setTotalCaptions(QStringLiteral("Total Income: ") + ledger.totalIncome().text(),
+                                      QStringLiteral("Total Expenses: ") + ledger.totalExpenses().text(),
                                       QStringLiteral("Available Balance: ")
                                           + balanceText(ledger.totalIncome(), ledger.totalExpenses()));
 }

@@ -1,7 +1,6 @@
 #include "core/lists/monthsums.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -95,17 +94,6 @@ private:
     std::unique_ptr<Entry[]> m_entries;
 };
 
-/// The balance as the Report frame writes it; a balance beyond the range of numbers is written
-/// as the difference itself, never reported: the summary shows whatever the data holds.
-QString balanceTextOf(double income, double expenses)
-{
-    try {
-        return balanceText(income, expenses);
-    } catch (...) {
-        return generalNumberText(income - expenses);
-    }
-}
-
 } // namespace
 
 QString SummaryMonth::label() const
@@ -170,7 +158,7 @@ void MonthSums::readWhole(int table)
     Table &t = m_tables[std::size_t(table)];
     const RowStore &rows = *t.rows;
     for (Slot &slot : m_slots) {
-        slot.sum[std::size_t(table)] = 0;
+        slot.sum[std::size_t(table)] = DecimalSum();
         slot.entries[std::size_t(table)] = 0;
         slot.dirty[std::size_t(table)] = false;
     }
@@ -193,9 +181,8 @@ void MonthSums::readWhole(int table)
         t.slotOf[std::size_t(row)] = slot;
         Slot &month = m_slots[std::size_t(slot)];
         ++month.entries[std::size_t(table)];
-        const double amount = rows.amountAt(row);
-        if (!std::isnan(amount))
-            month.sum[std::size_t(table)] += amount;
+        if (const std::optional<Amount> amount = rows.exactAmountAt(row))
+            month.sum[std::size_t(table)].add(*amount);
     }
     t.whole = false;
 }
@@ -207,7 +194,7 @@ void MonthSums::sumDirtyMonths(int table)
         return;
     for (Slot &slot : m_slots) {
         if (slot.dirty[which]) {
-            slot.sum[which] = 0;
+            slot.sum[which] = DecimalSum();
             slot.entries[which] = 0;
         }
     }
@@ -222,9 +209,8 @@ void MonthSums::sumDirtyMonths(int table)
         if (!month.dirty[which])
             continue;
         ++month.entries[which];
-        const double amount = rows.amountAt(row);
-        if (!std::isnan(amount))
-            month.sum[which] += amount;
+        if (const std::optional<Amount> amount = rows.exactAmountAt(row))
+            month.sum[which].add(*amount);
     }
     for (Slot &slot : m_slots)
         slot.dirty[which] = false;
@@ -322,17 +308,17 @@ void MonthSums::refresh()
               [](const SummaryMonth &a, const SummaryMonth &b) { return a.key > b.key; });
 }
 
-std::vector<SummaryRow> MonthSums::tableRows(double totalIncome, double totalExpenses) const
+std::vector<SummaryRow> MonthSums::tableRows(const DecimalSum &totalIncome, const DecimalSum &totalExpenses) const
 {
     std::vector<SummaryRow> rows;
     rows.reserve(m_months.size() + 1);
     for (const SummaryMonth &month : m_months) {
-        rows.push_back({month.label(), generalNumberText(month.income), generalNumberText(month.expenses),
-                        balanceTextOf(month.income, month.expenses)});
+        rows.push_back({month.label(), month.income.text(), month.expenses.text(),
+                        balanceText(month.income, month.expenses)});
     }
     // The grand totals are the ledger's own, written by the same functions as the Report frame.
-    rows.push_back({QStringLiteral("All"), generalNumberText(totalIncome), generalNumberText(totalExpenses),
-                    balanceTextOf(totalIncome, totalExpenses)});
+    rows.push_back({QStringLiteral("All"), totalIncome.text(), totalExpenses.text(),
+                    balanceText(totalIncome, totalExpenses)});
     return rows;
 }
 
@@ -351,30 +337,30 @@ std::vector<SummaryShare> MonthSums::shares(bool income, std::optional<int> key)
     std::vector<int> counted;
     const int count = rows.itemCount();
     for (int row = 0; row < count; ++row) {
-        if ((!key || t.slotOf[std::size_t(row)] == wanted) && !std::isnan(rows.amountAt(row)))
+        if ((!key || t.slotOf[std::size_t(row)] == wanted) && rows.exactAmountAt(row))
             counted.push_back(row);
     }
     // Names are told apart by their bytes; a QString is made once per name, not per row.
     TextIndex names;
-    std::vector<std::pair<std::string_view, double>> sums;
+    std::vector<std::pair<std::string_view, DecimalSum>> sums;
     // A month's rows lie far apart in the list: each is fetched a few rows ahead of its reading.
     constexpr std::size_t kAhead = 32;
     for (std::size_t i = 0; i < counted.size(); ++i) {
         if (i + kAhead < counted.size())
             rows.prefetchRow(counted[i + kAhead]);
         const int row = counted[i];
-        const double amount = rows.amountAt(row);
         const std::string_view name = rows.cellUtf8(row, kNameColumn);
         const std::uint32_t number = names.add(name);
         if (number == sums.size())
-            sums.emplace_back(name, 0.0);
-        sums[number].second += amount;
+            sums.emplace_back(name, DecimalSum());
+        sums[number].second.add(*rows.exactAmountAt(row));
     }
-    std::stable_sort(sums.begin(), sums.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
     std::vector<SummaryShare> result;
     result.reserve(sums.size());
     for (const auto &[name, amount] : sums)
-        result.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())), amount});
+        result.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())), amount.toDouble()});
+    std::stable_sort(result.begin(), result.end(),
+                     [](const SummaryShare &a, const SummaryShare &b) { return a.amount > b.amount; });
     return result;
 }
 

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include "core/text/decimalsum.h"
+
 namespace tallymere {
 
 class RowStore;
@@ -20,8 +22,8 @@ struct SummaryMonth {
 
     /// year * 12 + month - 1, or kNoDate.
     int key = kNoDate;
-    double income = 0;
-    double expenses = 0;
+    DecimalSum income;
+    DecimalSum expenses;
 
     /// "yyyy-mm", or "No date".
     QString label() const;
@@ -35,7 +37,7 @@ struct SummaryRow {
     QString balance;
 };
 
-/// A source or category and the sum of its amounts.
+/// A source or category and the sum of its amounts (the nearest double of the exact sum).
 struct SummaryShare {
     QString name;
     double amount = 0;
@@ -44,8 +46,8 @@ struct SummaryShare {
 /// Where the money goes, month by month: the income and expenses of each calendar month that has
 /// an entry, summed from the two lists of a ledger, never from the file.
 ///
-/// Amounts are summed as the totals sum them: in row order, an amount that is not numeric
-/// counting for nothing. A date is read as the lists hold it: an ISO text means its own day; a
+/// Amounts are summed as the totals sum them: exactly, an amount that is not numeric or that
+/// the totals cannot hold counting for nothing. A date is read as the lists hold it: an ISO text means its own day; a
 /// slash text counts under the day it means in the date order set now; any other text (blank,
 /// Null, words, a day its month does not have) goes to "No date".
 ///
@@ -71,7 +73,7 @@ public:
 
     /// The month table: one row per month as months() gives them, then "All" with the ledger's
     /// totals (given here) written as the Report frame writes them.
-    std::vector<SummaryRow> tableRows(double totalIncome, double totalExpenses) const;
+    std::vector<SummaryRow> tableRows(const DecimalSum &totalIncome, const DecimalSum &totalExpenses) const;
 
     /// The sources (income) or categories (expenses) of the entries of month `key`, or of every
     /// entry when there is no key, with the sum of their numeric amounts, largest first; entries
@@ -90,7 +92,7 @@ private:
     };
     struct Slot {
         int key = SummaryMonth::kNoDate;
-        std::array<double, 2> sum{};
+        std::array<DecimalSum, 2> sum{};
         std::array<int, 2> entries{};
         std::array<bool, 2> dirty{};
     };

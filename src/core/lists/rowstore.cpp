@@ -31,6 +31,11 @@ std::uint32_t readLength(const char *at, unsigned char width)
     return length;
 }
 
+std::int64_t packedAmount(const std::optional<Amount> &amount) noexcept
+{
+    return amount ? amount->packed() : Amount::packedNone();
+}
+
 void writeLength(char *at, unsigned char width, std::size_t length)
 {
     if (width == kShortLengths) {
@@ -119,14 +124,20 @@ void RowStore::clearItems()
     endResetModel();
 }
 
-double RowStore::sumOfAmounts() const noexcept
+DecimalSum RowStore::sumOfAmounts() const
 {
-    double sum = 0;
-    for (const double amount : m_amounts) {
-        if (!std::isnan(amount))
-            sum += amount;
+    DecimalSum sum;
+    for (const std::int64_t packed : m_amounts) {
+        if (const std::optional<Amount> amount = Amount::unpacked(packed))
+            sum.add(*amount);
     }
     return sum;
+}
+
+double RowStore::amountAt(int row) const noexcept
+{
+    const std::optional<Amount> amount = exactAmountAt(row);
+    return amount ? amount->toDouble() : std::nan("");
 }
 
 namespace {
@@ -188,7 +199,7 @@ void RowStore::appendRow(const Row &row)
     const RowRef ref = storeCells(row.cells);
     noteRecord(row.cells.front());
     m_rows.push_back(ref);
-    m_amounts.push_back(row.amount.value_or(std::nan("")));
+    m_amounts.push_back(packedAmount(row.amount));
     endInsertRows();
 }
 
@@ -214,7 +225,7 @@ bool RowStore::insertRecordRow(long long srNo, const Row &row)
         return false;
     beginInsertRows({}, low, low);
     m_rows.insert(m_rows.begin() + low, storeCells(row.cells));
-    m_amounts.insert(m_amounts.begin() + low, row.amount.value_or(std::nan("")));
+    m_amounts.insert(m_amounts.begin() + low, packedAmount(row.amount));
     endInsertRows();
     return true;
 }
@@ -223,7 +234,7 @@ void RowStore::replaceRow(int row, const Row &cells)
 {
     // The old cells stay unused in their chunk until the next fill: a few bytes per change.
     m_rows[std::size_t(row)] = storeCells(cells.cells);
-    m_amounts[std::size_t(row)] = cells.amount.value_or(std::nan(""));
+    m_amounts[std::size_t(row)] = packedAmount(cells.amount);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -237,7 +248,7 @@ void RowStore::removeRecordRow(int row)
 
 std::size_t RowStore::itemMemory() const noexcept
 {
-    std::size_t bytes = m_rows.capacity() * sizeof(RowRef) + m_amounts.capacity() * sizeof(double);
+    std::size_t bytes = m_rows.capacity() * sizeof(RowRef) + m_amounts.capacity() * sizeof(std::int64_t);
     for (std::size_t size : m_chunkSizes)
         bytes += size;
     return bytes;
@@ -338,7 +349,7 @@ void ListFill::setSubItem(int index, std::string_view text)
     m_pending[std::size_t(index)].assign(text);
 }
 
-void ListFill::setAmount(std::optional<double> amount)
+void ListFill::setAmount(std::optional<Amount> amount)
 {
     if (!m_hasPending)
         throw Error(QStringLiteral("There is no list item to set the amount of."));
@@ -353,7 +364,7 @@ void ListFill::storePending()
     const RowStore::RowRef ref = m_model.storeCells(m_pending);
     m_model.noteRecord(m_pending.front());
     m_model.m_rows.push_back(ref);
-    m_model.m_amounts.push_back(m_pendingAmount.value_or(std::nan("")));
+    m_model.m_amounts.push_back(packedAmount(m_pendingAmount));
     m_pendingAmount.reset();
     for (std::string &cell : m_pending)
         cell.clear();

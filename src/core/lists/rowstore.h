@@ -10,6 +10,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include "core/text/decimalsum.h"
+
 namespace tallymere {
 
 /// The columns of a ledger list as the fills write them (0-based): the record number (the item
@@ -58,11 +60,15 @@ public:
     /// ListItems.Clear: removes every item.
     void clearItems();
 
-    /// The sum of the rows' amounts, added in row order from 0 as a fill adds them; rows whose
-    /// amount is not numeric add nothing.
-    double sumOfAmounts() const noexcept;
-    /// The amount row `row` (0-based) was read as; NaN when its amount is not numeric.
-    double amountAt(int row) const noexcept { return m_amounts[std::size_t(row)]; }
+    /// The exact sum of the rows' amounts; rows without an amount add nothing.
+    DecimalSum sumOfAmounts() const;
+    /// The amount row `row` (0-based) was read as, or nothing.
+    std::optional<Amount> exactAmountAt(int row) const noexcept
+    {
+        return Amount::unpacked(m_amounts[std::size_t(row)]);
+    }
+    /// The nearest double of the amount of row `row` (0-based); NaN when it has none.
+    double amountAt(int row) const noexcept;
 
     /// The row (0-based) whose item text is the record number `srNo`, or -1. Found by halving
     /// when the rows stand in ascending record number, as the ledger gives them; -1 otherwise.
@@ -75,7 +81,7 @@ public:
     /// One row's cells (item text first) and amount, as a change of a single row brings them.
     struct Row {
         std::vector<std::string> cells;
-        std::optional<double> amount;
+        std::optional<Amount> amount;
     };
     /// Adds a row at the end; the view hears of that row only.
     void appendRow(const Row &row);
@@ -121,7 +127,7 @@ private:
     std::vector<std::size_t> m_chunkSizes;
     std::size_t m_chunkUsed = 0;
     std::vector<RowRef> m_rows;
-    std::vector<double> m_amounts; // NaN where the amount is not numeric
+    std::vector<std::int64_t> m_amounts; // Amount::packed(), or Amount::packedNone()
     std::size_t m_cellsPerRow = 1; // the column count when the items were filled, at least 1
     bool m_recordOrder = true;
     long long m_lastNumber = 0; // the record number of the row noted last
@@ -143,14 +149,14 @@ public:
     /// SubItems(index) of the item last added (index from 1 to the column count - 1).
     void setSubItem(int index, std::string_view text);
     /// The amount of the item last added, as its total counts it (nothing: not numeric).
-    void setAmount(std::optional<double> amount);
+    void setAmount(std::optional<Amount> amount);
 
 private:
     void storePending();
 
     RowStore &m_model;
     std::vector<std::string> m_pending;
-    std::optional<double> m_pendingAmount;
+    std::optional<Amount> m_pendingAmount;
     bool m_hasPending = false;
 };
 

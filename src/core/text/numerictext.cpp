@@ -5,6 +5,9 @@
 #include <cmath>
 #include <string>
 
+#include <QByteArray>
+#include <QVarLengthArray>
+
 #include "core/errors/error.h"
 
 namespace tallymere {
@@ -23,15 +26,17 @@ QLocale fixedUserLocale()
     return named;
 }
 
+/// ASCII text, on the stack when it is as short as nearly every amount.
+using AsciiText = QVarLengthArray<char, 32>;
+
 // A plain decimal: an optional minus, ASCII digits, and optionally "." followed by digits,
 // nothing else; read with the same value under every locale. Nearly every stored amount takes
-// this form, so it is read directly.
-std::optional<double> readPlainDecimal(QStringView text)
+// this form, so it is read directly: its ASCII text, in `ascii`, or nothing.
+std::optional<std::string_view> asciiPlainDecimal(QStringView text, AsciiText &ascii)
 {
-    constexpr qsizetype kLongest = 32;
-    if (text.isEmpty() || text.size() > kLongest)
+    if (text.isEmpty())
         return std::nullopt;
-    char ascii[kLongest];
+    ascii.resize(text.size());
     qsizetype i = 0;
     if (text[0] == u'-') {
         ascii[0] = '-';
@@ -54,11 +59,30 @@ std::optional<double> readPlainDecimal(QStringView text)
     }
     if (!digitBefore || (point && !digitAfter))
         return std::nullopt;
+    return std::string_view(ascii.data(), std::size_t(text.size()));
+}
+
+std::optional<double> readPlainDecimal(QStringView text)
+{
+    AsciiText ascii;
+    const auto plain = asciiPlainDecimal(text, ascii);
+    if (!plain)
+        return std::nullopt;
     double value = 0;
-    const auto [end, error] = std::from_chars(ascii, ascii + text.size(), value);
-    if (error != std::errc() || end != ascii + text.size() || !std::isfinite(value))
+    const auto [end, error] = std::from_chars(plain->data(), plain->data() + plain->size(), value);
+    if (error != std::errc() || end != plain->data() + plain->size() || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+/// Whether a plain decimal has 1 to 3 digits and exactly three decimals ("-1.234"): the one
+/// form that is also a number grouped by "." ("1.000", a thousand under de_DE).
+bool looksGrouped(std::string_view plain)
+{
+    if (!plain.empty() && plain[0] == '-')
+        plain.remove_prefix(1);
+    const std::size_t point = plain.find('.');
+    return point >= 1 && point <= 3 && plain.size() == point + 4;
 }
 
 /// The symbols of one number format, as a text in it is taken apart.
@@ -165,15 +189,42 @@ std::optional<QString> plainDecimalOf(QStringView text, const NumberSymbols &sym
     return QString::fromLatin1(result.data(), qsizetype(result.size()));
 }
 
+NumberSymbols symbolsOf(const QLocale &locale)
+{
+    return {locale.decimalPoint(), locale.groupSeparator(), locale.negativeSign(),
+            locale.positiveSign(),  locale.exponential(),    locale.zeroDigit()};
+}
+
 } // namespace
 
-NumericReader::NumericReader() : m_locale(fixedUserLocale()) {}
-
-std::optional<double> NumericReader::read(QStringView text) const
+NumericReader::NumericReader()
+    : m_locale(fixedUserLocale()), m_dotGroups(m_locale.groupSeparator() == QLatin1String("."))
 {
-    if (const auto plain = readPlainDecimal(text.trimmed()))
-        return plain;
-    return readLocale(text);
+}
+
+std::optional<Amount> NumericReader::read(QStringView text) const
+{
+    const QStringView trimmed = text.trimmed();
+    AsciiText ascii;
+    if (const auto plain = asciiPlainDecimal(trimmed, ascii)) {
+        // "1.000" written under a locale that groups by "." meant a thousand; the save never
+        // writes a plain decimal of that form (see plainDecimalText).
+        if (!m_dotGroups || !looksGrouped(*plain) || !readLocale(trimmed))
+            return Amount::fromPlainDecimal(*plain);
+    }
+    return readLocaleAmount(trimmed);
+}
+
+std::optional<Amount> NumericReader::readLocaleAmount(QStringView trimmed) const
+{
+    if (!readLocale(trimmed))
+        return std::nullopt;
+    // The number's own digits, never passing through a double, so it is counted exactly.
+    const std::optional<QString> plain = plainDecimalOf(trimmed, symbolsOf(m_locale));
+    if (!plain)
+        return std::nullopt;
+    const QByteArray ascii = plain->toLatin1();
+    return Amount::fromPlainDecimal(std::string_view(ascii.constData(), std::size_t(ascii.size())));
 }
 
 std::optional<double> NumericReader::readTyped(QStringView text) const
@@ -198,7 +249,7 @@ std::optional<double> NumericReader::readLocale(QStringView text) const
     return value;
 }
 
-std::optional<double> NumericReader::read(std::string_view utf8) const
+std::optional<Amount> NumericReader::read(std::string_view utf8) const
 {
     // Amounts are nearly always short ASCII text: widen it on the stack instead of making a QString.
     constexpr std::size_t kShort = 64;
@@ -227,6 +278,31 @@ double numericValue(QStringView text)
     throw Error(QStringLiteral("Type mismatch: \"%1\" is not a number.").arg(text));
 }
 
+bool isAmountTooLarge(QStringView text)
+{
+    const std::optional<QString> plain = plainDecimalText(text);
+    if (!plain)
+        return false;
+    const QByteArray ascii = plain->toLatin1();
+    return !Amount::fromPlainDecimal(std::string_view(ascii.constData(), std::size_t(ascii.size())));
+}
+
+namespace {
+
+/// A plain decimal as the ledger keeps it: under a locale that groups by ".", "1.234" would read
+/// as 1234, so a fourth decimal keeps the number the same for every reader.
+std::optional<QString> ungrouped(std::optional<QString> plain)
+{
+    if (plain) {
+        const QByteArray ascii = plain->toLatin1();
+        if (looksGrouped(std::string_view(ascii.constData(), std::size_t(ascii.size()))))
+            plain->append(QLatin1Char('0'));
+    }
+    return plain;
+}
+
+} // namespace
+
 std::optional<QString> plainDecimalText(QStringView text)
 {
     const NumericReader reader;
@@ -234,58 +310,48 @@ std::optional<QString> plainDecimalText(QStringView text)
     const QLocale &locale = reader.locale();
     bool ok = false;
     const double value = locale.toDouble(trimmed, &ok);
-    if (ok && std::isfinite(value) && reader.readTyped(trimmed)) {
-        return plainDecimalOf(trimmed, {locale.decimalPoint(), locale.groupSeparator(), locale.negativeSign(),
-                                        locale.positiveSign(), locale.exponential(), locale.zeroDigit()});
-    }
-    return storedPlainDecimal(trimmed);
+    std::optional<QString> plain;
+    if (ok && std::isfinite(value) && reader.readTyped(trimmed))
+        plain = plainDecimalOf(trimmed, symbolsOf(locale));
+    else if (readPlainDecimal(trimmed))
+        plain = plainDecimalOf(trimmed, {QStringLiteral("."), {}, {}, {}, {}, {}});
+    return ungrouped(std::move(plain));
 }
 
 std::optional<QString> storedPlainDecimal(QStringView text)
 {
     const QStringView trimmed = text.trimmed();
-    if (readPlainDecimal(trimmed))
-        return plainDecimalOf(trimmed, {QStringLiteral("."), {}, {}, {}, {}, {}});
-    return std::nullopt;
+    if (!readPlainDecimal(trimmed))
+        return std::nullopt;
+    return ungrouped(plainDecimalOf(trimmed, {QStringLiteral("."), {}, {}, {}, {}, {}}));
 }
 
 QString typedDecimalText(const QString &stored)
 {
-    const QLocale locale = fixedUserLocale();
+    const NumericReader reader;
+    const QLocale &locale = reader.locale();
     const QString point = locale.decimalPoint();
-    if (point == QLatin1String(".") || !readPlainDecimal(stored) || locale.zeroDigit() != QLatin1String("0")
+    AsciiText ascii;
+    const auto plain = asciiPlainDecimal(stored, ascii);
+    if (point == QLatin1String(".") || !plain || locale.zeroDigit() != QLatin1String("0")
         || locale.negativeSign() != QLatin1String("-"))
         return stored;
+    // A thousand that an earlier release kept as typed ("1.000" under de_DE) is shown as it is.
+    if (locale.groupSeparator() == QLatin1String(".") && looksGrouped(*plain)) {
+        bool ok = false;
+        locale.toDouble(stored, &ok);
+        if (ok)
+            return stored;
+    }
     QString typed = stored;
     typed.replace(QLatin1Char('.'), point);
     return typed;
 }
 
-QString generalNumberText(double value)
+QString balanceText(const DecimalSum &income, const DecimalSum &expenses)
 {
-    if (value == 0)
-        return QStringLiteral("0"); // never "-0"
-    QLocale locale = fixedUserLocale();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15);
-}
-
-QString balanceText(double income, double expenses)
-{
-    double balance = income - expenses;
-    if (!std::isfinite(balance))
-        throw Error(QStringLiteral("Overflow"));
-    // The difference of two totals is no more precise than they are: beyond their 15th
-    // significant digit it is the noise of binary fractions (100.3 - 100.1 - 0.2).
-    const double magnitude = std::max(std::fabs(income), std::fabs(expenses));
-    if (magnitude > 0) {
-        const int decimals = 15 - int(std::floor(std::log10(magnitude))) - 1;
-        if (decimals > 0 && decimals < 300) {
-            const double scale = std::pow(10.0, decimals);
-            balance = std::round(balance * scale) / scale;
-        }
-    }
-    return generalNumberText(balance);
+    // Both sums are exact, so their difference is too: 100.3 against 100.1 and 0.2 is 0.
+    return (income - expenses).text();
 }
 
 } // namespace tallymere

@@ -3,14 +3,22 @@
 #include <array>
 #include <functional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCloseEvent>
+#include <QFile>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QTimer>
 
 #include "config.h"
 #include "ui/controls/listview.h"
@@ -76,6 +84,12 @@ Form1::Form1(QWidget *parent)
     connect(m_ui.PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connectFeatures();
     connectUndo();
+    // Coming back to the program in any of its windows counts as the main window getting the
+    // focus back: the lists behind an open editor are as fresh as the window's own.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && isVisible())
+            Form_Activate();
+    });
 }
 
 Form1::~Form1()
@@ -297,6 +311,69 @@ void Form1::arrangeTotals()
         label->setGeometry(left, label->y(), width, label->height());
         right = left + metrics.horizontalAdvance(label->text()) + 2;
     }
+}
+
+namespace {
+
+/// Whether this process may make files in `folder`, judged with the IDs and privileges that
+/// opening a file uses (QFileInfo asks for the real user's, which root's are not always).
+bool canMakeFilesIn(const QString &folder)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+} // namespace
+
+void Form1::warnIfReadOnly()
+{
+    // The engine opens a ledger it may not write for reading only, and it writes every change
+    // through a journal that it makes beside the file: either way no save can succeed, and the
+    // user is better told now than by the first save that fails.
+    if (!m_ledger.hasConnection() || m_ledger.connection().State() == 0)
+        return;
+    const QString folder = platform::programFolder();
+    if (!m_ledger.connection().readOnly() && canMakeFilesIn(folder))
+        return;
+    try {
+        platform::msgBox(QStringLiteral("The ledger ") + ledgerPath(folder)
+                             + QStringLiteral(" cannot be changed (it is read-only): you can look, but not save."),
+                         platform::MessageStyle::OkOnly);
+    } catch (...) {
+        // A message that cannot be shown leaves the user where every save's report would.
+    }
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Queued, so the window and its lists are painted before the message covers them.
+    if (!m_shownOnce && !event->spontaneous()) {
+        m_shownOnce = true;
+        QTimer::singleShot(0, this, &Form1::warnIfReadOnly);
+    }
+}
+
+void Form1::Form_Activate()
+{
+    // A report closing gives the window the focus back: that must not read the lists again.
+    if (m_activating)
+        return;
+    m_activating = true;
+    const auto done = qScopeGuard([this] { m_activating = false; });
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.Form_Activate "));
+    // An export reads the lists while it lets events run: they stay as they are until it ends.
+    if (!on.test(100, [&] { return !exportRunning() && m_ledger.changedElsewhere(); }))
+        return;
+    on.step(102, [&] { modExpense::listIncome(m_ledger); });
+    on.step(104, [&] { modExpense::listExpenses(m_ledger); });
+    on.step(106, [&] { modExpense::showTotals(m_ledger); });
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -90,6 +90,14 @@ public:
     /// Writes the captions of the three total labels and places them so that each shows whole.
     void setTotalCaptions(const QString &income, const QString &expenses, const QString &balance) override;
 
+    /// Tells the user, in one message, that the ledger cannot be changed when this process may
+    /// not write it; says nothing otherwise. Runs once the window is first shown.
+    void warnIfReadOnly();
+
+    /// The window got the focus back: when another program has written to the ledger since the
+    /// lists were read, both lists and the totals are read again (an open summary follows them).
+    void Form_Activate();
+
     WindowPointer &pointer() noexcept { return m_pointer; }
 
 signals:
@@ -98,6 +106,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     /// Places the three totals in the Report frame so that each shows whole.
@@ -121,6 +131,8 @@ private:
     SingleWindow<ImportWindow> m_import;
     std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
     std::array<int, 3> m_totalsWidth{};
+    bool m_shownOnce = false;
+    bool m_activating = false; // Form_Activate runs (its reports must not start it again)
 };
 
 } // namespace tallymere

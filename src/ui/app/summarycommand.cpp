@@ -8,7 +8,7 @@ namespace tallymere {
 
 void Form1::showMonthlySummary()
 {
-    ErrorHandler on(QStringLiteral("in Tallymere.Form1.showMonthlySummary "));
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.showMonthlySummary "));
     on.step(100, [&] {
         // One summary: an open one just comes to the front.
         MonthlySummary &summary = m_summary.get([this] { return new MonthlySummary(m_ledger, this); },

@@ -245,8 +245,8 @@ std::vector<std::uint32_t> collationRanks(const std::vector<std::string_view> &t
     return ranks;
 }
 
-ColumnOrder::ColumnOrder(const RowStore &rows, int column, SortKind kind)
-    : m_rows(rows), m_column(column), m_kind(kind)
+ColumnOrder::ColumnOrder(const RowStore &rows, int column, SortKind kind, Qt::SortOrder order)
+    : m_rows(rows), m_column(column), m_kind(kind), m_descending(order == Qt::DescendingOrder)
 {
 }
 
@@ -276,8 +276,9 @@ std::vector<int> ColumnOrder::sorted() const
     struct Entry {
         std::uint64_t key;
         std::uint32_t row;
+        bool text;
     };
-    std::vector<Entry> entries(std::size_t(count), Entry{0, 0});
+    std::vector<Entry> entries(std::size_t(count), Entry{0, 0, false});
 
     // Texts are ranked once per distinct text: a list holds few sources and categories.
     TextIndex distinct;
@@ -286,6 +287,7 @@ std::vector<int> ColumnOrder::sorted() const
         const Key key = keyOf(row);
         Entry &entry = entries[std::size_t(row)];
         entry.row = std::uint32_t(row);
+        entry.text = key.text;
         if (!key.text) {
             entry.key = key.number;
             continue;
@@ -298,12 +300,19 @@ std::vector<int> ColumnOrder::sorted() const
     if (!distinct.texts().empty()) {
         const std::vector<std::uint32_t> ranks = collationRanks(distinct.texts(), m_collator);
         for (Entry &entry : entries) {
-            if (entry.key == kTextBase)
+            if (entry.text)
                 entry.key += ranks[textOfRow[entry.row]];
         }
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry &a, const Entry &b) { return a.key != b.key ? a.key < b.key : a.row < b.row; });
+    // A descending sort is not the ascending one read backwards: rows that tie keep the list's
+    // order, and the texts stay after the dates or amounts.
+    std::sort(entries.begin(), entries.end(), [descending = m_descending](const Entry &a, const Entry &b) {
+        if (a.text != b.text)
+            return b.text;
+        if (a.key != b.key)
+            return descending ? a.key > b.key : a.key < b.key;
+        return a.row < b.row;
+    });
     std::vector<int> rows(static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < entries.size(); ++i)
         rows[i] = int(entries[i].row);
@@ -317,10 +326,10 @@ bool ColumnOrder::before(int a, int b) const
     if (ka.text != kb.text)
         return kb.text;
     if (!ka.text && ka.number != kb.number)
-        return ka.number < kb.number;
+        return m_descending ? ka.number > kb.number : ka.number < kb.number;
     if (ka.text && ka.utf8 != kb.utf8) {
         if (const int result = m_collator.compare(textOf(ka.utf8), textOf(kb.utf8)); result != 0)
-            return result < 0;
+            return m_descending ? result > 0 : result < 0;
     }
     return a < b;
 }

@@ -17,15 +17,17 @@ enum class SortKind {
     Amount, ///< numeric amounts by value, every other text after them, as text
 };
 
-/// The ascending order of a list's rows by one column: a total order, rows that tie standing
-/// in list order. sorted() gives the whole order at once, reading each cell once; before()
-/// places single rows in it, as a change of one row needs, and agrees with sorted().
+/// The order of a list's rows by one column, ascending or descending: a total order, rows that
+/// tie standing in list order in both directions. As in a spreadsheet, the dates or amounts come
+/// first either way, and the texts that are none come after them. sorted() gives the whole order
+/// at once, reading each cell once; before() places single rows in it, as a change of one row
+/// needs, and agrees with sorted().
 class ColumnOrder
 {
 public:
     /// The order of `rows` by `column` (0-based) read as `kind`, in the collation of the default
     /// locale. An Amount column's values are the amounts the list holds for its rows.
-    ColumnOrder(const RowStore &rows, int column, SortKind kind);
+    ColumnOrder(const RowStore &rows, int column, SortKind kind, Qt::SortOrder order = Qt::AscendingOrder);
 
     /// Every row (0-based), in order.
     std::vector<int> sorted() const;
@@ -43,6 +45,7 @@ private:
     const RowStore &m_rows;
     int m_column;
     SortKind m_kind;
+    bool m_descending;
     QCollator m_collator;
 };
 

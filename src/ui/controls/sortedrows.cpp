@@ -70,7 +70,7 @@ void SortedRows::setRows(RowStore *rows, std::map<int, SortKind> kinds)
 ColumnOrder SortedRows::order() const
 {
     const auto kind = m_kinds.find(m_column);
-    return ColumnOrder(*m_rows, m_column, kind == m_kinds.end() ? SortKind::Text : kind->second);
+    return ColumnOrder(*m_rows, m_column, kind == m_kinds.end() ? SortKind::Text : kind->second, m_order);
 }
 
 void SortedRows::sort(int column, Qt::SortOrder order)
@@ -79,36 +79,31 @@ void SortedRows::sort(int column, Qt::SortOrder order)
         return;
     if (column < 0 || column >= columnCount())
         column = -1;
-    const bool sameColumn = column == m_column;
+    const bool same = column == m_column && order == m_order;
     relayout([&] {
         m_column = column;
         m_order = order;
         if (column < 0) {
             m_byPlace.clear();
             m_placeOf.clear();
-        } else if (!sameColumn) {
-            placeAll(); // the other direction of the same column is the same order, read backwards
+        } else if (!same) {
+            placeAll();
         }
     });
-}
-
-int SortedRows::rowOfPlace(int place) const noexcept
-{
-    return m_order == Qt::AscendingOrder ? place : int(m_byPlace.size()) - 1 - place;
 }
 
 int SortedRows::listRow(int row) const
 {
     if (!sorted())
         return row;
-    return m_byPlace[std::size_t(rowOfPlace(row))]; // the mirror is its own inverse
+    return m_byPlace[std::size_t(row)];
 }
 
 int SortedRows::viewRow(int listRow) const
 {
     if (!sorted())
         return listRow;
-    return rowOfPlace(m_placeOf[std::size_t(listRow)]);
+    return m_placeOf[std::size_t(listRow)];
 }
 
 void SortedRows::placeAll()
@@ -169,8 +164,7 @@ void SortedRows::sourceRowsInserted(int first, int last)
         const auto at = std::partition_point(m_byPlace.begin(), m_byPlace.end(),
                                              [&](int other) { return rowOrder.before(other, row); });
         const int place = int(at - m_byPlace.begin());
-        const int viewAt = m_order == Qt::AscendingOrder ? place : int(m_byPlace.size()) - place;
-        beginInsertRows({}, viewAt, viewAt);
+        beginInsertRows({}, place, place);
         m_byPlace.insert(m_byPlace.begin() + place, row);
         for (std::size_t p = std::size_t(place); p < m_byPlace.size(); ++p)
             m_placeOf[std::size_t(m_byPlace[p])] = int(p);
@@ -187,8 +181,7 @@ void SortedRows::sourceRowsAboutToBeRemoved(int first, int last)
     // The rows go one by one while the list still holds them, so every row shown stays readable.
     for (int row = last; row >= first; --row) {
         const int place = m_placeOf[std::size_t(row)];
-        const int viewAt = rowOfPlace(place);
-        beginRemoveRows({}, viewAt, viewAt);
+        beginRemoveRows({}, place, place);
         m_byPlace.erase(m_byPlace.begin() + place);
         for (std::size_t p = std::size_t(place); p < m_byPlace.size(); ++p)
             m_placeOf[std::size_t(m_byPlace[p])] = int(p);

@@ -13,7 +13,7 @@ namespace tallymere {
 class RowStore;
 
 /// A list's rows as the list view shows them: in the list's own order until the view is sorted,
-/// then by the sort column, ascending or in reverse. The sort holds across fills and changes of
+/// then by the sort column, ascending or descending. The sort holds across fills and changes of
 /// single rows: a fill is sorted again (the whole order computed once, from keys read once per
 /// row), a row added or changed takes its place by comparisons with a few others, and a row
 /// that moves carries the selection with it.
@@ -47,8 +47,6 @@ public:
 private:
     bool sorted() const noexcept { return m_column >= 0; }
     ColumnOrder order() const;
-    /// The view row of place `place` of the ascending order.
-    int rowOfPlace(int place) const noexcept;
     void placeAll();
     void renumberPlaces();
     /// Changes the order under the view, the rows that persistent indexes name following it.
@@ -64,8 +62,8 @@ private:
     std::map<int, SortKind> m_kinds;
     int m_column = -1;
     Qt::SortOrder m_order = Qt::AscendingOrder;
-    std::vector<int> m_byPlace; // while sorted: the list row at each place of the ascending order
-    std::vector<int> m_placeOf; // while sorted: the place of each list row
+    std::vector<int> m_byPlace; // while sorted: the list row shown at each view row
+    std::vector<int> m_placeOf; // while sorted: the view row of each list row
     bool m_resetting = false;
 };
 

@@ -97,13 +97,26 @@ void Form2::PushButton1_Click()
             written = true;
         });
     } else {
-        bool vanished = false;
+        // Another program (a second copy of this one) may have changed the entry since the
+        // editor loaded it: its change is not written over without the user's word. No keeps
+        // the editor open with everything typed.
+        bool overwrite = true;
         on.step(144, [&] {
-            vanished = m_ledger.write(entrySql::updateStatement(table, setList, mUpdateID), income,
-                                      Ledger::Change::Update, mUpdateID)
-                == 0;
-            written = !vanished;
+            if (changedSinceLoaded(income))
+                overwrite = platform::msgBox(QStringLiteral("This entry was changed by another program since you "
+                                                            "opened it. Save your version over it?"),
+                                             platform::MessageStyle::YesNo)
+                    == platform::MessageResult::Yes;
         });
+        bool vanished = false;
+        if (overwrite) {
+            on.step(144, [&] {
+                vanished = m_ledger.write(entrySql::updateStatement(table, setList, mUpdateID), income,
+                                          Ledger::Change::Update, mUpdateID)
+                    == 0;
+                written = !vanished;
+            });
+        }
         // The entry was deleted while it was being changed: an update that changed no row is no
         // save. Yes keeps the typed entry as a new one; No keeps the editor open as it is.
         if (vanished) {

@@ -16,7 +16,10 @@
 #include "ui/controls/calendar.h"
 #include "ui/controls/pushbutton.h"
 #include "core/text/datetext.h"
+#include "core/errors/error.h"
 #include "core/errors/errorreport.h"
+#include "core/ledger/ledger.h"
+#include "core/ledger/statements.h"
 #include "core/text/numerictext.h"
 #include "core/platform/messagebox.h"
 #include "core/platform/program.h"
@@ -93,6 +96,11 @@ void Form2::Text1_LostFocus(int index)
     if (on.test(100, [&] { return !amount->text().trimmed().isEmpty() && !isNumericText(amount->text()); })) {
         on.step(102, [] { platform::msgBox(QStringLiteral("Must be a numeric entry."), platform::MessageStyle::OkOnly); });
         on.step(104, [&] { amount->setFocus(Qt::OtherFocusReason); });
+    } else if (on.test(106, [&] { return isAmountTooLarge(amount->text()); })) {
+        // The totals count every amount to its last decimal: one they cannot hold is refused
+        // here, and the field keeps what was typed for the user to correct.
+        on.step(108, [] { platform::msgBox(QStringLiteral("The amount is too large."), platform::MessageStyle::OkOnly); });
+        on.step(110, [&] { amount->setFocus(Qt::OtherFocusReason); });
     }
 }
 
@@ -117,6 +125,34 @@ void Form2::showEntry(const modExpense::EntryFields &fields)
 {
     for (std::size_t i = 1; i <= 4; ++i)
         m_ui.Text1[i]->setText(fields[i - 1]);
+    // The entry just loaded, read once more as the engine keeps it (Null apart from empty, the
+    // date and amount as stored, not as shown). An entry that cannot be read is not compared.
+    try {
+        m_loaded = storedEntry(entrySql::isIncomeCaption(windowTitle()), mUpdateID);
+    } catch (const Error &) {
+        m_loaded.reset();
+    }
+}
+
+std::optional<Form2::StoredEntry> Form2::storedEntry(bool income, const QString &srNo) const
+{
+    Recordset rs;
+    rs.Open(entrySql::selectEntryStatement(income, srNo), m_ledger.connection());
+    if (rs.Eof())
+        return std::nullopt;
+    StoredEntry entry{income, srNo, {}};
+    for (int i = 0; i < rs.columnCount(); ++i)
+        entry.values.push_back(rs.value(i));
+    return entry;
+}
+
+bool Form2::changedSinceLoaded(bool income) const
+{
+    if (!m_loaded || m_loaded->income != income || m_loaded->srNo != mUpdateID)
+        return false;
+    const std::optional<StoredEntry> now = storedEntry(income, mUpdateID);
+    // An entry that is gone is the update's own question ("no longer in the ledger").
+    return now && now->values != m_loaded->values;
 }
 
 void Form2::rewriteDateOrder(bool fromDayFirst, bool toDayFirst)

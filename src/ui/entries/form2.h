@@ -1,7 +1,11 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QWidget>
+
+#include "core/db/recordset.h"
 
 #include "ui/controls/pointer.h"
 #include "core/ledger/modexpense.h"
@@ -45,7 +49,9 @@ public:
     /// refuses the close.
     void Form_QueryUnload();
 
-    /// Writes an entry's four fields, as a loader reads them, into Text1(1) to Text1(4).
+    /// Writes an entry's four fields, as a loader reads them, into Text1(1) to Text1(4), and
+    /// keeps the entry as it is stored now (the one numbered mUpdateID, in the table the caption
+    /// names): the save asks before it writes over a change another program made meanwhile.
     void showEntry(const modExpense::EntryFields &fields);
 
     /// The date order changed from day-first (`fromDayFirst`) or month-first to the other: a date
@@ -67,9 +73,21 @@ private:
     /// One of the four fields Text1(1) to Text1(4).
     bool isField(const QObject *object) const;
 
+    /// An entry as stored: which one, and every value of its row as the engine keeps it.
+    struct StoredEntry {
+        bool income;
+        QString srNo;
+        Parameters values;
+    };
+    /// Entry `srNo` of one table as stored now; nothing when it is not there. Throws on failure.
+    std::optional<StoredEntry> storedEntry(bool income, const QString &srNo) const;
+    /// True when the entry being updated is still there but no longer as the editor loaded it.
+    bool changedSinceLoaded(bool income) const;
+
     Ledger &m_ledger;
     Form2Layout m_ui;
     WindowPointer m_pointer;
+    std::optional<StoredEntry> m_loaded; // the entry the update commands loaded, as stored then
     bool m_saving = false;  // a save runs
     bool m_closing = false; // the window is closing; it is gone once its closing step ends
 };

@@ -4,7 +4,6 @@
 #include <QPalette>
 
 #include "core/text/datetext.h"
-#include "core/text/numerictext.h"
 
 namespace tallymere {
 
@@ -19,11 +18,12 @@ void ImportTable::setPlan(import::ImportPlan plan)
     const auto &entries = m_plan.entries;
     const auto &leftOut = m_plan.leftOut;
     m_checked.assign(entries.size(), 0);
-    m_amounts.assign(entries.size(), 0);
-    const NumericReader numbers;
+    m_amounts.assign(entries.size(), Amount::packedNone());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         m_checked[i] = entries[i].status == EntryStatus::New;
-        m_amounts[i] = numbers.read(entries[i].amount).value_or(0);
+        const QByteArray amount = entries[i].amount.toLatin1();
+        if (const auto value = Amount::fromPlainDecimal(std::string_view(amount.constData(), std::size_t(amount.size()))))
+            m_amounts[i] = value->packed();
     }
     // The rows in the file's order: a left-out row stands before the transaction after it.
     m_rows.clear();
@@ -56,11 +56,15 @@ ImportTable::Sums ImportTable::checkedSums() const
     for (std::size_t i = 0; i < m_checked.size(); ++i) {
         if (!m_checked[i])
             continue;
+        // An amount too large for the totals counts for nothing, as in the lists.
+        const auto amount = Amount::unpacked(m_amounts[i]);
         if (m_plan.entries[i].income) {
-            sums.income += m_amounts[i];
+            if (amount)
+                sums.income.add(*amount);
             ++sums.incomeCount;
         } else {
-            sums.expenses += m_amounts[i];
+            if (amount)
+                sums.expenses.add(*amount);
             ++sums.expenseCount;
         }
     }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include <QAbstractTableModel>
 
 #include "core/import/importplan.h"
+#include "core/text/decimalsum.h"
 
 namespace tallymere {
 
@@ -30,8 +32,8 @@ public:
     std::vector<std::size_t> checkedEntries() const;
     /// The sums of the checked income and expenses, and how many of each are checked.
     struct Sums {
-        double income = 0;
-        double expenses = 0;
+        DecimalSum income;
+        DecimalSum expenses;
         int incomeCount = 0;
         int expenseCount = 0;
     };
@@ -55,7 +57,7 @@ private:
     import::ImportPlan m_plan;
     std::vector<int> m_rows;        // per row: the entry, or -1 - the left-out row
     std::vector<char> m_checked;    // per entry
-    std::vector<double> m_amounts;  // per entry, for the sums
+    std::vector<std::int64_t> m_amounts; // per entry, packed, for the sums
 };
 
 } // namespace tallymere

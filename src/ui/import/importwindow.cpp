@@ -20,7 +20,6 @@
 #include "core/ledger/modexpense.h"
 #include "core/ledger/statements.h"
 #include "core/platform/messagebox.h"
-#include "core/text/numerictext.h"
 #include "ui/import/importtable.h"
 #include "ui/windows/icons.h"
 
@@ -240,8 +239,8 @@ void ImportWindow::showSums()
         return count == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(count);
     };
     m_sums->setText(QStringLiteral("Checked income: %1 (%2)    Checked expenses: %3 (%4)")
-                        .arg(generalNumberText(sums.income), entries(sums.incomeCount),
-                             generalNumberText(sums.expenses), entries(sums.expenseCount)));
+                        .arg(sums.income.text(), entries(sums.incomeCount), sums.expenses.text(),
+                             entries(sums.expenseCount)));
     m_import->setEnabled(sums.incomeCount + sums.expenseCount > 0 && m_problem->isHidden());
 }
 

@@ -43,7 +43,7 @@ const QColor kExpensesColour(0xc6, 0x28, 0x28);
 
 QString monthLabel(int key)
 {
-    return SummaryMonth{key, 0, 0}.label();
+    return SummaryMonth{key, {}, {}}.label();
 }
 
 QString shortName(const QString &name)
@@ -165,7 +165,9 @@ MonthlySummary::MonthlySummary(Ledger &ledger, QWidget *mainWindow)
 
     connect(m_sendToExcel, &QPushButton::clicked, this, &MonthlySummary::sendSummaryToExcel);
     connect(&m_summary, &MonthSums::listsChanged, this, &MonthlySummary::scheduleRefresh);
-    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &MonthlySummary::showCharts);
+    // The charts follow the selection, not the current row: a click makes the row current
+    // before it selects it, so the current row would show the month that was selected before.
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MonthlySummary::showCharts);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { selectRow(0); });
 
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -274,8 +276,8 @@ void MonthlySummary::showMonths()
     double high = 0;
     for (int key = *last - kMonthsShown + 1; key <= *last; ++key) {
         const auto month = byKey.find(key);
-        const double in = month == byKey.end() ? 0 : month->second->income;
-        const double out = month == byKey.end() ? 0 : month->second->expenses;
+        const double in = month == byKey.end() ? 0 : month->second->income.toDouble();
+        const double out = month == byKey.end() ? 0 : month->second->expenses.toDouble();
         income->append(in);
         expenses->append(out);
         labels.append(key >= 0 ? shortMonth(key) : QString());

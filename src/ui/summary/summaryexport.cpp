@@ -13,7 +13,7 @@ namespace tallymere {
 
 void MonthlySummary::sendSummaryToExcel()
 {
-    ErrorHandler on(QStringLiteral("in Tallymere.MonthlySummary.SendSummaryToExcel "));
+    ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.MonthlySummary.SendSummaryToExcel "));
     // The table as the lists stand now, even when a refresh is still waiting.
     on.step(100, [&] { refreshNow(); });
     if (!on.test(102, [] { return SaveResultsAsExcelFileIsExcelInstalled(); }))

@@ -152,6 +152,25 @@ TEST_F(ListExportTest, itemsArriveAsRowsInListOrderWithoutTheIdColumn)
     EXPECT_GT(sheet.columnWidth(5), sheet.columnWidth(1));
 }
 
+TEST_F(ListExportTest, amountsTheTotalsCannotHoldArriveAsTheTextTheListShows)
+{
+    const std::vector<std::string> amounts{"1e308", "999999999999999999999", "0.0000000000001", "999999999999999"};
+    Rows rows;
+    for (const std::string &amount : amounts)
+        rows.push_back({"1", "1", "2021-08-02", "Windfall", amount, ""});
+    fill(income, rows);
+
+    exportList(income, kIncomeLocation, host);
+
+    const XlsxSheet sheet = openedSheet();
+    for (int row = 2; row <= 4; ++row) {
+        EXPECT_EQ(sheet.cell(row, 4)->type, XlsxCell::Type::Text) << row;
+        EXPECT_EQ(sheet.cell(row, 4)->text.toStdString(), amounts[std::size_t(row - 2)]);
+    }
+    EXPECT_EQ(sheet.cell(5, 4)->type, XlsxCell::Type::Number);
+    EXPECT_EQ(sheet.cell(5, 4)->number, 999999999999999.0);
+}
+
 TEST_F(ListExportTest, expenseListArrivesWithItsCategoryColumn)
 {
     fill(expenses, {{"1", "1", "2021-08-02", "Rent", "700", "flat"}});

@@ -307,10 +307,10 @@ TEST_P(SpreadsheetLocaleTest, numbersAreWhatTheProgramReadsOfAStoredAmountInTheU
         SCOPED_TRACE(text.toStdString());
         const XlsxCell *cell = written.cell(1, column);
         ASSERT_NE(cell, nullptr);
-        if (const std::optional<double> amount = amounts.read(text)) {
+        if (const std::optional<Amount> amount = amounts.read(text)) {
             EXPECT_EQ(cell->type, XlsxCell::Type::Number);
             // The file keeps 16 significant digits, a sheet shows 15.
-            const double value = *amount;
+            const double value = amount->toDouble();
             EXPECT_NEAR(cell->number, value, std::abs(value) * 1e-15);
         } else {
             EXPECT_EQ(cell->type, XlsxCell::Type::Text);

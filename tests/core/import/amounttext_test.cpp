@@ -76,6 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, PlainAmount, ::testing::Values(
     PlainCase{"12a", u'.', nullptr},
     PlainCase{"R 12,00", u',', "12.00"},
     PlainCase{"Euros 5", u'.', nullptr},
+    PlainCase{"-42.1eis Bar", u'.', nullptr},
     PlainCase{"", u'.', nullptr}));
 
 TEST(PlainAmount, debitAndCreditAndSplitPartsAddUpExactly)

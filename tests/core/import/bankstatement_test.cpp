@@ -102,7 +102,7 @@ TEST_P(StatementFile, readsWhatTheBankMeant)
 INSTANTIATE_TEST_SUITE_P(Files, StatementFile, ::testing::Values(
     FileCase{"german-preamble.csv", Format::Csv, "UTF-8", 3, 1154.74, QDate(2024, 3, 4),
              "Bäckerei Sonnenschein|Arbeitgeber GmbH|Stadtwerke",
-             "Brötchen und Kaffee|Gehalt März Personalnummer 42|Abschlag Strom", "||", "||", 1},
+             "Brötchen und Kaffee|Gehalt März Personalnummer 42|Abschlag Strom", "||", "||", 2},
     FileCase{"no-header.csv", Format::Csv, "UTF-8", 3, 1413.37, QDate(2024, 3, 14),
              "COFFEE HOUSE, MAIN ST|PAYROLL DEPOSIT|GROCERY MART", "||", "||", "||", 0},
     FileCase{"day-first-by-elimination.csv", Format::Csv, "UTF-8", 3, -756.4, QDate(2024, 4, 3),
@@ -116,6 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Files, StatementFile, ::testing::Values(
              "||", "||", 0},
     FileCase{"no-header-debit-credit.csv", Format::Csv, "UTF-8", 3, 1164.01, QDate(2024, 1, 2),
              "Miete Januar|Gehalt|Telefon", "||", "||", "||", 0},
+    FileCase{"sign-column.csv", Format::Csv, "UTF-8", 2, 2476.55, QDate(2024, 3, 5), "Albert Heijn 1234|Werkgever BV",
+             "Pasvolgnr:001|Salaris maart", "|", "|", 1},
     FileCase{"pipe-quotes.csv", Format::Csv, "UTF-8", 2, -973.45, QDate(2024, 3, 1), "Albert \"AH\" Markt|Huur",
              "Boodschappen|Maart | april", "|", "|", 0},
     FileCase{"windows-1252.csv", Format::Csv, "windows-1252", 2, -15.3, QDate(2024, 4, 1),
@@ -161,8 +163,12 @@ TEST(StatementFile, namesEachChoiceOfACsvReading)
     // The running balance ("Saldo") is never the amount; the value date gives way to the booking date.
     EXPECT_EQ(choices.columns, (std::vector<ColumnRole>{ColumnRole::Date, ColumnRole::Ignore, ColumnRole::Payee,
                                                          ColumnRole::Memo, ColumnRole::Amount, ColumnRole::Ignore}));
+    EXPECT_EQ(choices.signColumn, -1);
+    // A row without an amount and a pending row without a booking day are shown as left out.
+    ASSERT_EQ(statement.leftOut.size(), 2u);
     EXPECT_EQ(statement.leftOut.front().line, 11);
     EXPECT_TRUE(statement.leftOut.front().text.startsWith(u"07.03.2024;07.03.2024;Kontoführung"));
+    EXPECT_EQ(statement.leftOut.back().line, 12);
 }
 
 struct FailureCase {

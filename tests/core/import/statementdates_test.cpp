@@ -43,6 +43,8 @@ INSTANTIATE_TEST_SUITE_P(Files, DateOrderOfFile, ::testing::Values(
     OrderCase{{"2024-03-05", "03/04/2024", "13/06/2024"}, {}, QDate(2024, 3, 5), false, DateOrder::DayMonthYear},
     OrderCase{{"05.03.24", "01.02.2024"}, DateOrder::MonthDayYear, QDate(2024, 3, 5), false, DateOrder::MonthDayYear},
     OrderCase{{"01/01/69", "02/02/70"}, {}, QDate(2069, 1, 1), false, {}},
+    // Year first names no order where other dates read by the file's: given back, it would misread them.
+    OrderCase{{"2024-03-01", "2/02/2024"}, {}, QDate(2024, 3, 1), false, {}},
     OrderCase{{"02/02/70"}, {}, QDate(1970, 2, 2), false, {}},
     OrderCase{{"3/ 5/24", "1/15/24"}, {}, QDate(2024, 3, 5), false, DateOrder::MonthDayYear},
     OrderCase{{"20240131235959.000[+14:LINT]"}, {}, QDate(2024, 1, 31), false, DateOrder::YearMonthDay},

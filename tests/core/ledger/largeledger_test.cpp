@@ -102,7 +102,7 @@ TEST(LargeLedger, millionEntriesAreListedExactlyWithTheirTotal)
     EXPECT_EQ(list.subItem(kEntries, 5), QString::fromStdString(valuesOf(kEntries - 1).particulars));
 
     // 1000 * (0 + 1 + ... + 999) whole amounts, and 250000 times 0.25 + 0.5 + 0.75.
-    EXPECT_EQ(w.ledger().totalIncome(), 499875000.0);
+    EXPECT_EQ(w.ledger().totalIncome().toDouble(), 499875000.0);
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 499875000"));
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 499875000"));
     std::cout << kEntries << " entries stored in " << stored << " ms, filled in " << filled << " ms\n";

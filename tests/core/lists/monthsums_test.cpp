@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdlib>
 #include <map>
 #include <string>
 
 #include <QLabel>
 #include <QLocale>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <sqlite3.h>
 
@@ -18,14 +19,18 @@
 namespace tallymere {
 namespace {
 
-/// Income and expenses of one month, as the engine sums them.
+/// Income and expenses of one month in cents, as the engine sums them.
 struct EngineMonth {
-    double income = 0;
-    double expenses = 0;
+    long long income = 0;
+    long long expenses = 0;
 };
 
+/// Amounts with digits that are more than the totals can hold: they count for nothing.
+const char *const kHugeAmounts[] = {"1e308", "999999999999999999999", "0.0000000000001", "1234567890.123456"};
+
 /// Fills both tables with `rows` random entries each, in one transaction. Dates come in every
-/// form a ledger may hold, amounts as numbers or as texts that are none; each entry's particulars
+/// form a ledger may hold, amounts as numbers of two decimals, as numbers too large to count or
+/// as texts that are none; each entry's particulars
 /// name the month its date means under month-first reading ("No date" when it means none), so the
 /// engine can sum the months without reading a date itself.
 void seedLedger(const QString &path, int rows, quint32 seed)
@@ -71,9 +76,12 @@ void seedLedger(const QString &path, int rows, quint32 seed)
             }
             std::string amount;
             bool nullAmount = false;
-            switch (random.bounded(6)) {
+            switch (random.bounded(7)) {
             case 0:
                 amount = badAmounts[random.bounded(int(std::size(badAmounts)))];
+                break;
+            case 2:
+                amount = kHugeAmounts[random.bounded(int(std::size(kHugeAmounts)))];
                 break;
             case 1:
                 nullAmount = true;
@@ -101,26 +109,39 @@ void seedLedger(const QString &path, int rows, quint32 seed)
     sqlite3_close(db);
 }
 
-/// The engine's own sums per month: only texts with a digit are numbers in this ledger.
+/// The engine's own sums per month in whole cents: only texts with a digit that are not too
+/// large are numbers in this ledger.
 std::map<QString, EngineMonth> engineMonths(const QString &path)
 {
+    std::string huge;
+    for (const char *amount : kHugeAmounts)
+        huge += std::string(huge.empty() ? "'" : ", '") + amount + "'";
     std::map<QString, EngineMonth> months;
     sqlite3 *db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
     for (const bool income : {true, false}) {
-        const std::string sql = std::string("select particulars, total(case when amount glob '*[0-9]*' then "
-                                            "cast(amount as real) end) from ")
+        const std::string sql = "select particulars, total(case when amount glob '*[0-9]*' and amount not in ("
+            + huge + ") then cast(round(cast(amount as real) * 100) as integer) end) from "
             + (income ? "income" : "expenses") + " group by particulars";
         sqlite3_stmt *stmt = nullptr;
         sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             EngineMonth &month = months[QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)))];
-            (income ? month.income : month.expenses) = sqlite3_column_double(stmt, 1);
+            (income ? month.income : month.expenses) = sqlite3_column_int64(stmt, 1);
         }
         sqlite3_finalize(stmt);
     }
     sqlite3_close(db);
     return months;
+}
+
+/// Cents as the general text form writes them: "-12.5", "3".
+QString centsText(long long cents)
+{
+    QString text = QString::number(std::llabs(cents) / 100);
+    if (cents % 100 != 0)
+        text += QString::asprintf(".%02lld", std::llabs(cents) % 100).remove(QRegularExpression(QStringLiteral("0$")));
+    return cents < 0 ? QLatin1Char('-') + text : text;
 }
 
 /// The user's locale for one test.
@@ -144,21 +165,23 @@ TEST(MonthSums, monthSumsAgreeWithTheEngineAndAllIsTheReportFrame)
     const std::map<QString, EngineMonth> expected = engineMonths(ledger);
     const auto &months = summary.months();
     ASSERT_EQ(months.size(), expected.size());
+    const std::vector<SummaryRow> rows = summary.tableRows(form.ledger().totalIncome(), form.ledger().totalExpenses());
+    ASSERT_EQ(rows.size(), months.size() + 1);
     for (std::size_t i = 0; i < months.size(); ++i) {
         const QString label = months[i].label();
         ASSERT_EQ(expected.count(label), 1u) << label.toStdString();
+        // The sums are exact: what the engine sums in whole cents, to the last digit.
         const EngineMonth &engine = expected.at(label);
-        EXPECT_NEAR(months[i].income, engine.income, 1e-9 * std::max(1.0, std::fabs(engine.income))) << label.toStdString();
-        EXPECT_NEAR(months[i].expenses, engine.expenses, 1e-9 * std::max(1.0, std::fabs(engine.expenses)))
-            << label.toStdString();
+        EXPECT_EQ(rows[i].month, label);
+        EXPECT_EQ(rows[i].income, centsText(engine.income));
+        EXPECT_EQ(rows[i].expenses, centsText(engine.expenses));
+        EXPECT_EQ(rows[i].balance, centsText(engine.income - engine.expenses));
         if (i > 0) {
             EXPECT_GT(months[i - 1].key, months[i].key); // newest first, "No date" last
         }
     }
     EXPECT_EQ(months.back().label(), QStringLiteral("No date"));
 
-    const std::vector<SummaryRow> rows = summary.tableRows(form.ledger().totalIncome(), form.ledger().totalExpenses());
-    ASSERT_EQ(rows.size(), months.size() + 1);
     const SummaryRow &all = rows.back();
     EXPECT_EQ(all.month, QStringLiteral("All"));
     EXPECT_EQ(QStringLiteral("Total Income: ") + all.income, form.ui().lblTotalIncome->text());

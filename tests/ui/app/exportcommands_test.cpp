@@ -8,6 +8,7 @@
 #include "ui/app/form1.h"
 #include "core/export/spreadsheetapplication.h"
 #include "core/ledger/modexpense.h"
+#include "core/platform/messagebox.h"
 #include "core/platform/program.h"
 #include "support/ledgerfile.h"
 #include "support/scriptedspreadsheet.h"
@@ -61,6 +62,43 @@ TEST_F(ExportCommandTest, eachButtonSendsItsOwnListWithoutTheIdColumn)
     EXPECT_TRUE(env.boxes().empty());
     EXPECT_FALSE(form->exportRunning());
     EXPECT_EQ(form->MousePointer(), PointerShape::Default);
+}
+
+TEST_F(ExportCommandTest, aTextLongerThanACellHoldsArrivesCutAndOneMessageSaysHowMany)
+{
+    constexpr int cell = SpreadsheetWorksheet::kMaxCellText;
+    const QString ledger = env.path(QStringLiteral("dbExpense.mdb"));
+    const std::vector<std::string> particulars{
+        std::string(cell, 'f'),                                  // fits exactly
+        std::string(cell, 'y') + "z",                            // one too many
+        std::string(40000, 'x'),                                 // far too many
+        std::string(cell - 1, 'a') + "\xf0\x9f\x98\x80" "b", // the cut would halve the emoji
+    };
+    for (const std::string &text : particulars)
+        test::insertRow(ledger, "income", "2026-12-04", "Notes", "1", text);
+    modExpense::listIncome(form->ledger());
+    form->ui().PushButton4->click();
+
+    ASSERT_EQ(spreadsheet.opened.size(), 1);
+    const auto sheet = test::XlsxSheet::read(spreadsheet.opened[0]);
+    const std::vector<std::string> expected{particulars[0], std::string(cell, 'y'), std::string(cell, 'x'),
+                                            std::string(cell - 1, 'a')};
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(sheet.shown(int(i) + 4, 5).toStdString(), expected[i]) << "row " << i;
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_EQ(env.boxes()[0].text, QStringLiteral("3 cells held more than 32,767 characters; each was cut to its "
+                                                  "first 32,767 characters in the workbook. The ledger keeps the "
+                                                  "whole text."));
+    EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::OkOnly);
+    EXPECT_EQ(env.boxes()[0].caption, platform::applicationTitle());
+
+    // The list and the ledger keep every character.
+    const RowStore &list = form->ledger().incomeList();
+    const test::Rows stored = test::readRows(ledger, "income");
+    for (std::size_t i = 0; i < particulars.size(); ++i) {
+        EXPECT_EQ(list.subItem(int(i) + 3, 5).toStdString(), particulars[i]);
+        EXPECT_EQ(stored[i + 2].back(), particulars[i]);
+    }
 }
 
 TEST_F(ExportCommandTest, closingTheMainWindowDuringAnExportEndsTheProgramAtOnce)

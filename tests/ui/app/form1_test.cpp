@@ -1,20 +1,34 @@
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QTableView>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QFile>
 #include <QLocale>
+
+#include <sqlite3.h>
 
 #include "core/platform/pointershape.h"
 #include "ui/app/form1.h"
 #include "ui/windows/mainmodule.h"
 #include "config.h"
 #include "ui/controls/listview.h"
+#include "ui/summary/monthlysummary.h"
+#include "core/db/connection.h"
 #include "core/db/ledgerschema.h"
 #include "core/ledger/modexpense.h"
 #include "core/platform/messagebox.h"
+#include "support/entryfixture.h"
 #include "support/ledgerfile.h"
+#include "support/readonlypaths.h"
 #include "support/testenvironment.h"
 
 namespace tallymere {
@@ -124,7 +138,7 @@ TEST_F(Form1Test, rowsAreListedInAscendingRecordNumberWithTotals)
     EXPECT_EQ(cell(income, 4, 4), QStringLiteral("12a"));
     EXPECT_EQ(cell(w.ui().ListView2, 2, 3), QStringLiteral("Food"));
 
-    EXPECT_DOUBLE_EQ(form->ledger().totalIncome(), 1500.3);
+    EXPECT_DOUBLE_EQ(form->ledger().totalIncome().toDouble(), 1500.3);
     EXPECT_EQ(w.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 1500.3"));
     EXPECT_EQ(w.ui().lblTotalExpenses->text(), QStringLiteral("Total Expenses: 1700.55"));
     EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: -200.25"));
@@ -163,8 +177,78 @@ TEST_F(Form1Test, fillingAgainGivesTheSameListNotADoubledOne)
     modExpense::listIncome(form->ledger());
     modExpense::listIncome(form->ledger());
     EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
-    EXPECT_DOUBLE_EQ(form->ledger().totalIncome(), 1500);
+    EXPECT_DOUBLE_EQ(form->ledger().totalIncome().toDouble(), 1500);
 }
+
+/// A ledger's amounts and the three captions of its Report frame.
+struct TotalsCase {
+    const char *name;
+    std::vector<std::string> income;
+    std::vector<std::string> expenses;
+    const char *totalIncome;
+    const char *totalExpenses;
+    const char *balance;
+};
+
+void PrintTo(const TotalsCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+/// 5,000 two-decimal amounts whose sum in binary fractions is off in its 15th digit.
+std::vector<std::string> manyAmounts()
+{
+    std::vector<std::string> amounts;
+    for (long long i = 0; i < 5000; ++i) {
+        const long long cents = i * 104729 * 14 % 300007 + 3;
+        amounts.push_back(QString::asprintf("%lld.%02lld", cents / 100, cents % 100).toStdString());
+    }
+    return amounts;
+}
+
+class Form1Totals : public Form1Test, public ::testing::WithParamInterface<TotalsCase>
+{
+};
+
+TEST_P(Form1Totals, areTheExactSumsOfTheAmountsTheTotalsCanHold)
+{
+    test::makeLedger(ledger);
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(ledger).constData(), &db), SQLITE_OK);
+    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    for (const auto &[table, amounts] : {std::pair("income", GetParam().income), std::pair("expenses", GetParam().expenses)}) {
+        const std::string insert = std::string("insert into ") + table + " values (null, '2021-12-05', 'Name', ?, '')";
+        sqlite3_stmt *stmt = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, insert.c_str(), -1, &stmt, nullptr), SQLITE_OK);
+        for (const std::string &amount : amounts) {
+            sqlite3_bind_text(stmt, 1, amount.c_str(), -1, SQLITE_TRANSIENT);
+            EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE);
+            sqlite3_reset(stmt);
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    Form1 &w = start();
+    EXPECT_EQ(w.ui().lblTotalIncome->text().toStdString(), std::string("Total Income: ") + GetParam().totalIncome);
+    EXPECT_EQ(w.ui().lblTotalExpenses->text().toStdString(), std::string("Total Expenses: ") + GetParam().totalExpenses);
+    EXPECT_EQ(w.ui().lblAvailableBalance->text().toStdString(), std::string("Available Balance: ") + GetParam().balance);
+    // Every amount is listed as stored, counted or not, and nothing is reported.
+    EXPECT_EQ(w.ui().ListView1->items().itemCount(), int(GetParam().income.size()));
+    for (int item = 1; item <= int(GetParam().income.size()); ++item)
+        EXPECT_EQ(cell(w.ui().ListView1, item, 4).toStdString(), GetParam().income[std::size_t(item - 1)]);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ledgers, Form1Totals, ::testing::Values(
+    TotalsCase{"manyTwoDecimalAmounts", manyAmounts(), {}, "7503695.96", "0", "7503695.96"},
+    TotalsCase{"noTrailingZeros", {"100.50", "200"}, {"0.1", "0.2"}, "300.5", "0.3", "300.2"},
+    TotalsCase{"smallBalanceOfLargeTotals", {"100000000000000", "0.3"}, {"100000000000000"},
+               "100000000000000", "100000000000000", "0.3"},
+    TotalsCase{"amountsTooLargeAreLeftOut", {"1500", "1e308", "999999999999999999999", "0.0000000000001"},
+               {"1e308", "1234567890.123456", "2.5"}, "1500", "2.5", "1497.5"}),
+    [](const ::testing::TestParamInfo<TotalsCase> &shown) { return std::string(shown.param.name); });
 
 /// A ledger file that is absent in some way: the program names it and ends, showing nothing.
 class MissingLedger : public Form1Test, public ::testing::WithParamInterface<const char *>
@@ -190,6 +274,101 @@ TEST_P(MissingLedger, namesTheFileAndEndsWithoutWindowOrConnection)
 }
 
 INSTANTIATE_TEST_SUITE_P(Form1, MissingLedger, ::testing::Values("absent", "folder", "other case"));
+
+struct ReadOnlyCase {
+    const char *name;
+    bool file;   // the ledger file may not be written
+    bool folder; // nothing may be made in the program folder (where the engine keeps its journal)
+};
+
+void PrintTo(const ReadOnlyCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ReadOnlyLedger : public Form1Test, public ::testing::WithParamInterface<ReadOnlyCase>
+{
+};
+
+TEST_P(ReadOnlyLedger, isToldInOneMessageOnceTheListsAreShown)
+{
+    const ReadOnlyCase &c = GetParam();
+    test::makeLedger(ledger);
+    test::insertRow(ledger, "income", "2026-01-02", "Salary", "100", "January");
+    test::ReadOnlyPaths readOnly;
+    if (c.file) {
+        ASSERT_TRUE(readOnly.add(ledger));
+    }
+    if (c.folder) {
+        ASSERT_TRUE(readOnly.add(env.folder()));
+    }
+    ASSERT_TRUE(readOnly.hold());
+
+    Form1 &w = start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(env.boxes().empty()) << "nothing before the window shows";
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.ui().ListView1->items().itemCount(), 1);
+    if (c.file || c.folder) {
+        ASSERT_EQ(env.boxes().size(), 1u);
+        EXPECT_EQ(env.boxes()[0].text, QStringLiteral("The ledger ") + env.folder()
+                                           + QStringLiteral("/dbExpense.mdb cannot be changed (it is read-only): "
+                                                            "you can look, but not save."));
+        EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::OkOnly);
+        EXPECT_EQ(env.boxes()[0].caption, QStringLiteral("Tallymere"));
+    } else {
+        EXPECT_TRUE(env.boxes().empty());
+    }
+    const std::size_t shown = env.boxes().size();
+    w.hide();
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(env.boxes().size(), shown) << "once per start";
+}
+
+INSTANTIATE_TEST_SUITE_P(Form1, ReadOnlyLedger, ::testing::Values(
+    ReadOnlyCase{"read-only file", true, false},
+    ReadOnlyCase{"read-only folder", false, true},
+    ReadOnlyCase{"writable", false, false}));
+
+using Form1Activation = test::EntryTest;
+
+TEST_F(Form1Activation, theWindowThatGetsTheFocusBackShowsWhatAnotherProgramWrote)
+{
+    test::insertRow(ledger, "income", "2021-05-01", "Salary", "100", "May");
+    Form1 &w = start();
+    w.show();
+    w.showMonthlySummary();
+    MonthlySummary *summary = w.openMonthlySummary();
+    const auto readWhole = [&] {
+        return std::count_if(sent.begin(), sent.end(),
+                             [](const QString &s) { return s.startsWith(QLatin1String("select * from [")); });
+    };
+
+    // Nothing written elsewhere: the focus coming back reads no list again.
+    QApplication::setActiveWindow(summary);
+    sent.clear();
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(readWhole(), 0);
+
+    QApplication::setActiveWindow(summary);
+    {
+        Connection other;
+        other.openFile(ledger);
+        other.Execute(QStringLiteral("update income set amount='250' where sr_no=1"));
+        other.Execute(QStringLiteral("insert into expenses values (null, '2021-05-03', 'Rent', '90', 'May')"));
+    }
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(w.ui().ListView1->items().subItem(1, kAmountColumn), QStringLiteral("250"));
+    EXPECT_EQ(w.ui().ListView2->items().itemCount(), 1);
+    EXPECT_EQ(w.ui().lblAvailableBalance->text(), QStringLiteral("Available Balance: 160"));
+    QCoreApplication::processEvents();
+    const QAbstractItemModel *months = summary->table()->model();
+    EXPECT_EQ(months->index(0, 0).data().toString(), QStringLiteral("2021-05"));
+    EXPECT_EQ(months->index(0, 3).data().toString(), QStringLiteral("160"));
+    EXPECT_TRUE(env.boxes().empty());
+}
 
 TEST_F(Form1Test, fileThatIsNoDatabaseIsReportedAndTheWindowStillOpens)
 {

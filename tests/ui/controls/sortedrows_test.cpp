@@ -8,6 +8,7 @@
 #include "ui/controls/columnorder.h"
 #include "ui/controls/sortedrows.h"
 #include "core/lists/rowstore.h"
+#include "core/text/numerictext.h"
 
 namespace tallymere {
 namespace {
@@ -36,10 +37,7 @@ RowStore::Row randomRow(QRandomGenerator &random, long long number)
     const std::string amount = pick(kAmounts);
     RowStore::Row row;
     row.cells = {std::to_string(number), std::to_string(number), pick(kDates), pick(kNames), amount, pick(kNames)};
-    bool ok = false;
-    const double value = QString::fromStdString(amount).toDouble(&ok);
-    if (ok)
-        row.amount = value;
+    row.amount = NumericReader().read(std::string_view(amount));
     return row;
 }
 
@@ -76,9 +74,7 @@ TEST_P(SortedRowsChange, singleRowChangesKeepTheOrderAFreshSortGives)
         default:
             rows.removeRecordRow(int(random.bounded(rows.itemCount())));
         }
-        std::vector<int> expected = ColumnOrder(rows, GetParam().column, GetParam().kind).sorted();
-        if (GetParam().order == Qt::DescendingOrder)
-            std::reverse(expected.begin(), expected.end());
+        const std::vector<int> expected = ColumnOrder(rows, GetParam().column, GetParam().kind, GetParam().order).sorted();
         std::vector<int> seen;
         for (int row = 0; row < sorted.rowCount(); ++row) {
             seen.push_back(sorted.listRow(row));

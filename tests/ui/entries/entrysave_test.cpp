@@ -342,6 +342,53 @@ TEST_P(EntrySaveVanished, updateOfADeletedEntryAsksAndLosesNothing)
 
 INSTANTIATE_TEST_SUITE_P(Answers, EntrySaveVanished, ::testing::Values(platform::MessageResult::Yes, platform::MessageResult::No));
 
+class EntrySaveOverAnotherCopy : public EntrySaveTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(EntrySaveOverAnotherCopy, asksBeforeWritingOverWhatTheOtherCopySavedMeanwhile)
+{
+    test::insertRow(ledger, "income", "2021-05-01", "Salary", "100", "May");
+    Form1 &mine = start();
+    Form1 other; // a second copy of the program on the same ledger
+    other.Form_Load();
+    select(mine.ui().ListView1, 1);
+    mine.PushButton2_Click();
+    select(other.ui().ListView1, 1);
+    other.PushButton2_Click();
+    Form2 &late = *other.openForm2();
+
+    field(3)->setText(QStringLiteral("111"));
+    save();
+    ASSERT_TRUE(env.boxes().empty());
+    late.ui().Text1[3]->setText(QStringLiteral("222"));
+    QStringList typed;
+    for (int i = 1; i <= 4; ++i)
+        typed.append(late.ui().Text1[std::size_t(i)]->text());
+    env.answerNext(GetParam());
+    late.ui().PushButton1->click();
+
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_EQ(env.boxes()[0].text, QStringLiteral("This entry was changed by another program since you opened it. "
+                                                  "Save your version over it?"));
+    EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::YesNo);
+    EXPECT_EQ(env.boxes()[0].caption, platform::applicationTitle());
+    if (GetParam() == platform::MessageResult::Yes) {
+        EXPECT_EQ(test::readRows(ledger, "income"), (test::Rows{{"1", "2021-05-01", "Salary", "222", "May"}}));
+        EXPECT_EQ(other.openForm2(), nullptr);
+        EXPECT_EQ(other.ui().lblTotalIncome->text(), QStringLiteral("Total Income: 222"));
+    } else {
+        EXPECT_EQ(test::readRows(ledger, "income"), (test::Rows{{"1", "2021-05-01", "Salary", "111", "May"}}));
+        ASSERT_EQ(other.openForm2(), &late);
+        EXPECT_TRUE(late.isVisible());
+        for (int i = 1; i <= 4; ++i)
+            EXPECT_EQ(late.ui().Text1[std::size_t(i)]->text(), typed[i - 1]) << "field " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, EntrySaveOverAnotherCopy,
+                         ::testing::Values(platform::MessageResult::Yes, platform::MessageResult::No));
+
 TEST_F(EntrySaveTest, refusedStatementIsReportedRefreshesAndKeepsTheEditorOpen)
 {
     {

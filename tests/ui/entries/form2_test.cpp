@@ -80,23 +80,26 @@ INSTANTIATE_TEST_SUITE_P(Settings, Form2Order, ::testing::Values(
 
 struct AmountCase {
     const char *text;
-    bool refused;
+    const char *refusal; // the message shown, or none
 };
+
+constexpr const char *kNoNumber = "Must be a numeric entry.";
+constexpr const char *kTooLarge = "The amount is too large.";
 
 class Form2Amount : public Form2Test, public ::testing::WithParamInterface<AmountCase>
 {
 };
 
-TEST_P(Form2Amount, leavingTheAmountRefusesOnlyTextThatIsNoNumber)
+TEST_P(Form2Amount, leavingTheAmountRefusesTextThatIsNoNumberOrMoreThanTheTotalsHold)
 {
     openEditor();
     field(3)->setFocus(Qt::TabFocusReason);
     field(3)->setText(QString::fromUtf8(GetParam().text));
     QTest::keyClick(field(3), Qt::Key_Tab);
 
-    if (GetParam().refused) {
+    if (GetParam().refusal) {
         ASSERT_EQ(env.boxes().size(), 1u);
-        EXPECT_EQ(env.boxes()[0].text, QStringLiteral("Must be a numeric entry."));
+        EXPECT_EQ(env.boxes()[0].text, QString::fromUtf8(GetParam().refusal));
         EXPECT_EQ(env.boxes()[0].style, platform::MessageStyle::OkOnly);
         EXPECT_EQ(env.boxes()[0].caption, platform::applicationTitle());
         EXPECT_EQ(QApplication::focusWidget(), field(3));
@@ -108,9 +111,16 @@ TEST_P(Form2Amount, leavingTheAmountRefusesOnlyTextThatIsNoNumber)
 }
 
 INSTANTIATE_TEST_SUITE_P(Amounts, Form2Amount, ::testing::Values(
-    AmountCase{"12a", true}, AmountCase{"1e400", true}, AmountCase{"12.5.1", true}, AmountCase{"abc", true},
-    AmountCase{"", false}, AmountCase{"   ", false}, AmountCase{"1,234.50", false}, AmountCase{"-7", false},
-    AmountCase{"+3.5", false}, AmountCase{".5", false}, AmountCase{"  12 ", false}, AmountCase{"1e3", false}));
+    AmountCase{"12a", kNoNumber}, AmountCase{"1e400", kNoNumber}, AmountCase{"12.5.1", kNoNumber},
+    AmountCase{"abc", kNoNumber}, AmountCase{"", nullptr}, AmountCase{"   ", nullptr},
+    AmountCase{"1,234.50", nullptr}, AmountCase{"-7", nullptr}, AmountCase{"+3.5", nullptr},
+    AmountCase{".5", nullptr}, AmountCase{"  12 ", nullptr}, AmountCase{"1e3", nullptr},
+    // More than 15 significant digits, 10^15 or more, or more than 12 decimals.
+    AmountCase{"1e308", kTooLarge}, AmountCase{"999999999999999999999", kTooLarge},
+    AmountCase{"1234567890.123456", kTooLarge}, AmountCase{"1000000000000000", kTooLarge},
+    AmountCase{"0.0000000000001", kTooLarge}, AmountCase{"-1e-13", kTooLarge},
+    AmountCase{"999999999999999", nullptr}, AmountCase{"-12345678901.2345", nullptr},
+    AmountCase{"0.000000000001", nullptr}, AmountCase{"1.50000000000000000000", nullptr}));
 
 TEST_F(Form2Test, cancelClosesWhateverTheAmountHolds)
 {

@@ -127,6 +127,16 @@ TEST_F(MonthlySummaryTest, sendsTheMonthTableWithMonthsAsTextAndAmountsAsNumbers
     EXPECT_TRUE(env.boxes().empty());
 }
 
+TEST_F(MonthlySummaryTest, aFailedSendIsReportedWithTheProgramsLocationPattern)
+{
+    test::ScriptedSpreadsheet spreadsheet;
+    spreadsheet.starts = false;
+    test::insertRow(ledger, "income", "2026-12-01", "Salary", "3250.5", "");
+    start();
+    open().findChild<QPushButton *>(QStringLiteral("SendSummaryToExcel"))->click();
+    EXPECT_TRUE(reported(QStringLiteral("in Coinfold2021/08/31.MonthlySummary.SendSummaryToExcel "), 110));
+}
+
 TEST_F(MonthlySummaryTest, badDataShowsWithoutAnErrorBox)
 {
     {
@@ -186,6 +196,32 @@ TEST_F(MonthlySummaryTest, anEmptyLedgerShowsASentenceInsteadOfCharts)
     EXPECT_EQ(shown().size(), 2u);
     EXPECT_TRUE(summary.chartsShown());
     EXPECT_EQ(bars(summary.monthsChart()).back(), 1500); // the twelve months end with December
+}
+
+TEST_F(MonthlySummaryTest, aClickOnAMonthShowsThatMonthsCharts)
+{
+    test::insertRow(ledger, "income", "2019-01-31", "Salary", "900", "");
+    test::insertRow(ledger, "expenses", "2019-01-10", "Rent", "500", "");
+    test::insertRow(ledger, "expenses", "2019-02-10", "Food", "70", "");
+    start();
+    MonthlySummary &summary = open();
+    summary.show();
+    ASSERT_EQ(shown().front().front(), QStringLiteral("2019-02"));
+
+    QTableView *table = summary.table();
+    const QRect january = table->visualRect(table->model()->index(1, 0));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, january.center());
+    EXPECT_EQ(summary.expensesChart()->title(), QStringLiteral("Expenses by category, 2019-01"));
+    EXPECT_EQ(summary.incomeChart()->title(), QStringLiteral("Income by source, 2019-01"));
+    EXPECT_EQ(bars(summary.expensesChart()), std::vector<double>{500});
+
+    // A save that leaves January selected shows January's new figures.
+    main->PushButton7_Click();
+    type(QStringLiteral("1/20/2019"), QStringLiteral("Food"), QStringLiteral("30"), QStringLiteral("Market"));
+    editor().ui().PushButton1->click();
+    shown();
+    EXPECT_EQ(summary.expensesChart()->title(), QStringLiteral("Expenses by category, 2019-01"));
+    EXPECT_EQ(bars(summary.expensesChart()), (std::vector<double>{30, 500}));
 }
 
 struct Way {
