@@ -234,5 +234,48 @@ TEST_F(ImportWindowTest, aFileThatIsNoStatementIsSaidSoAndNoWindowOpens)
     EXPECT_TRUE(env.boxes()[0].text.startsWith(QStringLiteral("letter.txt: "))) << env.boxes()[0].text.toStdString();
 }
 
+class ImportWindowFormat : public ImportWindowTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(ImportWindowFormat, aStatementComesInOnceAndOneUndoTakesItBack)
+{
+    Form1 &w = start();
+    const QString file = QStringLiteral(TALLYMERE_IMPORT_FILES "/") + QString::fromLatin1(GetParam());
+    setStatementFileChooser([&file](QWidget *) { return file; });
+    const auto restore = qScopeGuard([] { setStatementFileChooser({}); });
+    const auto entries = [&] { return test::readRows(ledger, "income").size() + test::readRows(ledger, "expenses").size(); };
+
+    w.importStatement();
+    window = w.openImportWindow();
+    ASSERT_NE(window, nullptr);
+    const auto read = std::size_t(window->table().plan().entries.size());
+    ASSERT_GT(read, 0u);
+    EXPECT_EQ(window->table().checkedEntries().size(), read);
+    window->importButton()->click();
+    EXPECT_EQ(entries(), read);
+    EXPECT_EQ(std::size_t(w.ui().ListView1->model()->rowCount() + w.ui().ListView2->model()->rowCount()), read);
+
+    // The same file again: every transaction is there already, and nothing is offered.
+    w.importStatement();
+    window = w.openImportWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->table().checkedEntries().empty());
+    EXPECT_FALSE(window->importButton()->isEnabled());
+    window->close();
+    EXPECT_EQ(entries(), read);
+
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(entries(), 0u);
+    EXPECT_EQ(w.ui().ListView1->model()->rowCount() + w.ui().ListView2->model()->rowCount(), 0);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ImportWindowFormat,
+                         ::testing::Values("german-preamble.csv", "ofx1-one-line.ofx", "ofx2.ofx", "qfx-multi-line.qfx",
+                                           "split-transfer.qif", "camt053-v02.xml", "camt053-v08.xml"));
+
 } // namespace
 } // namespace tallymere
