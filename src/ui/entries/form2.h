@@ -6,7 +6,6 @@
 #include <QWidget>
 
 #include "core/db/recordset.h"
-
 #include "ui/controls/pointer.h"
 #include "core/ledger/modexpense.h"
 #include "ui/windows/form2layout.h"
