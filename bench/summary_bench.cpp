@@ -252,5 +252,35 @@ BENCHMARK(BM_SortList)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// A second click on the same header: the rows in descending order, ties still in list order and
+// the texts that are no date or amount still last, so the order is sorted anew, not reversed.
+void BM_SortListReversed(benchmark::State &state)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    RowStore &income = LoadedLedger::get().incomeList();
+    SortedRows sorted;
+    sorted.setRows(&income, {{kDateColumn, SortKind::Date}, {kAmountColumn, SortKind::Amount}});
+    const int column = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        sorted.sort(column, Qt::AscendingOrder);
+        state.ResumeTiming();
+        sorted.sort(column, Qt::DescendingOrder);
+        state.PauseTiming();
+        sorted.sort(-1);
+        state.ResumeTiming();
+    }
+    state.SetLabel(income.columnHeaderText(column + 1).toStdString());
+    QLocale::setDefault(QLocale::c());
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_SortListReversed)
+    ->Arg(kDateColumn)
+    ->Arg(kAmountColumn)
+    ->Arg(kNameColumn)
+    ->Arg(kParticularsColumn)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
 } // namespace
 } // namespace tallymere

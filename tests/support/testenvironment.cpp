@@ -3,6 +3,7 @@
 #include "ui/windows/mainmodule.h"
 #include "core/platform/messagebox.h"
 #include "core/platform/program.h"
+#include "core/platform/savedialog.h"
 #include "core/settings/settings.h"
 
 namespace tallymere::test {
@@ -20,6 +21,10 @@ TestEnvironment::TestEnvironment()
         }
         return (style & 7) == platform::MessageStyle::YesNo ? int(platform::MessageResult::No) : int(platform::MessageResult::Ok);
     });
+    platform::setSaveFileHandler([this](const QString &, const QString &suggestedPath, const QString &) {
+        m_saveDialogs.append(suggestedPath);
+        return m_savePaths.isEmpty() ? QString() : m_savePaths.takeFirst();
+    });
     platform::setEndProgramHandler([this] { ++m_ends; });
     // The home page is never opened from a test.
     Main::setHomePageSeams([] { return 1; }, [](const QUrl &) {});
@@ -28,6 +33,7 @@ TestEnvironment::TestEnvironment()
 TestEnvironment::~TestEnvironment()
 {
     platform::setMessageBoxHandler({});
+    platform::setSaveFileHandler({});
     platform::setEndProgramHandler([] {});
     Main::setHomePageSeams({}, {});
     platform::setProgramFolder(QString());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace tallymere::test {
@@ -16,7 +17,8 @@ struct ShownBox {
 };
 
 /// A private program folder and settings store for one test, with the program's seams replaced:
-/// message boxes are recorded (and answered from a script), the end of the program is recorded.
+/// message boxes and save dialogs are recorded (and answered from a script), the end of the
+/// program is recorded.
 /// Everything is restored when it goes out of scope.
 class TestEnvironment
 {
@@ -40,11 +42,19 @@ public:
     /// How often the program was ended.
     int endCount() const { return m_ends; }
 
+    /// The path each save dialog shown so far suggested, in order.
+    const QStringList &saveDialogs() const { return m_saveDialogs; }
+    /// The path the next save dialog is answered with; a dialog with no scripted answer is
+    /// cancelled.
+    void saveAsNext(const QString &path) { m_savePaths.push_back(path); }
+
 private:
     QTemporaryDir m_dir;
     QTemporaryDir m_settingsDir;
     std::vector<ShownBox> m_boxes;
     std::vector<int> m_answers;
+    QStringList m_saveDialogs;
+    QStringList m_savePaths;
     int m_ends = 0;
 };
 

@@ -65,6 +65,29 @@ void Recordset::Open(const QString &statement, const Connection &connection, con
         throw Error(QStringLiteral("Only one statement can be executed at a time."));
     }
 
+    m_stmt = stmt;
+    try {
+        bind(parameters);
+    } catch (...) {
+        Close();
+        throw;
+    }
+    const int columns = sqlite3_column_count(stmt);
+    m_columnNames.reserve(std::size_t(columns));
+    for (int i = 0; i < columns; ++i)
+        m_columnNames.push_back(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+    m_eof = false;
+    try {
+        MoveNext();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void Recordset::bind(const Parameters &parameters)
+{
+    sqlite3_stmt *stmt = m_stmt;
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         const FieldValue &v = parameters[i];
         const int at = int(i) + 1;
@@ -81,25 +104,22 @@ void Recordset::Open(const QString &statement, const Connection &connection, con
             break;
         default: rc = sqlite3_bind_null(stmt, at); break;
         }
-        if (rc != SQLITE_OK) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-            sqlite3_finalize(stmt);
-            throw Error(message);
-        }
+        if (rc != SQLITE_OK)
+            throw Error(engineMessage(stmt));
     }
+}
 
-    m_stmt = stmt;
-    const int columns = sqlite3_column_count(stmt);
-    m_columnNames.reserve(std::size_t(columns));
-    for (int i = 0; i < columns; ++i)
-        m_columnNames.push_back(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+void Recordset::Rerun(const Parameters &parameters)
+{
+    if (!m_stmt)
+        throw Error(QStringLiteral("The recordset is not open."));
+    // A reset reports the failure of the last run again; that run has been reported already.
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    m_eof = true;
+    bind(parameters);
     m_eof = false;
-    try {
-        MoveNext();
-    } catch (...) {
-        Close();
-        throw;
-    }
+    MoveNext();
 }
 
 bool Recordset::Eof() const noexcept

@@ -1,7 +1,10 @@
 #include "core/export/spreadsheetapplication.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -11,6 +14,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -91,6 +95,12 @@ void check(lxw_error error)
 {
     if (error != LXW_NO_ERROR)
         throw Error(QString::fromUtf8(lxw_strerror(error)));
+}
+
+/// The failure to save a workbook as the file the user chose: it says so and names the file.
+Error workbookNotSaved(const QString &path, const QString &reason)
+{
+    return Error(QStringLiteral("The workbook could not be saved as:\r\n%1\r\n%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 /// A file's size and modification time (in nanoseconds), as one text; empty when it is no file.
@@ -346,22 +356,36 @@ void SpreadsheetWorksheet::autoFit()
     }
 }
 
-SpreadsheetWorkbook::SpreadsheetWorkbook(const QString &name)
+SpreadsheetWorkbook::SpreadsheetWorkbook(const QString &name, const QString &savePath) : m_savePath(savePath)
 {
-    // Each workbook gets a private folder (mode 0700) of its own under the temporary folder,
-    // never among the user's documents. The spreadsheet program reads the file after this
-    // program has let go of it, perhaps after this program has ended, so a shown workbook is
-    // left where it is; a start of this program a day later removes it (removeOldWorkbooks), as
-    // does the system's cleaning of the temporary folder. A workbook that is never shown is
-    // removed with its folder at once.
-    QTemporaryDir folder(QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                             .filePath(kWorkbookFolderPrefix + QString(kWorkbookFolderRandomLength, u'X')));
-    folder.setAutoRemove(false);
-    if (!folder.isValid())
-        throw Error(QStringLiteral("No folder could be made for the new workbook: %1").arg(folder.errorString()));
-    m_folder = folder.path();
-    m_fileName = folder.filePath(name);
-    writeMarker(m_folder);
+    if (!savePath.isEmpty()) {
+        // The workbook is written beside the chosen file under a hidden name of its own and
+        // takes the chosen name only when whole: a failed export never leaves half a workbook
+        // there, nor destroys a file the user chose to replace.
+        const QFileInfo target(savePath);
+        QFile file(target.dir().filePath(QStringLiteral(".%1.%2.part")
+                                             .arg(target.fileName())
+                                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw workbookNotSaved(savePath, file.errorString());
+        file.close();
+        m_fileName = file.fileName();
+    } else {
+        // Each workbook gets a private folder (mode 0700) of its own under the temporary folder,
+        // never among the user's documents. The spreadsheet program reads the file after this
+        // program has let go of it, perhaps after this program has ended, so a shown workbook is
+        // left where it is; a start of this program a day later removes it (removeOldWorkbooks),
+        // as does the system's cleaning of the temporary folder. A workbook that is never shown
+        // is removed with its folder at once.
+        QTemporaryDir folder(QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+                                 .filePath(kWorkbookFolderPrefix + QString(kWorkbookFolderRandomLength, u'X')));
+        folder.setAutoRemove(false);
+        if (!folder.isValid())
+            throw Error(QStringLiteral("No folder could be made for the new workbook: %1").arg(folder.errorString()));
+        m_folder = folder.path();
+        m_fileName = folder.filePath(name);
+        writeMarker(m_folder);
+    }
 
     // Constant-memory mode writes each row to disk when the next one starts, so the workbook
     // costs about the same little memory for ten rows or a million.
@@ -373,7 +397,10 @@ SpreadsheetWorkbook::SpreadsheetWorkbook(const QString &name)
     if (!sheet || !dateFormat) {
         if (m_book)
             workbook_close(std::exchange(m_book, nullptr));
-        QDir(m_folder).removeRecursively();
+        if (m_savePath.isEmpty())
+            QDir(m_folder).removeRecursively();
+        else
+            QFile::remove(m_fileName);
         throw Error(QStringLiteral("The new workbook could not be made."));
     }
     format_set_num_format(dateFormat, kDateFormat);
@@ -390,7 +417,10 @@ SpreadsheetWorkbook::~SpreadsheetWorkbook()
         m_sheet->detach();
         workbook_close(std::exchange(m_book, nullptr));
     }
-    QDir(m_folder).removeRecursively();
+    if (m_savePath.isEmpty())
+        QDir(m_folder).removeRecursively();
+    else
+        QFile::remove(m_fileName);
 }
 
 SpreadsheetWorksheet &SpreadsheetWorkbook::ActiveSheet()
@@ -405,18 +435,41 @@ void SpreadsheetWorkbook::close()
     m_sheet->detach();
     // Closing writes the file and frees the workbook whether or not the writing succeeds.
     const lxw_error error = workbook_close(std::exchange(m_book, nullptr));
+    if (error != LXW_NO_ERROR && !m_savePath.isEmpty()) {
+        QFile::remove(m_fileName);
+        throw workbookNotSaved(m_savePath, QString::fromUtf8(lxw_strerror(error)));
+    }
     if (error != LXW_NO_ERROR)
         throw Error(QStringLiteral("The workbook %1 could not be written: %2")
                         .arg(QDir::toNativeSeparators(m_fileName), QString::fromUtf8(lxw_strerror(error))));
-    writeMarker(m_folder, m_fileName);
+    if (m_savePath.isEmpty())
+        writeMarker(m_folder, m_fileName);
+}
+
+void SpreadsheetWorkbook::moveToSavePath()
+{
+    // rename() puts the new file in the old one's place in one step: the chosen name always
+    // names a whole workbook, the old or the new.
+    if (::rename(QFile::encodeName(m_fileName).constData(), QFile::encodeName(m_savePath).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(m_fileName);
+        throw workbookNotSaved(m_savePath, reason);
+    }
+    m_fileName = m_savePath;
 }
 
 SpreadsheetWorkbook &SpreadsheetWorkbooks::Add()
 {
+    if (!m_savePath.isEmpty()) {
+        if (!m_books.empty())
+            throw Error(QStringLiteral("Only one workbook can be saved as a file."));
+        m_books.push_back(std::unique_ptr<SpreadsheetWorkbook>(new SpreadsheetWorkbook({}, m_savePath)));
+        return *m_books.back();
+    }
     // Numbered as a spreadsheet program names its new workbooks, so the window title reads
     // naturally where the program shows the file name.
     const QString name = QStringLiteral("Book%1.xlsx").arg(m_books.size() + 1);
-    m_books.push_back(std::unique_ptr<SpreadsheetWorkbook>(new SpreadsheetWorkbook(name)));
+    m_books.push_back(std::unique_ptr<SpreadsheetWorkbook>(new SpreadsheetWorkbook(name, {})));
     return *m_books.back();
 }
 
@@ -425,6 +478,13 @@ std::unique_ptr<SpreadsheetApplication> SpreadsheetApplication::create()
     if (!spreadsheetProgramInstalled())
         throw Error(QStringLiteral("No spreadsheet program can be found on this computer."));
     return std::unique_ptr<SpreadsheetApplication>(new SpreadsheetApplication);
+}
+
+std::unique_ptr<SpreadsheetApplication> SpreadsheetApplication::createSaving(const QString &path)
+{
+    std::unique_ptr<SpreadsheetApplication> application(new SpreadsheetApplication);
+    application->m_workbooks.m_savePath = path;
+    return application;
 }
 
 void SpreadsheetApplication::setVisible(bool visible)
@@ -437,6 +497,12 @@ void SpreadsheetApplication::setVisible(bool visible)
     for (const auto &book : m_workbooks.m_books) {
         if (book->m_shown)
             continue;
+        if (!book->m_savePath.isEmpty()) {
+            book->close();
+            book->moveToSavePath();
+            book->m_shown = true;
+            continue;
+        }
         book->close();
         if (!launch(book->fileName()))
             throw Error(QStringLiteral("The spreadsheet program could not be started to open %1.")

@@ -95,7 +95,9 @@ private:
     int m_cutCells = 0;
 };
 
-/// A new workbook, written to a file of its own in a private temporary folder.
+/// A new workbook, written to a file of its own in a private temporary folder; or, for a computer
+/// without a spreadsheet program, to a hidden file beside the file the user chose, which it
+/// replaces once the workbook is whole.
 class SpreadsheetWorkbook
 {
 public:
@@ -108,20 +110,26 @@ public:
 
     /// The workbook's file; it holds the workbook only once the workbook has been shown.
     const QString &fileName() const noexcept { return m_fileName; }
+    /// The file the user chose to save the workbook as; empty for a workbook to be shown.
+    const QString &savePath() const noexcept { return m_savePath; }
 
 private:
     friend class SpreadsheetWorkbooks;
     friend class SpreadsheetApplication;
 
-    /// Creates the private folder and the workbook in it; throws tallymere::Error.
-    explicit SpreadsheetWorkbook(const QString &name);
+    /// Creates the private folder and the workbook in it, or with a save path the hidden file
+    /// beside that path; throws tallymere::Error.
+    SpreadsheetWorkbook(const QString &name, const QString &savePath);
 
     /// Writes the file and ends all writing to it; throws tallymere::Error when it cannot.
     void close();
     bool isClosed() const noexcept { return m_book == nullptr; }
+    /// Puts the written workbook in the place of the save path; throws tallymere::Error.
+    void moveToSavePath();
 
     QString m_folder;
     QString m_fileName;
+    QString m_savePath;
     lxw_workbook *m_book = nullptr;
     std::unique_ptr<SpreadsheetWorksheet> m_sheet;
     bool m_shown = false;
@@ -138,6 +146,7 @@ private:
     friend class SpreadsheetApplication;
 
     std::vector<std::unique_ptr<SpreadsheetWorkbook>> m_books;
+    QString m_savePath; // the one workbook is saved as this file rather than shown
 };
 
 /// The desktop's spreadsheet program, as the export drives it: workbooks are added and filled
@@ -149,13 +158,18 @@ public:
     /// Creates the application object; throws tallymere::Error when no spreadsheet program can be
     /// found on this computer. Creating it starts nothing and writes nothing.
     static std::unique_ptr<SpreadsheetApplication> create();
+    /// An application object for a computer without a spreadsheet program: it takes one
+    /// workbook, and Visible = true saves that workbook as the file `path` (replacing a file of
+    /// that name) instead of showing it. Finds and starts nothing.
+    static std::unique_ptr<SpreadsheetApplication> createSaving(const QString &path);
 
     SpreadsheetWorkbooks &Workbooks() noexcept { return m_workbooks; }
 
     bool Visible() const noexcept { return m_visible; }
     /// Visible = true: writes every workbook not yet shown and opens it in the spreadsheet
-    /// program, as a new document. Throws tallymere::Error when a workbook cannot be written or
-    /// the program cannot be started. Visible = false hides nothing that is already open.
+    /// program, as a new document (or saves it, see createSaving()). Throws tallymere::Error when
+    /// a workbook cannot be written or the program cannot be started. Visible = false hides
+    /// nothing that is already open.
     void setVisible(bool visible);
 
 private:

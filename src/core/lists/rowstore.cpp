@@ -49,7 +49,7 @@ void writeLength(char *at, unsigned char width, std::size_t length)
 
 } // namespace
 
-RowStore::RowStore(QObject *parent) : QAbstractTableModel(parent) {}
+RowStore::RowStore(QObject *parent) : ListRows(parent) {}
 
 RowStore::~RowStore() = default;
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include <QAbstractTableModel>
 #include <QStringList>
 
+#include "core/lists/listrows.h"
 #include "core/text/decimalsum.h"
 
 namespace tallymere {
@@ -24,7 +24,8 @@ enum ListColumn { kRecordColumn, kNumberColumn, kDateColumn, kNameColumn, kAmoun
 /// from memory, in row order). Items are kept as UTF-8 text in large shared chunks (about the
 /// size of the text itself plus a few bytes per cell); a QString is made only for a cell that
 /// is drawn or read. Indices of the list's own members are 1-based, as the program uses them.
-class RowStore : public QAbstractTableModel
+/// Its readers are final, so the loops over a million rows call them directly.
+class RowStore : public ListRows
 {
     Q_OBJECT
 
@@ -34,21 +35,21 @@ public:
 
     /// ColumnHeaders.Add: appends a column at the right end with the default width.
     void addColumnHeader(const QString &text);
-    int columnHeaderCount() const noexcept { return int(m_headers.size()); }
+    int columnHeaderCount() const noexcept final { return int(m_headers.size()); }
     /// The text of column header `index` (1-based); throws tallymere::Error when out of range.
-    QString columnHeaderText(int index) const;
+    QString columnHeaderText(int index) const final;
     /// Sets the width of column `index` (1-based) in twips.
     void setColumnHeaderWidth(int index, int twips);
     int columnHeaderWidth(int index) const;
 
     /// ListItems.Count.
-    int itemCount() const noexcept { return int(m_rows.size()); }
+    int itemCount() const noexcept final { return int(m_rows.size()); }
     /// The text of item `item` (1-based): the text of its first column.
     QString itemText(int item) const;
     /// SubItems(index) of item `item` (both 1-based): the text of column index+1.
-    QString subItem(int item, int index) const;
+    QString subItem(int item, int index) const final;
     /// The same cell as UTF-8, valid until the list changes.
-    std::string_view cellUtf8(int row, int column) const;
+    std::string_view cellUtf8(int row, int column) const final;
     /// Asks the processor to fetch row `row` (0-based) ahead of its reading, for loops that read
     /// rows far apart.
     void prefetchRow(int row) const noexcept
@@ -68,7 +69,7 @@ public:
         return Amount::unpacked(m_amounts[std::size_t(row)]);
     }
     /// The nearest double of the amount of row `row` (0-based); NaN when it has none.
-    double amountAt(int row) const noexcept;
+    double amountAt(int row) const noexcept final;
 
     /// The row (0-based) whose item text is the record number `srNo`, or -1. Found by halving
     /// when the rows stand in ascending record number, as the ledger gives them; -1 otherwise.

@@ -64,11 +64,11 @@ bool isAmountTooLarge(QStringView text);
 /// Nothing when the text is not numeric.
 std::optional<QString> plainDecimalText(QStringView text);
 
-/// A plain decimal (see plainDecimalText) as the ledger keeps it: one of 1 to 3 digits and
-/// exactly three decimals gets a fourth ("-1.234" gives "-1.2340"), so that no reader takes it
-/// for a grouped thousand; any other text is returned as it is. For amounts that arrive as plain
-/// decimals already (a statement import), which must not be read again as typed text.
-QString storedDecimalText(const QString &plain);
+/// A plain decimal (as a bank statement's reader gives an amount: "-0110.70") in the form the
+/// save stores, read without the locale: leading zeros go, "-0" is "0", and "1.234" is 1.234
+/// under every locale (stored "1.2340", as the save stores it). Nothing when the text is no
+/// plain decimal.
+std::optional<QString> storedPlainDecimal(QStringView text);
 
 /// A stored plain decimal as the user types numbers: its "." becomes the locale's decimal
 /// separator. A text the locale reads in its grouped form ("1.000" under de_DE) and any other

@@ -157,3 +157,49 @@ void Form1::PushButton8_Click()
 }
 
 } // namespace tallymere
+
+namespace tallymere {
+
+void Form1::newEntryLikeThis()
+{
+    ListView *list = m_ui.ListView1->hasFocus() ? m_ui.ListView1 : m_ui.ListView2->hasFocus() ? m_ui.ListView2 : m_lastList.data();
+    if (list)
+        newEntryLikeThis(list);
+}
+
+void Form1::newEntryLikeThis(ListView *list)
+{
+    ErrorHandler on(QStringLiteral("in Tallymere.Form1.newEntryLikeThis "));
+    const bool income = list == m_ui.ListView1;
+    // Nothing selected, nothing to repeat: as the update command, it does nothing then.
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return;
+    std::optional<modExpense::EntryFields> fields;
+    on.step(102, [&] {
+        const QString srNo = selectedText(list);
+        fields = income ? modExpense::loadIncomeEntry(m_ledger, srNo) : modExpense::loadExpenseEntry(m_ledger, srNo);
+    });
+    if (!fields)
+        return;
+    // The add command of the list opens the editor: its caption, no update number, the label.
+    on.step(104, [&] {
+        if (income)
+            PushButton1_Click();
+        else
+            PushButton7_Click();
+    });
+    on.step(106, [&] {
+        Form2 *editor = openForm2();
+        if (!editor)
+            return;
+        const QDate today = QDate::currentDate();
+        (*fields)[0] = dateText::format(today);
+        editor->showEntry(*fields);
+        editor->ui().Calendar1->setValue(today);
+        // The amount is the field most often changed from one month to the next.
+        editor->ui().Text1[3]->setFocus(Qt::OtherFocusReason);
+        editor->ui().Text1[3]->selectAll();
+    });
+}
+
+} // namespace tallymere

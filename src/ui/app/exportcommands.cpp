@@ -9,13 +9,13 @@ namespace tallymere {
 void Form1::PushButton4_Click()
 {
     exportList(m_ui.ListView1->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton4_Click "), *this,
-               m_ui.ListView1->shownRows());
+               m_ui.ListView1->shownRows(), QStringLiteral("Income.xlsx"));
 }
 
 void Form1::PushButton5_Click()
 {
     exportList(m_ui.ListView2->items(), QStringLiteral("in Coinfold2021/08/31.Form1.PushButton5_Click "), *this,
-               m_ui.ListView2->shownRows());
+               m_ui.ListView2->shownRows(), QStringLiteral("Expenses.xlsx"));
 }
 
 } // namespace tallymere

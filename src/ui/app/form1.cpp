@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontMetrics>
@@ -59,6 +60,8 @@ Form1::Form1(QWidget *parent)
     , m_ui(Form1Layout::build(this))
     , m_pointer(this)
     , m_ledger(this)
+    , m_incomeSuggestions(m_ledger.incomeList())
+    , m_expenseSuggestions(m_ledger.expenseList())
 {
     m_ui.ListView1->setItems(m_ledger.incomeList());
     m_ui.ListView2->setItems(m_ledger.expenseList());
@@ -94,10 +97,12 @@ Form1::Form1(QWidget *parent)
 
 Form1::~Form1()
 {
-    // The editor, the dialog and the summary go before the ledger they work on.
+    // The editor, the dialog, the summary and the Find window go before the ledger they work on.
     delete m_editor.open();
     delete m_dateFormat.open();
     delete m_summary.open();
+    delete m_import.open();
+    delete m_find.open();
     m_ledger.attach(nullptr);
 }
 
@@ -126,7 +131,10 @@ private:
 Form2 &Form1::form2()
 {
     return m_editor.get([this] { return new Form2(m_ledger, this); },
-                        [this](Form2 *editor) { installEventFilter(new CloseWithOwner(editor)); });
+                        [this](Form2 *editor) {
+                            installEventFilter(new CloseWithOwner(editor));
+                            editor->setSuggestions(&m_incomeSuggestions, &m_expenseSuggestions);
+                        });
 }
 
 Form3 &Form1::form3()
@@ -170,13 +178,26 @@ void Form1::connectFeatures()
 {
     auto *summaryKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
     connect(summaryKey, &QShortcut::activated, this, &Form1::showMonthlySummary);
+    auto *importKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    connect(importKey, &QShortcut::activated, this, &Form1::importStatement);
+
+    auto *findKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(findKey, &QShortcut::activated, this, &Form1::showFindEntries);
+    auto *likeKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    connect(likeKey, &QShortcut::activated, this, qOverload<>(&Form1::newEntryLikeThis));
+    // Ctrl+D acts on the list that has the focus, or on the one that had it last when the focus
+    // has moved on to a button.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now == m_ui.ListView1 || now == m_ui.ListView2)
+            m_lastList = static_cast<ListView *>(now);
+    });
 
     for (QWidget *over : std::initializer_list<QWidget *>{m_ui.ListView1, m_ui.ListView2, m_ui.Frame1}) {
         over->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(over, &QWidget::customContextMenuRequested, this, [this, over](const QPoint &at) {
             // A list reports the place in its viewport, the frame in itself.
-            const auto *list = qobject_cast<QAbstractScrollArea *>(over);
-            contextMenu()->popup((list ? list->viewport() : over)->mapToGlobal(at));
+            auto *list = qobject_cast<ListView *>(over);
+            contextMenu(list)->popup((list ? list->viewport() : over)->mapToGlobal(at));
         });
     }
 
@@ -186,16 +207,31 @@ void Form1::connectFeatures()
     }
 }
 
-QMenu *Form1::contextMenu()
+QMenu *Form1::contextMenu(ListView *list)
 {
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     addUndoItems(menu);
     menu->addSeparator();
+    if (list) {
+        QAction *like = menu->addAction(QStringLiteral("New Entry Like This"));
+        like->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+        like->setShortcutVisibleInContextMenu(true);
+        like->setEnabled(list->items().itemCount() > 0);
+        connect(like, &QAction::triggered, this, [this, list] { newEntryLikeThis(list); });
+    }
+    QAction *find = menu->addAction(QStringLiteral("Find Entries..."));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutVisibleInContextMenu(true);
+    connect(find, &QAction::triggered, this, &Form1::showFindEntries);
     QAction *summary = menu->addAction(QStringLiteral("Monthly Summary..."));
     summary->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     summary->setShortcutVisibleInContextMenu(true);
     connect(summary, &QAction::triggered, this, &Form1::showMonthlySummary);
+    QAction *import = menu->addAction(QStringLiteral("Import Statement..."));
+    import->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    import->setShortcutVisibleInContextMenu(true);
+    connect(import, &QAction::triggered, this, &Form1::importStatement);
     return menu;
 }
 

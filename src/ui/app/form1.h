@@ -2,13 +2,17 @@
 
 #include <array>
 
+#include <QPointer>
 #include <QWidget>
 
 #include "ui/controls/pointer.h"
 #include "ui/dateformat/form3.h"
 #include "ui/entries/form2.h"
 #include "core/ledger/ledger.h"
+#include "core/lists/entrysuggestions.h"
+#include "ui/find/findentries.h"
 #include "core/platform/mainwindow.h"
+#include "ui/import/importwindow.h"
 #include "ui/summary/monthlysummary.h"
 #include "ui/windows/form1layout.h"
 #include "ui/windows/singlewindow.h"
@@ -74,9 +78,30 @@ public:
     /// The summary window that is open now, or null.
     MonthlySummary *openMonthlySummary() const noexcept { return m_summary.open(); }
 
-    /// The context menu of the two lists and the Report frame, built afresh for each showing;
-    /// every feature that offers an item there adds it here.
-    QMenu *contextMenu();
+    /// Import Statement (Ctrl+I, the context menu): asks for a statement file and shows its
+    /// transactions in the import window, modeless. An import window already open closes first.
+    void importStatement();
+    /// The import window that is open now, or null.
+    ImportWindow *openImportWindow() const noexcept { return m_import.open(); }
+
+    /// Find Entries (Ctrl+F, the context menu): shows the Find window, modeless, with the focus
+    /// in its search field; an open one comes to the front.
+    void showFindEntries();
+    /// The Find window that is open now, or null.
+    FindEntries *openFindEntries() const noexcept { return m_find.open(); }
+    /// Selects row `row` (0-based) of the income or the expense list, scrolls it into view and
+    /// gives that list the keyboard focus, in front of the other windows.
+    void showEntryInList(bool income, int row);
+
+    /// New Entry Like This (Ctrl+D, the context menu of a list): the add editor of `list` (the
+    /// list that has the focus, or had it last), filled from its selected entry: source or
+    /// category, amount and particulars, and today's date.
+    void newEntryLikeThis(ListView *list);
+    void newEntryLikeThis();
+
+    /// The context menu of the two lists (`list`) and the Report frame (null), built afresh for
+    /// each showing; every feature that offers an item there adds it here.
+    QMenu *contextMenu(ListView *list = nullptr);
 
     int MousePointer() const override { return m_pointer.shape(); }
     void setMousePointer(int shape) override { m_pointer.setShape(shape); }
@@ -121,6 +146,11 @@ private:
     SingleWindow<Form2> m_editor;
     SingleWindow<Form3> m_dateFormat;
     SingleWindow<MonthlySummary> m_summary;
+    SingleWindow<ImportWindow> m_import;
+    SingleWindow<FindEntries> m_find;
+    EntrySuggestions m_incomeSuggestions;
+    EntrySuggestions m_expenseSuggestions;
+    QPointer<ListView> m_lastList; // the list that had the keyboard focus last
     std::array<int, 3> m_totalsLeft{};  // the laid-out places of the three totals, in pixels
     std::array<int, 3> m_totalsWidth{};
     bool m_shownOnce = false;

@@ -4,6 +4,7 @@
 
 #include "ui/app/form1.h"
 #include "ui/desktop/messageboxes.h"
+#include "ui/desktop/savedialog.h"
 #include "core/backup/backup.h"
 #include "core/db/ledgerschema.h"
 #include "core/export/spreadsheetapplication.h"
@@ -14,6 +15,7 @@ namespace tallymere::Main {
 int start()
 {
     installMessageBoxes();
+    installSaveDialog();
     Form1 mainWindow;
     mainWindow.Form_Load();
     if (platform::programEnded())

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "core/text/datetext.h"
-#include "core/lists/rowstore.h"
+#include "core/lists/listrows.h"
 #include "core/lists/textindex.h"
 
 namespace tallymere {
@@ -245,7 +245,7 @@ std::vector<std::uint32_t> collationRanks(const std::vector<std::string_view> &t
     return ranks;
 }
 
-ColumnOrder::ColumnOrder(const RowStore &rows, int column, SortKind kind, Qt::SortOrder order)
+ColumnOrder::ColumnOrder(const ListRows &rows, int column, SortKind kind, Qt::SortOrder order)
     : m_rows(rows), m_column(column), m_kind(kind), m_descending(order == Qt::DescendingOrder)
 {
 }

@@ -8,7 +8,7 @@
 
 namespace tallymere {
 
-class RowStore;
+class ListRows;
 
 /// How the rows of a list are put in order by one of its columns.
 enum class SortKind {
@@ -27,7 +27,7 @@ class ColumnOrder
 public:
     /// The order of `rows` by `column` (0-based) read as `kind`, in the collation of the default
     /// locale. An Amount column's values are the amounts the list holds for its rows.
-    ColumnOrder(const RowStore &rows, int column, SortKind kind, Qt::SortOrder order = Qt::AscendingOrder);
+    ColumnOrder(const ListRows &rows, int column, SortKind kind, Qt::SortOrder order = Qt::AscendingOrder);
 
     /// Every row (0-based), in order.
     std::vector<int> sorted() const;
@@ -42,7 +42,7 @@ private:
     };
     Key keyOf(int row) const;
 
-    const RowStore &m_rows;
+    const ListRows &m_rows;
     int m_column;
     SortKind m_kind;
     bool m_descending;

@@ -115,6 +115,15 @@ int ListView::selectedItem() const
     return m_shown->listRow(rows.first().row()) + 1;
 }
 
+void ListView::selectItem(int item)
+{
+    if (!m_model || !m_shown || item < 1 || item > m_model->itemCount())
+        throw Error(QStringLiteral("List item %1 does not exist.").arg(item));
+    const QModelIndex index = m_shown->index(m_shown->viewRow(item - 1), 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
 std::vector<int> ListView::shownRows() const
 {
     std::vector<int> rows(std::size_t(m_shown ? m_shown->rowCount() : 0));

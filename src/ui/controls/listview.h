@@ -47,6 +47,10 @@ public:
     /// The rows of items() (0-based) in the order shown.
     std::vector<int> shownRows() const;
 
+    /// Selects item `item` (1-based) of items() and scrolls it into view; throws
+    /// tallymere::Error when there is no such item.
+    void selectItem(int item);
+
     /// Sorts the rows shown by `column` (0-based), as a click on its header does; -1 shows the
     /// list's own order.
     void sortRows(int column, Qt::SortOrder order);

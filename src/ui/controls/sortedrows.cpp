@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "core/lists/rowstore.h"
+#include "core/lists/listrows.h"
 
 namespace tallymere {
 
 SortedRows::SortedRows(QObject *parent) : QAbstractProxyModel(parent) {}
 
-void SortedRows::setRows(RowStore *rows, std::map<int, SortKind> kinds)
+void SortedRows::setRows(ListRows *rows, std::map<int, SortKind> kinds)
 {
     beginResetModel();
     if (m_rows)
@@ -26,7 +26,7 @@ void SortedRows::setRows(RowStore *rows, std::map<int, SortKind> kinds)
         });
         connect(rows, &QAbstractItemModel::modelReset, this, [this] {
             if (sorted())
-                placeAll();
+                placeAgain();
             m_resetting = false;
             endResetModel();
         });
@@ -109,6 +109,29 @@ int SortedRows::viewRow(int listRow) const
 void SortedRows::placeAll()
 {
     m_byPlace = order().sorted();
+    renumberPlaces();
+}
+
+void SortedRows::placeAgain()
+{
+    // Rows only left out keep the order they had: a sort of them would give the same, ties
+    // included, as the rows kept their order in the list.
+    const std::vector<int> *kept = m_rows->rowsKeptByReset();
+    if (!kept || kept->size() != m_byPlace.size()) {
+        placeAll();
+        return;
+    }
+    std::vector<int> byPlace;
+    byPlace.reserve(std::size_t(m_rows->rowCount()));
+    for (const int row : m_byPlace) {
+        if (const int now = (*kept)[std::size_t(row)]; now >= 0)
+            byPlace.push_back(now);
+    }
+    if (byPlace.size() != std::size_t(m_rows->rowCount())) {
+        placeAll();
+        return;
+    }
+    m_byPlace = std::move(byPlace);
     renumberPlaces();
 }
 

@@ -10,13 +10,14 @@
 
 namespace tallymere {
 
-class RowStore;
+class ListRows;
 
 /// A list's rows as the list view shows them: in the list's own order until the view is sorted,
 /// then by the sort column, ascending or descending. The sort holds across fills and changes of
 /// single rows: a fill is sorted again (the whole order computed once, from keys read once per
-/// row), a row added or changed takes its place by comparisons with a few others, and a row
-/// that moves carries the selection with it.
+/// row) unless it only left rows out (the rest keep their order), a row added or changed takes
+/// its place by comparisons with a few others, and a row that moves carries the selection with
+/// it.
 class SortedRows : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -25,7 +26,7 @@ public:
     explicit SortedRows(QObject *parent = nullptr);
 
     /// Shows `rows`; a column sorts as text unless `kinds` says otherwise.
-    void setRows(RowStore *rows, std::map<int, SortKind> kinds = {});
+    void setRows(ListRows *rows, std::map<int, SortKind> kinds = {});
 
     /// Sorts by `column` in `order`; a column of -1 restores the list's own order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
@@ -48,6 +49,9 @@ private:
     bool sorted() const noexcept { return m_column >= 0; }
     ColumnOrder order() const;
     void placeAll();
+    /// After a reset: the rows kept in the order they had, when the list says which it kept;
+    /// otherwise placeAll().
+    void placeAgain();
     void renumberPlaces();
     /// Changes the order under the view, the rows that persistent indexes name following it.
     void relayout(const std::function<void()> &change);
@@ -58,7 +62,7 @@ private:
     void sourceRowsRemoved(int first, int last);
     void sourceDataChanged(int first, int last);
 
-    RowStore *m_rows = nullptr;
+    ListRows *m_rows = nullptr;
     std::map<int, SortKind> m_kinds;
     int m_column = -1;
     Qt::SortOrder m_order = Qt::AscendingOrder;

@@ -11,6 +11,9 @@
 #include <QLineEdit>
 #include <QShortcut>
 
+#include "core/ledger/statements.h"
+#include "core/lists/entrysuggestions.h"
+#include "ui/entries/fieldsuggestions.h"
 #include "ui/windows/mainmodule.h"
 #include "ui/controls/pointerfeedback.h"
 #include "ui/controls/calendar.h"
@@ -45,9 +48,28 @@ Form2::Form2(Ledger &ledger, QWidget *parent)
     connectPointerProcedures(m_pointer, {m_ui.PushButton1, m_ui.PushButton2},
                              {this, m_ui.Text1[1], m_ui.Text1[2], m_ui.Text1[3], m_ui.Text1[4]});
 
-    // Escape presses Cancel, wherever the focus is in the editor.
+    // Escape presses Cancel, wherever the focus is in the editor; with a list of suggestions
+    // open, it closes just that list (the window's shortcut comes before the list sees the key).
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, m_ui.PushButton2, &QPushButton::click);
+    connect(escape, &QShortcut::activated, this, [this] {
+        for (FieldSuggestions *suggestions : {m_nameSuggestions, m_particularsSuggestions}) {
+            if (suggestions && suggestions->isOpen()) {
+                suggestions->closeList();
+                return;
+            }
+        }
+        m_ui.PushButton2->click();
+    });
+
+    // The source or category and the particulars offer what the list used before.
+    m_nameSuggestions = new FieldSuggestions(m_ui.Text1[2], [this](const QString &typed) {
+        EntrySuggestions *used = suggestions();
+        return used ? used->names(typed) : QStringList();
+    });
+    m_particularsSuggestions = new FieldSuggestions(m_ui.Text1[4], [this](const QString &typed) {
+        EntrySuggestions *used = suggestions();
+        return used ? used->particulars(m_ui.Text1[2]->text(), typed) : QStringList();
+    });
 
     // The date field is the first to take the keyboard focus.
     m_ui.Text1[1]->setFocus();
@@ -153,6 +175,17 @@ bool Form2::changedSinceLoaded(bool income) const
     const std::optional<StoredEntry> now = storedEntry(income, mUpdateID);
     // An entry that is gone is the update's own question ("no longer in the ledger").
     return now && now->values != m_loaded->values;
+}
+
+void Form2::setSuggestions(EntrySuggestions *income, EntrySuggestions *expenses)
+{
+    m_incomeSuggestions = income;
+    m_expenseSuggestions = expenses;
+}
+
+EntrySuggestions *Form2::suggestions() const
+{
+    return entrySql::isIncomeCaption(windowTitle()) ? m_incomeSuggestions : m_expenseSuggestions;
 }
 
 void Form2::rewriteDateOrder(bool fromDayFirst, bool toDayFirst)

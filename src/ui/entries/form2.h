@@ -6,13 +6,14 @@
 #include <QWidget>
 
 #include "core/db/recordset.h"
-
 #include "ui/controls/pointer.h"
 #include "core/ledger/modexpense.h"
 #include "ui/windows/form2layout.h"
 
 namespace tallymere {
 
+class EntrySuggestions;
+class FieldSuggestions;
 class Ledger;
 
 /// The entry editor: one income or expense entry typed or changed in four fields with a month
@@ -54,6 +55,14 @@ public:
     /// names): the save asks before it writes over a change another program made meanwhile.
     void showEntry(const modExpense::EntryFields &fields);
 
+    /// Where the source or category field and the particulars field find their suggestions:
+    /// the values used before in the income list or in the expense list, as the caption says.
+    void setSuggestions(EntrySuggestions *income, EntrySuggestions *expenses);
+    /// The suggestions under the source or category field (Text1(2)) and the particulars field
+    /// (Text1(4)).
+    FieldSuggestions *nameSuggestions() const noexcept { return m_nameSuggestions; }
+    FieldSuggestions *particularsSuggestions() const noexcept { return m_particularsSuggestions; }
+
     /// The date order changed from day-first (`fromDayFirst`) or month-first to the other: a date
     /// field that reads as a date in the old order is written again in the new one, so Save
     /// reads the same calendar date. Any other text stays as typed; the calendar keeps its date.
@@ -72,6 +81,8 @@ protected:
 private:
     /// One of the four fields Text1(1) to Text1(4).
     bool isField(const QObject *object) const;
+    /// The suggestions of the list the caption names, or null.
+    EntrySuggestions *suggestions() const;
 
     /// An entry as stored: which one, and every value of its row as the engine keeps it.
     struct StoredEntry {
@@ -90,6 +101,10 @@ private:
     std::optional<StoredEntry> m_loaded; // the entry the update commands loaded, as stored then
     bool m_saving = false;  // a save runs
     bool m_closing = false; // the window is closing; it is gone once its closing step ends
+    EntrySuggestions *m_incomeSuggestions = nullptr;
+    EntrySuggestions *m_expenseSuggestions = nullptr;
+    FieldSuggestions *m_nameSuggestions = nullptr;
+    FieldSuggestions *m_particularsSuggestions = nullptr;
 };
 
 } // namespace tallymere

@@ -1,4 +1,5 @@
-// The summary window's export: the month table into a new workbook of the spreadsheet program.
+// The summary window's export: the month table into a new workbook of the spreadsheet program,
+// or into a file when there is no spreadsheet program.
 
 #include "ui/summary/monthlysummary.h"
 
@@ -7,6 +8,7 @@
 #include "core/errors/errorreport.h"
 #include "core/export/listexport.h"
 #include "core/export/spreadsheetapplication.h"
+#include "core/export/workbookfile.h"
 #include "ui/summary/monthtable.h"
 
 namespace tallymere {
@@ -16,14 +18,24 @@ void MonthlySummary::sendSummaryToExcel()
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.MonthlySummary.SendSummaryToExcel "));
     // The table as the lists stand now, even when a refresh is still waiting.
     on.step(100, [&] { refreshNow(); });
-    if (!on.test(102, [] { return SaveResultsAsExcelFileIsExcelInstalled(); }))
-        return;
     std::unique_ptr<SpreadsheetApplication> application;
     SpreadsheetWorksheet *sheet = nullptr;
-    on.step(104, [&] {
-        application = SpreadsheetApplication::create();
-        sheet = &application->Workbooks().Add().ActiveSheet();
-    });
+    const bool installed = on.test(102, [] { return SaveResultsAsExcelFileIsExcelInstalled(); });
+    if (installed) {
+        on.step(104, [&] {
+            application = SpreadsheetApplication::create();
+            sheet = &application->Workbooks().Add().ActiveSheet();
+        });
+    } else {
+        // The same workbook can still be had, as a file the user names.
+        QString path;
+        on.step(112, [&] { path = askWorkbookFile(QStringLiteral("Summary.xlsx")); });
+        SpreadsheetWorkbook *workbook = nullptr;
+        if (!path.isEmpty())
+            application = startWorkbookFile(path, workbook);
+        if (workbook)
+            sheet = &workbook->ActiveSheet();
+    }
     if (!sheet)
         return;
     on.step(106, [&] {
@@ -42,7 +54,10 @@ void MonthlySummary::sendSummaryToExcel()
         }
     });
     on.step(108, [&] { sheet->Columns().AutoFit(); });
-    on.step(110, [&] { application->setVisible(true); });
+    if (installed)
+        on.step(110, [&] { application->setVisible(true); });
+    else
+        finishWorkbookFile(*application);
 }
 
 } // namespace tallymere

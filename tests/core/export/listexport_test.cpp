@@ -234,24 +234,26 @@ TEST_F(ListExportTest, emptyListDoesNothing)
     EXPECT_EQ(spreadsheet.opened.size(), 1);
 }
 
-TEST_F(ListExportTest, missingSpreadsheetProgramShowsTwoMessagesInOrderAndNothingElse)
+TEST_F(ListExportTest, missingSpreadsheetProgramShowsTwoMessagesInOrderThenOffersAFile)
 {
     fill(income, {{"1", "1", "2021-08-31", "Salary", "10", ""}});
     spreadsheet.installed = false;
 
-    exportList(income, kIncomeLocation, host);
+    exportList(income, kIncomeLocation, host); // No to the offer
 
-    ASSERT_EQ(environment.boxes().size(), 2);
+    ASSERT_EQ(environment.boxes().size(), 3);
     EXPECT_EQ(environment.boxes()[0].text,
               QLatin1String("Excel is not installed on this computer. You need to have it installed to use this "
                             "software without error."));
     EXPECT_EQ(environment.boxes()[1].text,
               QLatin1String("Excel is not installed on this computer. You need to have it installed to use this "
                             "feature."));
+    EXPECT_EQ(environment.boxes()[2].text, QLatin1String("Save the workbook as a file instead?"));
     for (const test::ShownBox &box : environment.boxes()) {
-        EXPECT_EQ(box.style, platform::MessageStyle::OkOnly);
+        EXPECT_EQ(box.style, &box == &environment.boxes()[2] ? platform::MessageStyle::YesNo : platform::MessageStyle::OkOnly);
         EXPECT_EQ(box.caption, platform::applicationTitle());
     }
+    EXPECT_TRUE(environment.saveDialogs().isEmpty());
     EXPECT_TRUE(host.pointers.empty()) << "no hourglass";
     EXPECT_TRUE(spreadsheet.opened.isEmpty());
     EXPECT_FALSE(host.exportRunning());

@@ -133,10 +133,6 @@ TEST(NumericText, typedTextIsReadByTheLocaleFirst)
     EXPECT_EQ(reader.readTyped(u"1000.5"), 1000.5);
     EXPECT_EQ(typedDecimalText(QStringLiteral("1000.50")), QStringLiteral("1000,50"));
     EXPECT_EQ(plainDecimalText(u"12a"), std::nullopt);
-    // A plain decimal that arrives as such is kept as the save keeps a typed one.
-    EXPECT_EQ(storedDecimalText(QStringLiteral("-1.234")), QStringLiteral("-1.2340"));
-    EXPECT_EQ(storedDecimalText(QStringLiteral("1234.567")), QStringLiteral("1234.567"));
-    EXPECT_EQ(storedDecimalText(QStringLiteral("abc.def")), QStringLiteral("abc.def"));
 }
 
 TEST(NumericText, generalTextRoundsTo15DigitsWithoutGroupingOrTrailingZeros)

@@ -2,10 +2,12 @@
 
 #include <QCalendarWidget>
 #include <QDate>
+#include <QTest>
 
 #include "ui/controls/calendar.h"
 #include "ui/controls/pushbutton.h"
 #include "core/platform/messagebox.h"
+#include "core/text/datetext.h"
 
 namespace tallymere {
 namespace {
@@ -229,6 +231,34 @@ TEST_P(EntryCommands, noSelectedItemIsReportedAndNothingIsDeleted)
     EXPECT_EQ(editor().windowTitle(), QString::fromUtf8(GetParam().updateCaption));
     EXPECT_TRUE(editor().mUpdateID.isEmpty());
     EXPECT_TRUE(field(2)->text().isEmpty());
+}
+
+TEST_P(EntryCommands, ctrlDOpensTheAddEditorLikeTheSelectedEntryDatedTodayAndSaveAddsOne)
+{
+    setEuropeanDate(QStringLiteral("True"));
+    Form1 &w = startWithEntries();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    select(list(), 2);
+    list()->setFocus();
+    QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+
+    Form2 &e = editor();
+    EXPECT_EQ(e.windowTitle(), QString::fromUtf8(GetParam().addCaption));
+    EXPECT_EQ(e.ui().Label1[2]->text(), QString::fromUtf8(GetParam().secondLabel));
+    EXPECT_TRUE(e.mUpdateID.isEmpty());
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(field(1)->text(), dateText::format(today, true));
+    EXPECT_EQ(e.ui().Calendar1->value(), today);
+    const test::Row &entry = original()[1];
+    for (int i = 2; i <= 4; ++i)
+        EXPECT_EQ(field(i)->text().toStdString(), entry[std::size_t(i)]);
+
+    save();
+    test::Rows expected = original();
+    expected.push_back({"3", dateText::iso(today).toStdString(), entry[2], entry[3], entry[4]});
+    EXPECT_EQ(rows(), expected);
+    EXPECT_TRUE(env.boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Lists, EntryCommands, ::testing::Values(kIncome, kExpenses));

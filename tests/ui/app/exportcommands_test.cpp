@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 
+#include <QDir>
+#include <QFile>
 #include <QLocale>
+#include <QStandardPaths>
 
 #include "core/platform/pointershape.h"
 #include "ui/app/form1.h"
@@ -10,6 +13,7 @@
 #include "core/ledger/modexpense.h"
 #include "core/platform/messagebox.h"
 #include "core/platform/program.h"
+#include "ui/summary/monthtable.h"
 #include "support/ledgerfile.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/testenvironment.h"
@@ -116,6 +120,104 @@ TEST_F(ExportCommandTest, closingTheMainWindowDuringAnExportEndsTheProgramAtOnce
             std::_Exit(4); // the export ran on to its end
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+/// One export, as a user starts it, with what its workbook is called and begins with.
+struct WorkbookCase {
+    const char *name;
+    void (*run)(Form1 &);
+    int boxesBeforeTheQuestion; // the messages that say there is no spreadsheet program
+    const char *file;
+    QStringList headers;
+};
+
+void PrintTo(const WorkbookCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SavedWorkbook : public ExportCommandTest, public ::testing::WithParamInterface<WorkbookCase>
+{
+protected:
+    /// Runs the export without a spreadsheet program, answering its question with `answer` and
+    /// its save dialog with `path`.
+    void exportWithout(int answer, const QString &path)
+    {
+        spreadsheet.installed = false;
+        for (int i = 0; i < GetParam().boxesBeforeTheQuestion; ++i)
+            env.answerNext(platform::MessageResult::Ok);
+        env.answerNext(answer);
+        env.saveAsNext(path);
+        GetParam().run(*form);
+    }
+};
+
+TEST_P(SavedWorkbook, withoutASpreadsheetProgramYesSavesTheSameWorkbookWhereTheUserSays)
+{
+    const QString path = env.path(QStringLiteral("chosen.xlsx"));
+    exportWithout(platform::MessageResult::Yes, path);
+
+    ASSERT_EQ(int(env.boxes().size()), GetParam().boxesBeforeTheQuestion + 1);
+    const test::ShownBox &question = env.boxes().back();
+    EXPECT_EQ(question.text, QStringLiteral("Save the workbook as a file instead?"));
+    EXPECT_EQ(question.style, platform::MessageStyle::YesNo);
+    EXPECT_EQ(question.caption, platform::applicationTitle());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(env.saveDialogs(), QStringList{QDir(documents.isEmpty() ? QDir::homePath() : documents)
+                                                 .filePath(QString::fromUtf8(GetParam().file))});
+    const auto sheet = test::XlsxSheet::read(path);
+    EXPECT_EQ(sheet.shownRow(1), GetParam().headers);
+    EXPECT_TRUE(spreadsheet.opened.isEmpty());
+    EXPECT_TRUE(QDir(env.folder()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".part")).isEmpty());
+    EXPECT_FALSE(form->exportRunning());
+    EXPECT_EQ(form->MousePointer(), PointerShape::Default);
+}
+
+TEST_P(SavedWorkbook, aWorkbookThatCannotBeWrittenIsReportedWithItsPath)
+{
+    const QString path = env.path(QStringLiteral("no such folder/chosen.xlsx"));
+    exportWithout(platform::MessageResult::Yes, path);
+
+    ASSERT_EQ(int(env.boxes().size()), GetParam().boxesBeforeTheQuestion + 2);
+    EXPECT_TRUE(env.boxes().back().text.startsWith(QStringLiteral("The workbook could not be saved as:\r\n") + path))
+        << env.boxes().back().text.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, SavedWorkbook, ::testing::Values(
+    WorkbookCase{"income list", [](Form1 &w) { w.ui().PushButton4->click(); }, 2, "Income.xlsx",
+                 {"SR No", "Date", "Source", "Amount", "Particulars"}},
+    WorkbookCase{"expense list", [](Form1 &w) { w.ui().PushButton5->click(); }, 2, "Expenses.xlsx",
+                 {"SR No", "Date", "Category", "Amount", "Particulars"}},
+    WorkbookCase{"monthly summary", [](Form1 &w) { w.showMonthlySummary(); w.openMonthlySummary()->sendSummaryToExcel(); },
+                 1, "Summary.xlsx", MonthTable::headers()},
+    WorkbookCase{"found entries", [](Form1 &w) { w.showFindEntries(); w.openFindEntries()->sendResultsToExcel(); },
+                 2, "Find.xlsx", {"Date", "Income or Expense", "Source or Category", "Amount", "Particulars"}}));
+
+TEST_F(ExportCommandTest, aListSavedAsAFileReadsBackAsTheListAndNoSavesNothing)
+{
+    spreadsheet.installed = false;
+    form->PushButton4_Click(); // No to the question: nothing more
+    EXPECT_EQ(env.boxes().size(), 3u);
+    EXPECT_TRUE(env.saveDialogs().isEmpty());
+
+    env.clearBoxes();
+    const QString path = env.path(QStringLiteral("Income.xlsx"));
+    env.answerNext(platform::MessageResult::Ok);
+    env.answerNext(platform::MessageResult::Ok);
+    env.answerNext(platform::MessageResult::Yes);
+    env.saveAsNext(path);
+    form->PushButton4_Click();
+    const auto sheet = test::XlsxSheet::read(path);
+    const RowStore &list = form->ledger().incomeList();
+    ASSERT_EQ(sheet.lastRow(), list.itemCount() + 1);
+    for (int item = 1; item <= list.itemCount(); ++item) {
+        QStringList shown;
+        for (int sub = 1; sub < list.columnHeaderCount(); ++sub)
+            shown.append(list.subItem(item, sub).remove(QLatin1Char('=')));
+        shown[3] = QString::number(shown[3].toDouble()); // an amount is a number in the sheet
+        EXPECT_EQ(sheet.shownRow(item + 1), shown);
+    }
 }
 
 } // namespace

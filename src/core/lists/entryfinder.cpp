@@ -1,0 +1,355 @@
+#include "core/lists/entryfinder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "core/lists/rowstore.h"
+#include "core/settings/settings.h"
+#include "core/text/datetext.h"
+#include "core/text/foldedtext.h"
+
+namespace tallymere {
+namespace {
+
+constexpr char kFieldEnd = '\x1F';
+constexpr char kRowEnd = '\x1E';
+// The day of a date that is not in the ISO form: read in the date order of the search.
+constexpr std::int32_t kOtherDate = std::numeric_limits<std::int32_t>::min();
+
+std::string_view cellOf(const RowStore &rows, int row, int column)
+{
+    return column < rows.columnHeaderCount() ? rows.cellUtf8(row, column) : std::string_view();
+}
+
+std::int32_t dayNumber(const dateText::Day &day)
+{
+    return day.year * 10000 + day.month * 100 + day.day;
+}
+
+std::int32_t dayNumber(const QDate &date)
+{
+    return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+std::int32_t storedDay(std::string_view text)
+{
+    const auto day = dateText::readIsoUtf8(text);
+    return day ? dayNumber(*day) : kOtherDate;
+}
+
+void appendRow(const RowStore &rows, int row, std::string &out)
+{
+    foldedText::append(cellOf(rows, row, kNameColumn), out);
+    out += kFieldEnd;
+    foldedText::append(cellOf(rows, row, kParticularsColumn), out);
+    out += kFieldEnd;
+    foldedText::append(cellOf(rows, row, kAmountColumn), out);
+    out += kRowEnd;
+}
+
+/// The first place of `needle` in `text`, or null. Most searches find a match in nearly every
+/// row, a few bytes on, or none in a hundred megabytes: the library's memmem() prepares a table on
+/// each call, which the first kind pays millions of times, and reads the second slowly. This
+/// compares the needle's first and last bytes at sixteen places at once and only then the rest,
+/// which is as fast as the memory for both.
+const char *findNeedle(const char *text, std::size_t size, const std::string &needle)
+{
+    const std::size_t length = needle.size();
+    if (length > size)
+        return nullptr;
+    if (length == 1)
+        return static_cast<const char *>(std::memchr(text, needle[0], size));
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i last = _mm_set1_epi8(needle[length - 1]);
+    std::size_t at = 0;
+    for (; at + length - 1 + 16 <= size; at += 16) {
+        const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at));
+        const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at + length - 1));
+        auto candidates = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(starts, first), _mm_cmpeq_epi8(ends, last))));
+        while (candidates != 0) {
+            const auto offset = std::size_t(__builtin_ctz(candidates));
+            // The bytes between the first and the last, in place: a needle is a few bytes long.
+            const char *candidate = text + at + offset;
+            std::size_t same = 1;
+            while (same < length - 1 && candidate[same] == needle[same])
+                ++same;
+            if (same >= length - 1)
+                return candidate;
+            candidates &= candidates - 1;
+        }
+    }
+    for (; at + length <= size; ++at) {
+        if (text[at] == needle[0] && std::memcmp(text + at, needle.data(), length) == 0)
+            return text + at;
+    }
+    return nullptr;
+#else
+    return static_cast<const char *>(::memmem(text, size, needle.data(), length));
+#endif
+}
+
+bool dayFirstNow() noexcept
+{
+    try {
+        return settings::europeanDate();
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace
+
+/// A query as the scan uses it: the text folded, the dates as numbers.
+struct EntryFinder::Compiled {
+    explicit Compiled(const FindQuery &query)
+        : needle(foldedText::of(QStringView(query.text))),
+          hasDates(query.from || query.to),
+          from(query.from ? dayNumber(*query.from) : std::numeric_limits<std::int32_t>::min() + 1),
+          to(query.to ? dayNumber(*query.to) : std::numeric_limits<std::int32_t>::max()),
+          hasAmounts(query.minimum || query.maximum),
+          minimum(query.minimum.value_or(-std::numeric_limits<double>::infinity())),
+          maximum(query.maximum.value_or(std::numeric_limits<double>::infinity())),
+          dayFirst(hasDates && dayFirstNow())
+    {
+    }
+
+    std::string needle;
+    bool hasDates;
+    std::int32_t from;
+    std::int32_t to;
+    bool hasAmounts;
+    double minimum;
+    double maximum;
+    bool dayFirst;
+};
+
+EntryFinder::EntryFinder(RowStore &income, RowStore &expenses, QObject *parent, int blockRows)
+    : QObject(parent), m_blockRows(std::max(1, blockRows)), m_income{income, {}, {}}, m_expenses{expenses, {}, {}}
+{
+    buildWhole(m_income);
+    buildWhole(m_expenses);
+    watch(true);
+    watch(false);
+}
+
+EntryFinder::~EntryFinder() = default;
+
+void EntryFinder::watch(bool income)
+{
+    RowStore *rows = &indexOf(income).rows;
+    const auto whole = [this, income] {
+        buildWhole(indexOf(income));
+        emit reset(income);
+    };
+    connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, [this, income] { emit aboutToBeReset(income); });
+    connect(rows, &QAbstractItemModel::modelReset, this, whole);
+    // An order this finder cannot follow row by row counts as a new list.
+    connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, [this, income] { emit aboutToBeReset(income); });
+    connect(rows, &QAbstractItemModel::layoutChanged, this, whole);
+    connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this, income](const QModelIndex &, int first, int last) { emit rowsAboutToBeRemoved(income, first, last); });
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, [this, income](const QModelIndex &, int first, int last) {
+        noteRemoved(indexOf(income), first, last);
+        emit rowsRemoved(income, first, last);
+    });
+    connect(rows, &QAbstractItemModel::rowsInserted, this, [this, income](const QModelIndex &, int first, int last) {
+        noteInserted(indexOf(income), first, last);
+        emit rowsInserted(income, first, last);
+    });
+    connect(rows, &QAbstractItemModel::dataChanged, this,
+            [this, income](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                noteChanged(indexOf(income), topLeft.row(), bottomRight.row());
+                emit rowsChanged(income, topLeft.row(), bottomRight.row());
+            });
+}
+
+void EntryFinder::buildWhole(Index &index)
+{
+    index.blocks.clear();
+    const int count = index.rows.itemCount();
+    for (int start = 0; start < count; start += m_blockRows) {
+        Block &block = index.blocks.emplace_back();
+        block.count = std::min(m_blockRows, count - start);
+        fold(index, block, start);
+    }
+    renumber(index);
+}
+
+void EntryFinder::fold(const Index &index, Block &block, int start) const
+{
+    block.text.clear();
+    block.ends.clear();
+    block.days.clear();
+    block.ends.reserve(std::size_t(block.count));
+    block.days.reserve(std::size_t(block.count));
+    for (int row = start; row < start + block.count; ++row) {
+        appendRow(index.rows, row, block.text);
+        block.ends.push_back(std::uint32_t(block.text.size()));
+        block.days.push_back(storedDay(cellOf(index.rows, row, kDateColumn)));
+    }
+}
+
+void EntryFinder::renumber(Index &index)
+{
+    index.starts.resize(index.blocks.size());
+    int start = 0;
+    for (std::size_t b = 0; b < index.blocks.size(); ++b) {
+        index.starts[b] = start;
+        start += index.blocks[b].count;
+    }
+}
+
+std::size_t EntryFinder::blockOf(const Index &index, int row) const
+{
+    const auto after = std::upper_bound(index.starts.begin(), index.starts.end(), row);
+    return after == index.starts.begin() ? 0 : std::size_t(after - index.starts.begin() - 1);
+}
+
+void EntryFinder::noteInserted(Index &index, int first, int last)
+{
+    if (index.blocks.empty()) {
+        buildWhole(index);
+        return;
+    }
+    const std::size_t b = blockOf(index, first);
+    index.blocks[b].count += last - first + 1;
+    // A block grown far beyond its size is cut into blocks of the usual size.
+    if (index.blocks[b].count > 2 * m_blockRows) {
+        const int total = index.blocks[b].count;
+        std::vector<Block> pieces;
+        for (int done = 0; done < total; done += m_blockRows)
+            pieces.emplace_back().count = std::min(m_blockRows, total - done);
+        index.blocks.erase(index.blocks.begin() + std::ptrdiff_t(b));
+        index.blocks.insert(index.blocks.begin() + std::ptrdiff_t(b), pieces.begin(), pieces.end());
+        renumber(index);
+        for (std::size_t p = b; p < b + pieces.size(); ++p)
+            fold(index, index.blocks[p], index.starts[p]);
+        return;
+    }
+    renumber(index);
+    fold(index, index.blocks[b], index.starts[b]);
+}
+
+void EntryFinder::noteRemoved(Index &index, int first, int last)
+{
+    // Counts are taken off the blocks the rows were in (numbered as before the removal); the
+    // rows before and after the gap, now neighbours, are folded again with their blocks.
+    int start = 0;
+    for (Block &block : index.blocks) {
+        const int end = start + block.count;
+        const int overlap = std::min(end, last + 1) - std::max(start, first);
+        start = end;
+        if (overlap > 0)
+            block.count -= overlap;
+    }
+    std::erase_if(index.blocks, [](const Block &block) { return block.count == 0; });
+    renumber(index);
+    const int count = index.rows.itemCount();
+    std::size_t refolded = index.blocks.size();
+    for (const int row : {first - 1, first}) {
+        if (row < 0 || row >= count)
+            continue;
+        const std::size_t b = blockOf(index, row);
+        if (b != refolded)
+            fold(index, index.blocks[b], index.starts[b]);
+        refolded = b;
+    }
+}
+
+void EntryFinder::noteChanged(Index &index, int first, int last)
+{
+    if (index.blocks.empty())
+        return;
+    const int count = index.rows.itemCount();
+    for (std::size_t b = blockOf(index, first); b < index.blocks.size() && index.starts[b] <= last && index.starts[b] < count; ++b)
+        fold(index, index.blocks[b], index.starts[b]);
+}
+
+bool EntryFinder::accepts(const Compiled &query, const Index &index, int row, std::int32_t day) const
+{
+    if (query.hasDates) {
+        if (day == kOtherDate) {
+            const auto read = dateText::readUtf8(cellOf(index.rows, row, kDateColumn), query.dayFirst);
+            if (!read)
+                return false;
+            day = dayNumber(*read);
+        }
+        if (day < query.from || day > query.to)
+            return false;
+    }
+    if (query.hasAmounts) {
+        const double amount = index.rows.amountAt(row);
+        if (std::isnan(amount) || amount < query.minimum || amount > query.maximum)
+            return false;
+    }
+    return true;
+}
+
+std::vector<FoundEntry> EntryFinder::find(const FindQuery &query) const
+{
+    std::vector<FoundEntry> found;
+    for (const bool income : {true, false})
+        findIn(query, income, found);
+    return found;
+}
+
+void EntryFinder::findIn(const FindQuery &query, bool income, std::vector<FoundEntry> &found) const
+{
+    if (!query.looksIn(income))
+        return;
+    const Compiled compiled(query);
+    const Index &index = indexOf(income);
+    const std::string &needle = compiled.needle;
+    for (std::size_t b = 0; b < index.blocks.size(); ++b) {
+        const Block &block = index.blocks[b];
+        const int start = index.starts[b];
+        if (needle.empty()) {
+            for (int i = 0; i < block.count; ++i) {
+                if (accepts(compiled, index, start + i, block.days[std::size_t(i)]))
+                    found.push_back({std::uint32_t(start + i), income});
+            }
+            continue;
+        }
+        // One scan over the block's bytes; a match names the row it lies in, and the scan goes
+        // on after that row, so each row is found once.
+        const char *text = block.text.data();
+        const std::size_t size = block.text.size();
+        std::size_t from = 0;
+        std::size_t i = 0;
+        while (from < size) {
+            const char *hit = findNeedle(text + from, size - from, needle);
+            if (!hit)
+                break;
+            const auto at = std::size_t(hit - text);
+            while (block.ends[i] <= at)
+                ++i;
+            if (accepts(compiled, index, start + int(i), block.days[i]))
+                found.push_back({std::uint32_t(start + int(i)), income});
+            from = block.ends[i];
+            ++i;
+        }
+    }
+}
+
+bool EntryFinder::matches(const FindQuery &query, bool income, int row) const
+{
+    if (!query.looksIn(income))
+        return false;
+    const Index &index = indexOf(income);
+    if (row < 0 || row >= index.rows.itemCount())
+        return false;
+    const Compiled compiled(query);
+    std::string text;
+    appendRow(index.rows, row, text);
+    return text.find(compiled.needle) != std::string::npos
+        && accepts(compiled, index, row, storedDay(cellOf(index.rows, row, kDateColumn)));
+}
+
+} // namespace tallymere

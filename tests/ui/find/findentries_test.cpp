@@ -1,0 +1,213 @@
+#include "support/entryfixture.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "core/lists/foundentries.h"
+#include "core/platform/messagebox.h"
+#include "ui/find/findentries.h"
+#include "support/scriptedspreadsheet.h"
+#include "support/xlsxreader.h"
+
+namespace tallymere {
+namespace {
+
+class FindEntriesTest : public test::EntryTest
+{
+protected:
+    /// The main window over a small ledger of both kinds of entry, shown, with Find Entries
+    /// opened by its key.
+    FindEntries &openOver()
+    {
+        test::insertRow(ledger, "income", "2026-01-30", "Salary", "3250", "January pay");
+        test::insertRow(ledger, "income", "2026-02-14", "Caf\xc3\xa9 sale", "0.1", "cakes");
+        test::insertRow(ledger, "expenses", "2026-01-03", "Rent", "1150", "January");
+        test::insertRow(ledger, "expenses", "2026-01-09", "CAFE", "0.2", "espresso");
+        test::insertRow(ledger, "expenses", "2026-02-03", "Rent", "1150", "February");
+        Form1 &w = start();
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+        FindEntries *find = w.openFindEntries();
+        QApplication::setActiveWindow(find); // as the window system does on its activation
+        return *find;
+    }
+
+    /// The results as shown: one text per shown cell (ID left out), row by row.
+    static std::vector<QStringList> shown(const FindEntries &find)
+    {
+        std::vector<QStringList> rows;
+        const QAbstractItemModel *model = find.results()->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList row;
+            for (int c = 1; c < model->columnCount(); ++c)
+                row.append(model->index(r, c).data().toString());
+            rows.push_back(row);
+        }
+        return rows;
+    }
+};
+
+TEST_F(FindEntriesTest, followsEachKeystrokeWithTheResultsAndTheirCountLine)
+{
+    FindEntries &find = openOver();
+    EXPECT_EQ(find.windowTitle(), QStringLiteral("Find Entries"));
+    EXPECT_TRUE(find.searchField()->hasFocus());
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("5 entries \u2013 Income: 3250.1   Expenses: 2300.2"));
+
+    QTest::keyClicks(find.searchField(), QStringLiteral("cafe"));
+    EXPECT_EQ(shown(find), (std::vector<QStringList>{{"2026-02-14", "Income", "Caf\u00e9 sale", "0.1", "cakes"},
+                                                      {"2026-01-09", "Expense", "CAFE", "0.2", "espresso"}}));
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 0.1   Expenses: 0.2"));
+
+    find.listChoice()->setCurrentIndex(2); // Expenses
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("1 entry \u2013 Income: 0   Expenses: 0.2"));
+
+    find.listChoice()->setCurrentIndex(0);
+    find.searchField()->clear();
+    find.amountFrom()->setText(QStringLiteral("1,000"));
+    find.dateTo()->setText(QStringLiteral("1/31/2026"));
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 3250   Expenses: 1150"));
+    find.dateTo()->setText(QStringLiteral("31/1/2026")); // not a date month-first: no bound, shown red
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("3 entries \u2013 Income: 3250   Expenses: 2300"));
+    EXPECT_EQ(find.dateTo()->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+TEST_F(FindEntriesTest, enterOnASortedResultSelectsThatEntryInItsListForDeleteAndUpdate)
+{
+    FindEntries &find = openOver();
+    QTest::keyClicks(find.searchField(), QStringLiteral("rent"));
+    // Newest first: the February rent, entry 3 of the expense list, comes first.
+    find.results()->horizontalHeader()->sectionClicked(FoundEntries::kDateColumn);
+    find.results()->horizontalHeader()->sectionClicked(FoundEntries::kDateColumn);
+    ASSERT_EQ(shown(find).front().at(0), QStringLiteral("2026-02-03"));
+    QTest::keyClick(find.searchField(), Qt::Key_Down);
+    ASSERT_TRUE(find.results()->hasFocus());
+    QTest::keyClick(find.results(), Qt::Key_Up); // the selection went with the January rent
+    QTest::keyClick(find.results(), Qt::Key_Return);
+
+    ListView *expenses = main->ui().ListView2;
+    EXPECT_EQ(main->focusWidget(), expenses);
+    EXPECT_EQ(expenses->selectedItem(), 3);
+    const int top = expenses->rowViewportPosition(expenses->currentIndex().row());
+    EXPECT_TRUE(top >= 0 && top < expenses->viewport()->height()) << "in view";
+    EXPECT_EQ(main->openFindEntries(), &find) << "the Find window stays open";
+
+    main->PushButton8_Click(); // Delete Selected Entry, answered No
+    ASSERT_EQ(env.boxes().size(), 1u);
+    EXPECT_EQ(env.boxes()[0].text, QStringLiteral("Are you sure you want to delete 3?"));
+}
+
+TEST_F(FindEntriesTest, resultsFollowSavesDeletesAndUndoAtOnce)
+{
+    FindEntries &find = openOver();
+    QTest::keyClicks(find.searchField(), QStringLiteral("rent"));
+    ASSERT_EQ(find.found().itemCount(), 2);
+
+    main->PushButton7_Click(); // a new expense that matches
+    type(QStringLiteral("3/3/2026"), QStringLiteral("Rent"), QStringLiteral("1200"), QStringLiteral("March"));
+    editor().PushButton1_Click();
+    settle();
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("3 entries \u2013 Income: 0   Expenses: 3500"));
+
+    select(main->ui().ListView2, 1); // the January rent, changed so it no longer matches
+    main->PushButton6_Click();
+    field(2)->setText(QStringLiteral("Deposit"));
+    editor().PushButton1_Click();
+    settle();
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 0   Expenses: 2350"));
+
+    main->mnuUndo_Click();
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("3 entries \u2013 Income: 0   Expenses: 3500"));
+
+    select(main->ui().ListView2, 3); // the February rent, deleted
+    env.answerNext(platform::MessageResult::Yes);
+    main->PushButton8_Click();
+    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 0   Expenses: 2350"));
+    EXPECT_EQ(shown(find).size(), 2u);
+}
+
+TEST_F(FindEntriesTest, typingOnKeepsTheSortAndTheResultsGoOutInTheOrderShown)
+{
+    test::ScriptedSpreadsheet spreadsheet;
+    FindEntries &find = openOver();
+    find.results()->horizontalHeader()->sectionClicked(FoundEntries::kAmountColumn);
+    QTest::keyClicks(find.searchField(), QStringLiteral("ar"));
+    EXPECT_EQ(shown(find), (std::vector<QStringList>{{"2026-01-03", "Expense", "Rent", "1150", "January"},
+                                                      {"2026-02-03", "Expense", "Rent", "1150", "February"},
+                                                      {"2026-01-30", "Income", "Salary", "3250", "January pay"}}));
+    find.findChild<QPushButton *>(QStringLiteral("SendResultsToExcel"))->click();
+
+    ASSERT_EQ(spreadsheet.opened.size(), 1);
+    const auto sheet = test::XlsxSheet::read(spreadsheet.opened[0]);
+    EXPECT_EQ(sheet.shownRow(1), (QStringList{"Date", "Income or Expense", "Source or Category", "Amount", "Particulars"}));
+    const std::vector<QStringList> rows = shown(find);
+    ASSERT_EQ(sheet.lastRow(), int(rows.size()) + 1);
+    for (int r = 0; r < int(rows.size()); ++r)
+        EXPECT_EQ(sheet.shownRow(r + 2), rows[std::size_t(r)]);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+/// One way into Find Entries.
+struct Way {
+    const char *name;
+    void (*open)(Form1 &);
+};
+
+void PrintTo(const Way &way, std::ostream *os)
+{
+    *os << way.name;
+}
+
+void fromMenu(Form1 &, QWidget *over)
+{
+    emit over->customContextMenuRequested(QPoint(5, 5));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const auto actions = menu->actions();
+    const auto item = std::find_if(actions.begin(), actions.end(), [](const QAction *action) {
+        return action->text() == QLatin1String("Find Entries...");
+    });
+    ASSERT_NE(item, actions.end());
+    (*item)->trigger();
+    menu->close();
+}
+
+class FindEntriesWay : public FindEntriesTest, public ::testing::WithParamInterface<Way>
+{
+};
+
+TEST_P(FindEntriesWay, opensOneModelessWindowThatASecondCommandBringsForwardAndEscapeCloses)
+{
+    Form1 &w = start();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    GetParam().open(w);
+    FindEntries *find = w.openFindEntries();
+    ASSERT_NE(find, nullptr);
+    EXPECT_FALSE(find->isModal());
+    QTest::keyClicks(find->searchField(), QStringLiteral("rent"));
+    QApplication::setActiveWindow(&w);
+    GetParam().open(w);
+    EXPECT_EQ(w.openFindEntries(), find);
+    EXPECT_EQ(find->focusWidget(), find->searchField());
+    EXPECT_EQ(find->searchField()->selectedText(), QStringLiteral("rent")) << "ready for the next search";
+
+    QTest::keyClick(find->searchField(), Qt::Key_Escape);
+    EXPECT_EQ(w.openFindEntries(), nullptr);
+    EXPECT_TRUE(env.boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, FindEntriesWay, ::testing::Values(
+    Way{"Ctrl+F", [](Form1 &w) { QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier); }},
+    Way{"income list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView1); }},
+    Way{"expense list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView2); }},
+    Way{"Report frame menu", [](Form1 &w) { fromMenu(w, w.ui().Frame1); }}));
+
+} // namespace
+} // namespace tallymere
