@@ -140,6 +140,11 @@ long long Connection::lastInsertedRecord() const noexcept
     return m_db ? m_db->lastInsertRowid() : 0;
 }
 
+long long Connection::totalChanges() const noexcept
+{
+    return m_db ? m_db->totalChanges() : 0;
+}
+
 void Connection::Close() noexcept
 {
     // A recordset that is still open finishes with its statement first; the file is released

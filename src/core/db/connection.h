@@ -43,6 +43,8 @@ public:
 
     /// The record number the engine gave the row inserted last on this connection.
     long long lastInsertedRecord() const noexcept;
+    /// The rows inserted, changed or deleted on this connection since it was opened; 0 when closed.
+    long long totalChanges() const noexcept;
 
     /// 0 when closed, 1 when open.
     int State() const noexcept { return m_db ? 1 : 0; }

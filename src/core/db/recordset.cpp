@@ -40,6 +40,17 @@ void Recordset::Open(const QString &statement, const Connection &connection, con
     }
 }
 
+void Recordset::Rerun(const Parameters &parameters)
+{
+    if (!m_stmt)
+        throw Error(QStringLiteral("The recordset is not open."));
+    m_eof = true;
+    m_stmt->reset();
+    m_stmt->bind(parameters);
+    m_eof = false;
+    MoveNext();
+}
+
 bool Recordset::Eof() const noexcept
 {
     return !m_stmt || m_eof;

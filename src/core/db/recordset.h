@@ -36,6 +36,11 @@ public:
     /// Runs a statement with values bound to its "?" in order.
     void Open(const QString &statement, const Connection &connection, const Parameters &parameters);
 
+    /// Runs the open statement again from its start with `parameters` bound in place of the
+    /// last ones and makes its first row current: a loop that runs one statement many times
+    /// (an import's inserts) prepares it once. Throws when the recordset is not open.
+    void Rerun(const Parameters &parameters);
+
     /// True when no current row is left (and when the recordset is not open). Named Eof because
     /// EOF itself is a macro of the C library.
     bool Eof() const noexcept;

@@ -103,6 +103,13 @@ void Statement::run()
     }
 }
 
+void Statement::reset() noexcept
+{
+    // A reset reports the failure of the last run again; that run has been reported already.
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
 int Statement::columnCount() const noexcept
 {
     return sqlite3_column_count(m_stmt);

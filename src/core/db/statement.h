@@ -67,6 +67,8 @@ public:
     bool step();
     /// Runs the statement to its end.
     void run();
+    /// Makes the statement ready to run again from its start, its values unbound.
+    void reset() noexcept;
 
     int columnCount() const noexcept;
     QString columnName(int column) const;

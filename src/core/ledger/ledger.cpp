@@ -1,5 +1,6 @@
 #include "core/ledger/ledger.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "core/errors/error.h"
@@ -19,6 +20,22 @@ std::optional<long long> recordNumber(const QString &text)
     if (digits.isEmpty() || error != std::errc() || end != digits.constData() + digits.size())
         return std::nullopt;
     return number;
+}
+
+/// Runs `statement` with `parameters`, prepared the first time it comes and kept in `prepared`
+/// for the next: a step of many changes runs few distinct statements. Returns the rows changed.
+int runPrepared(std::map<QString, std::unique_ptr<Recordset>> &prepared, const Connection &connection,
+                const QString &statement, const Parameters &parameters)
+{
+    const long long before = connection.totalChanges();
+    std::unique_ptr<Recordset> &recordset = prepared[statement];
+    if (recordset) {
+        recordset->Rerun(parameters);
+    } else {
+        recordset = std::make_unique<Recordset>();
+        recordset->Open(statement, connection, parameters);
+    }
+    return int(connection.totalChanges() - before);
 }
 
 } // namespace
@@ -293,6 +310,7 @@ Ledger::Batch::~Batch()
 {
     if (!m_open)
         return;
+    m_prepared.clear();
     try {
         m_ledger.writable().Execute(QStringLiteral("ROLLBACK"));
     } catch (...) {
@@ -305,19 +323,77 @@ Ledger::Batch::~Batch()
 int Ledger::Batch::write(const QString &statement, bool income, Change change, const QString &srNo,
                          const Parameters &parameters)
 {
-    return m_ledger.writeEntry(statement, parameters, income, change, srNo, m_step.changes);
+    if (change != Change::Insert)
+        return m_ledger.writeEntry(statement, parameters, income, change, srNo, m_step.changes);
+    // A batch is mostly inserts (an import of thousands): neither prepared nor read back one by
+    // one. The lists are not told of each: they read their tables whole after the batch.
+    m_ledger.forgetNotes();
+    const int changed = run(statement, parameters);
+    if (changed != 1)
+        return changed;
+    m_lastAdded = m_ledger.writable().lastInsertedRecord();
+    if (!m_step.text.isEmpty()) {
+        m_added.push_back(m_step.changes.size());
+        m_step.changes.push_back({income, change, m_lastAdded, {}, {}, {}});
+    }
+    return changed;
 }
 
 int Ledger::Batch::execute(const QString &statement, const Parameters &parameters)
 {
-    return m_ledger.writable().Execute(statement, parameters);
+    return run(statement, parameters);
+}
+
+int Ledger::Batch::run(const QString &statement, const Parameters &parameters)
+{
+    return runPrepared(m_prepared, m_ledger.connection(), statement, parameters);
+}
+
+void Ledger::Batch::readBackAdded()
+{
+    for (const bool income : {false, true}) {
+        std::vector<std::pair<long long, std::size_t>> wanted; // number, change
+        for (const std::size_t at : m_added) {
+            if (m_step.changes[at].income == income)
+                wanted.emplace_back(m_step.changes[at].srNo, at);
+        }
+        if (wanted.empty())
+            continue;
+        std::sort(wanted.begin(), wanted.end());
+        Recordset rs;
+        rs.Open(QStringLiteral("select * from %1 where sr_no>=? order by sr_no").arg(entrySql::tableText(income)),
+                m_ledger.connection(), Parameters{FieldValue::ofInteger(wanted.front().first)});
+        QStringList columns; // one list shared by every change
+        for (int c = 0; c < rs.columnCount(); ++c)
+            columns.append(rs.columnName(c));
+        const int numberAt = rs.columnPosition(QStringLiteral("sr_no"));
+        auto next = wanted.begin();
+        for (; !rs.Eof() && next != wanted.end(); rs.MoveNext()) {
+            if (rs.value(numberAt).integer != next->first)
+                continue;
+            EntryChange &change = m_step.changes[next->second];
+            change.columns = columns;
+            change.after.reserve(std::size_t(columns.size()));
+            for (int c = 0; c < rs.columnCount(); ++c)
+                change.after.push_back(rs.value(c));
+            ++next;
+        }
+    }
+    // An entry that cannot be read back is not undoable, as with a single write.
+    std::erase_if(m_step.changes, [](const EntryChange &c) { return c.change == Change::Insert && c.after.empty(); });
+    m_added.clear();
 }
 
 void Ledger::Batch::commit()
 {
+    readBackAdded();
+    m_prepared.clear();
     m_ledger.writable().Execute(QStringLiteral("COMMIT"));
     m_open = false;
-    if (!m_step.changes.empty())
+    // Many changes are applied to the lists faster by reading the tables whole.
+    if (m_step.changes.size() > 1)
+        m_ledger.forgetNotes();
+    if (!m_step.changes.empty() && !m_step.text.isEmpty())
         m_ledger.m_history.add(std::move(m_step));
 }
 
@@ -342,6 +418,7 @@ Ledger::Outcome Ledger::replay(bool undoing)
     // A step of several changes is all or nothing: one transaction, undone last change first.
     const bool several = count > 1;
     bool refused = false;
+    std::map<QString, std::unique_ptr<Recordset>> prepared; // a step of many changes: each statement prepared once
     try {
         if (several)
             connection.Execute(QStringLiteral("BEGIN"));
@@ -350,7 +427,9 @@ Ledger::Outcome Ledger::replay(bool undoing)
             const Replay replay = replayOf(c, undoing);
             int changed = 0;
             try {
-                changed = execute(replay.statement, replay.parameters, c.income, replay.noted, c.srNo);
+                // The lists follow a step of several changes by reading their tables whole.
+                changed = several ? runPrepared(prepared, connection, replay.statement, replay.parameters)
+                                  : execute(replay.statement, replay.parameters, c.income, replay.noted, c.srNo);
             } catch (const ConstraintFailure &) {
                 // The number is taken by another entry now: the entry cannot come back as it was.
                 if (replay.noted != Change::Insert)
@@ -358,9 +437,11 @@ Ledger::Outcome Ledger::replay(bool undoing)
             }
             refused = changed != 1;
         }
+        prepared.clear();
         if (several)
             connection.Execute(refused ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
     } catch (...) {
+        prepared.clear();
         if (several) {
             try {
                 connection.Execute(QStringLiteral("ROLLBACK"));
@@ -377,6 +458,8 @@ Ledger::Outcome Ledger::replay(bool undoing)
         m_history.drop(undoing); // it can never apply again
         return Outcome::Refused;
     }
+    if (several)
+        forgetNotes(); // the lists read many changes faster whole
     m_history.replayed(undoing);
     return Outcome::Done;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -105,25 +106,40 @@ public:
     {
     public:
         /// Begins the transaction; `undoText` names the step in the menus ("import of 42
-        /// entries from statement.csv").
+        /// entries from statement.csv"). Without one the batch is no undo step (a command that
+        /// ends when it is done keeps no history).
         Batch(Ledger &ledger, const QString &undoText);
         /// Rolls back what was written unless committed.
         ~Batch();
         Batch(const Batch &) = delete;
         Batch &operator=(const Batch &) = delete;
 
-        /// One change of an entry, as Ledger::write; kept for the batch's undo step.
+        /// One change of an entry, as Ledger::write; kept for the batch's undo step. An insert's
+        /// statement is prepared once for the whole batch, so give its values as parameters.
         int write(const QString &statement, bool income, Change change, const QString &srNo = {},
                   const Parameters &parameters = {});
+        /// The number the engine gave the entry this batch added last; 0 before the first.
+        long long lastAdded() const noexcept { return m_lastAdded; }
         /// Any other statement of the batch (a table of its own); not part of the undo step.
+        /// Prepared once for the whole batch.
         int execute(const QString &statement, const Parameters &parameters = {});
-        /// Commits; the batch's entry changes become one undo step.
+        /// Commits; the batch's entry changes become one undo step, and both lists read their
+        /// tables whole at their next fill.
         void commit();
 
     private:
+        /// Runs a statement with its values, prepared the first time the batch runs it.
+        int run(const QString &statement, const Parameters &parameters);
+        /// The entries the batch added, each read back as stored for the undo step, in one pass
+        /// over each table instead of one reading per entry.
+        void readBackAdded();
+
         Ledger &m_ledger;
         UndoStep m_step;
         bool m_open = false;
+        std::map<QString, std::unique_ptr<Recordset>> m_prepared;
+        std::vector<std::size_t> m_added; // the step's changes that add an entry, not read yet
+        long long m_lastAdded = 0;
     };
 
     enum class Outcome {

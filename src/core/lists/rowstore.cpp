@@ -126,12 +126,7 @@ void RowStore::clearItems()
 
 DecimalSum RowStore::sumOfAmounts() const
 {
-    DecimalSum sum;
-    for (const std::int64_t packed : m_amounts) {
-        if (const std::optional<Amount> amount = Amount::unpacked(packed))
-            sum.add(*amount);
-    }
-    return sum;
+    return DecimalSum::ofPacked(m_amounts.data(), m_amounts.size());
 }
 
 double RowStore::amountAt(int row) const noexcept

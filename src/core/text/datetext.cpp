@@ -177,7 +177,19 @@ std::optional<Day> readIsoUtf8(std::string_view text)
 
 QString iso(const QDate &date)
 {
-    return date.toString(Qt::ISODate);
+    // Written digit by digit: an import writes a hundred thousand of them, and the general
+    // formatter takes the long way through a format text.
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 1 || year > 9999)
+        return date.toString(Qt::ISODate);
+    const char16_t text[10] = {char16_t(u'0' + year / 1000), char16_t(u'0' + year / 100 % 10),
+                               char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10), u'-',
+                               char16_t(u'0' + month / 10), char16_t(u'0' + month % 10), u'-',
+                               char16_t(u'0' + day / 10), char16_t(u'0' + day % 10)};
+    return QString(reinterpret_cast<const QChar *>(text), 10);
 }
 
 QString fromStored(const QString &stored)

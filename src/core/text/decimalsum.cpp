@@ -1,5 +1,6 @@
 #include "core/text/decimalsum.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
@@ -160,6 +161,29 @@ void DecimalSum::add(Amount amount)
 {
     if (__builtin_add_overflow(m_units, amount.units(), &m_units))
         throw overflow();
+}
+
+DecimalSum DecimalSum::ofPacked(const std::int64_t *packed, std::size_t count)
+{
+    // Coefficients with the same number of decimals add up in 64 bits: each is below 2^50, so
+    // 4096 of them cannot overflow before they are moved into the sum.
+    constexpr std::size_t kBatch = 4096;
+    DecimalSum sum;
+    for (std::size_t begin = 0; begin < count; begin += kBatch) {
+        std::array<std::int64_t, Amount::kDecimals + 1> byDecimals{};
+        const std::size_t end = std::min(count, begin + kBatch);
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::int64_t value = packed[i];
+            if (value != Amount::packedNone())
+                byDecimals[std::size_t(value & ((1 << kDecimalsBits) - 1))] += value >> kDecimalsBits;
+        }
+        for (std::size_t decimals = 0; decimals < byDecimals.size(); ++decimals) {
+            const Units units = Units(byDecimals[decimals]) * kPowersOfTen[Amount::kDecimals - decimals];
+            if (__builtin_add_overflow(sum.m_units, units, &sum.m_units))
+                throw overflow();
+        }
+    }
+    return sum;
 }
 
 DecimalSum &DecimalSum::operator+=(const DecimalSum &other)

@@ -60,6 +60,9 @@ public:
     /// Adds one amount; throws tallymere::Error ("Overflow") beyond what the sum can hold, which
     /// takes more than two thousand million amounts.
     void add(Amount amount);
+    /// The sum of `count` packed amounts (Amount::packed(); packedNone() adds nothing), as add()
+    /// would give it, in a fraction of the time: for a list's total.
+    static DecimalSum ofPacked(const std::int64_t *packed, std::size_t count);
     DecimalSum &operator+=(const DecimalSum &other);
     /// The difference; throws tallymere::Error ("Overflow") beyond what a sum can hold.
     friend DecimalSum operator-(const DecimalSum &a, const DecimalSum &b);

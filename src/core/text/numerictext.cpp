@@ -287,6 +287,22 @@ bool isAmountTooLarge(QStringView text)
     return !Amount::fromPlainDecimal(std::string_view(ascii.constData(), std::size_t(ascii.size())));
 }
 
+namespace {
+
+/// A plain decimal as the ledger keeps it: under a locale that groups by ".", "1.234" would read
+/// as 1234, so a fourth decimal keeps the number the same for every reader.
+std::optional<QString> ungrouped(std::optional<QString> plain)
+{
+    if (plain) {
+        const QByteArray ascii = plain->toLatin1();
+        if (looksGrouped(std::string_view(ascii.constData(), std::size_t(ascii.size()))))
+            plain->append(QLatin1Char('0'));
+    }
+    return plain;
+}
+
+} // namespace
+
 std::optional<QString> plainDecimalText(QStringView text)
 {
     const NumericReader reader;
@@ -299,14 +315,15 @@ std::optional<QString> plainDecimalText(QStringView text)
         plain = plainDecimalOf(trimmed, symbolsOf(locale));
     else if (readPlainDecimal(trimmed))
         plain = plainDecimalOf(trimmed, {QStringLiteral("."), {}, {}, {}, {}, {}});
-    if (plain) {
-        // Under a locale that groups by ".", "1.234" would read as 1234: a fourth decimal keeps
-        // the number the same for every reader.
-        const QByteArray ascii = plain->toLatin1();
-        if (looksGrouped(std::string_view(ascii.constData(), std::size_t(ascii.size()))))
-            plain->append(QLatin1Char('0'));
-    }
-    return plain;
+    return ungrouped(std::move(plain));
+}
+
+std::optional<QString> storedPlainDecimal(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    if (!readPlainDecimal(trimmed))
+        return std::nullopt;
+    return ungrouped(plainDecimalOf(trimmed, {QStringLiteral("."), {}, {}, {}, {}, {}}));
 }
 
 QString typedDecimalText(const QString &stored)

@@ -64,6 +64,12 @@ bool isAmountTooLarge(QStringView text);
 /// Nothing when the text is not numeric.
 std::optional<QString> plainDecimalText(QStringView text);
 
+/// A plain decimal (as a bank statement's reader gives an amount: "-0110.70") in the form the
+/// save stores, read without the locale: leading zeros go, "-0" is "0", and "1.234" is 1.234
+/// under every locale (stored "1.2340", as the save stores it). Nothing when the text is no
+/// plain decimal.
+std::optional<QString> storedPlainDecimal(QStringView text);
+
 /// A stored plain decimal as the user types numbers: its "." becomes the locale's decimal
 /// separator. A text the locale reads in its grouped form ("1.000" under de_DE) and any other
 /// text are returned as they are.

@@ -101,6 +101,7 @@ Form1::~Form1()
     delete m_editor.open();
     delete m_dateFormat.open();
     delete m_summary.open();
+    delete m_import.open();
     delete m_find.open();
     m_ledger.attach(nullptr);
 }
@@ -177,6 +178,8 @@ void Form1::connectFeatures()
 {
     auto *summaryKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
     connect(summaryKey, &QShortcut::activated, this, &Form1::showMonthlySummary);
+    auto *importKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    connect(importKey, &QShortcut::activated, this, &Form1::importStatement);
 
     auto *findKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
     connect(findKey, &QShortcut::activated, this, &Form1::showFindEntries);
@@ -225,6 +228,10 @@ QMenu *Form1::contextMenu(ListView *list)
     summary->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     summary->setShortcutVisibleInContextMenu(true);
     connect(summary, &QAction::triggered, this, &Form1::showMonthlySummary);
+    QAction *import = menu->addAction(QStringLiteral("Import Statement..."));
+    import->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    import->setShortcutVisibleInContextMenu(true);
+    connect(import, &QAction::triggered, this, &Form1::importStatement);
     return menu;
 }
 

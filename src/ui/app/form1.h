@@ -12,6 +12,7 @@
 #include "core/lists/entrysuggestions.h"
 #include "ui/find/findentries.h"
 #include "core/platform/mainwindow.h"
+#include "ui/import/importwindow.h"
 #include "ui/summary/monthlysummary.h"
 #include "ui/windows/form1layout.h"
 #include "ui/windows/singlewindow.h"
@@ -77,6 +78,12 @@ public:
     /// The summary window that is open now, or null.
     MonthlySummary *openMonthlySummary() const noexcept { return m_summary.open(); }
 
+    /// Import Statement (Ctrl+I, the context menu): asks for a statement file and shows its
+    /// transactions in the import window, modeless. An import window already open closes first.
+    void importStatement();
+    /// The import window that is open now, or null.
+    ImportWindow *openImportWindow() const noexcept { return m_import.open(); }
+
     /// Find Entries (Ctrl+F, the context menu): shows the Find window, modeless, with the focus
     /// in its search field; an open one comes to the front.
     void showFindEntries();
@@ -139,6 +146,7 @@ private:
     SingleWindow<Form2> m_editor;
     SingleWindow<Form3> m_dateFormat;
     SingleWindow<MonthlySummary> m_summary;
+    SingleWindow<ImportWindow> m_import;
     SingleWindow<FindEntries> m_find;
     EntrySuggestions m_incomeSuggestions;
     EntrySuggestions m_expenseSuggestions;

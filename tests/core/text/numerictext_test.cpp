@@ -1,4 +1,6 @@
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -188,6 +190,26 @@ TEST(Totals, areExactSumsWrittenToFifteenDigits)
     EXPECT_EQ(sumOf({"100000000000000", "0.3"}).plainText(), "100000000000000.3");
     LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(sumOf({"100.50", "200.25"}).text(), QStringLiteral("300,75"));
+}
+
+TEST(Totals, aListsTotalIsTheSumOfItsAmountsOneByOne)
+{
+    // Many amounts of every number of decimals, large and negative ones, and rows without one.
+    std::vector<std::int64_t> packed;
+    DecimalSum oneByOne;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = (i % 3 ? "" : "-") + std::to_string(999999999999999LL - i * 7919LL);
+        const std::size_t decimals = std::size_t(i % 13);
+        std::string amount = text.substr(0, text.size() - decimals);
+        if (decimals > 0)
+            amount += '.' + text.substr(text.size() - decimals);
+        const std::optional<Amount> parsed = i % 17 ? Amount::fromPlainDecimal(amount) : std::nullopt;
+        packed.push_back(parsed ? parsed->packed() : Amount::packedNone());
+        if (parsed)
+            oneByOne.add(*parsed);
+    }
+    EXPECT_EQ(DecimalSum::ofPacked(packed.data(), packed.size()), oneByOne);
+    EXPECT_EQ(DecimalSum::ofPacked(packed.data(), 0), DecimalSum());
 }
 
 } // namespace

@@ -33,6 +33,7 @@ fi
 [ "$program" = "$prefix/tallymere" ] || fail "Exec=$exec_line does not name $prefix/tallymere"
 [ -x "$program" ] || fail "Exec names no program"
 [ -x "$prefix/tallymere-newledger" ] || fail "tallymere-newledger is not beside the program"
+[ -x "$prefix/tallymere-import" ] || fail "tallymere-import is not beside the program"
 need "$prefix/HAND-M.CUR"
 
 icon=$(sed -n 's/^Icon=//p' "$entry")

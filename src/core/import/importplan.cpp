@@ -1,0 +1,259 @@
+#include "core/import/importplan.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+
+#include "core/db/connection.h"
+#include "core/db/recordset.h"
+#include "core/import/importkeys.h"
+#include "core/import/payeecategories.h"
+#include "core/ledger/ledger.h"
+#include "core/ledger/statements.h"
+#include "core/settings/settings.h"
+#include "core/text/datetext.h"
+#include "core/text/decimalsum.h"
+#include "core/text/numerictext.h"
+
+namespace tallymere::import {
+namespace {
+
+/// An entry typed by hand within this many days of a transaction with its amount may be it.
+constexpr qint64 kTypedWithinDays = 3;
+
+/// An amount as a whole number of thousandths: equal amounts are equal whatever their decimals.
+std::optional<long long> amountUnits(std::optional<Amount> amount)
+{
+    if (!amount)
+        return std::nullopt;
+    return std::llround(amount->toDouble() * 1000);
+}
+
+QString particularsOf(const BankTransaction &t, const QString &category)
+{
+    // The memo adds something when the payee does not already say it.
+    QString text = t.payee;
+    if (!t.memo.isEmpty() && !text.contains(t.memo, Qt::CaseInsensitive))
+        text = text.isEmpty() ? t.memo : text + QStringLiteral(" \u2013 ") + t.memo;
+    if (!text.isEmpty())
+        return text;
+    if (!t.checkNumber.isEmpty())
+        return (t.kind.isEmpty() ? QStringLiteral("Cheque") : t.kind) + u' ' + t.checkNumber;
+    if (!t.kind.isEmpty())
+        return t.kind;
+    return category;
+}
+
+/// The entries typed by hand into one list whose amounts a statement has, by amount: the days
+/// they are dated, each taken by one transaction at most.
+class TypedEntries
+{
+public:
+    void expect(long long units) { m_expected.insert(units); }
+    bool expected(long long units) const { return m_expected.count(units) != 0; }
+    void add(long long units, qint64 day) { m_days[units].push_back({day, false}); }
+    bool empty() const noexcept { return m_days.empty(); }
+
+    /// Takes an entry with `units` dated `apart` days from `day`; false if there is none.
+    bool take(long long units, qint64 day, qint64 apart)
+    {
+        const auto found = m_days.find(units);
+        if (found == m_days.end())
+            return false;
+        for (Typed &typed : found->second) {
+            if (!typed.taken && std::abs(typed.day - day) == apart) {
+                typed.taken = true;
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Typed {
+        qint64 day;
+        bool taken;
+    };
+    std::unordered_set<long long> m_expected;
+    std::unordered_map<long long, std::vector<Typed>> m_days;
+};
+
+bool dayFirstDates()
+{
+    try {
+        return settings::europeanDate();
+    } catch (const Error &) {
+        return false; // stored dates are ISO; only an older entry's date is read in the other order
+    }
+}
+
+/// Reads one list of the ledger once: what its entries teach about categories, and the entries
+/// typed by hand whose amount the statement has.
+void readList(const Connection &ledger, bool income, bool keyTable, PayeeCategories &categories, TypedEntries &typed)
+{
+    const QString keyed = keyTable
+        ? QStringLiteral("sr_no in (select sr_no from import_keys where income=%1)").arg(income ? 1 : 0)
+        : QStringLiteral("0");
+    Recordset rs;
+    rs.Open(QStringLiteral("select sr_no, date, %1, amount, particulars, %2 from %3")
+                .arg(income ? QStringLiteral("source") : QStringLiteral("category"), keyed, entrySql::tableText(income)),
+            ledger);
+    const NumericReader numbers;
+    const bool dayFirst = dayFirstDates();
+    for (; !rs.Eof(); rs.MoveNext()) {
+        if (!categories.empty()) {
+            const std::string_view particulars = rs.fieldUtf8(4);
+            const std::string_view name = rs.fieldUtf8(2);
+            categories.learn(QString::fromUtf8(particulars.data(), qsizetype(particulars.size())),
+                             QString::fromUtf8(name.data(), qsizetype(name.size())), rs.value(0).integer);
+        }
+        if (rs.fieldUtf8(5) == "1")
+            continue;
+        const auto units = amountUnits(numbers.read(rs.fieldUtf8(3)));
+        if (!units || !typed.expected(*units))
+            continue;
+        if (const auto day = dateText::readUtf8(rs.fieldUtf8(1), dayFirst))
+            typed.add(*units, QDate(day->year, day->month, day->day).toJulianDay());
+    }
+}
+
+} // namespace
+
+QString statusText(EntryStatus status)
+{
+    switch (status) {
+    case EntryStatus::New: return QStringLiteral("new");
+    case EntryStatus::InLedger: return QStringLiteral("already in the ledger");
+    case EntryStatus::PossiblyTyped: return QStringLiteral("possibly typed already");
+    }
+    return {};
+}
+
+ImportPlan planImport(const Connection &ledger, const BankStatement &statement, const QString &fileName)
+{
+    if (statement.dateOrderUndecided)
+        throw Error(QStringLiteral("%1: the dates read day-first and month-first alike; the date order must be chosen.")
+                        .arg(fileName));
+    const std::vector<BankTransaction> &transactions = statement.transactions;
+    ImportPlan plan;
+    plan.fileName = fileName;
+    plan.leftOut = statement.leftOut;
+    plan.entries.resize(transactions.size());
+
+    // Each transaction's list, amount and the payees whose category the ledger must teach.
+    std::array<std::vector<QString>, 2> payees; // expenses, income
+    std::array<TypedEntries, 2> typed;
+    const NumericReader numbers;
+    std::vector<long long> units(transactions.size());
+    for (std::size_t i = 0; i < transactions.size(); ++i) {
+        const BankTransaction &t = transactions[i];
+        PlannedEntry &entry = plan.entries[i];
+        if (!t.date.isValid())
+            throw ReadError(fileName, t.line, QStringLiteral("the transaction has no date"));
+        const QStringView amount = QStringView(t.amount).trimmed();
+        const bool out = amount.startsWith(u'-');
+        const auto stored = storedPlainDecimal(out ? amount.mid(1) : amount);
+        if (!stored || stored->startsWith(u'-'))
+            throw ReadError(fileName, t.line, QStringLiteral("the amount \"%1\" is no number").arg(t.amount));
+        entry.income = !out;
+        entry.date = t.date;
+        entry.amount = *stored;
+        entry.line = t.line;
+        units[i] = amountUnits(numbers.read(*stored)).value_or(0);
+        typed[entry.income].expect(units[i]);
+        if (t.category.isEmpty() || t.transfer)
+            payees[entry.income].push_back(t.payee);
+    }
+
+    std::array<PayeeCategories, 2> learnt{PayeeCategories(payees[0]), PayeeCategories(payees[1])};
+    const bool keyTable = importKeys::tableExists(ledger);
+    for (const bool income : {false, true})
+        readList(ledger, income, keyTable, learnt[income], typed[income]);
+
+    // One shared text for every entry of the same category keeps a large plan small.
+    std::set<QString> names;
+    const auto shared = [&names](const QString &name) { return *names.insert(name).first; };
+    std::vector<QByteArray> keys = importKeys::keysOf(transactions);
+    importKeys::Lookup lookup(ledger);
+    for (std::size_t i = 0; i < transactions.size(); ++i) {
+        const BankTransaction &t = transactions[i];
+        PlannedEntry &entry = plan.entries[i];
+        QString name = t.transfer ? QString() : t.category;
+        if (name.isEmpty())
+            name = learnt[entry.income].categoryFor(t.payee);
+        if (name.isEmpty())
+            name = QLatin1String(kUncategorised);
+        entry.name = shared(name);
+        entry.particulars = particularsOf(t, entry.name);
+        entry.key = std::move(keys[i]);
+        if (lookup.inLedger(entry.key))
+            entry.status = EntryStatus::InLedger;
+    }
+    // Each entry typed by hand stands for one transaction at most: the nearest in days.
+    for (qint64 apart = 0; apart <= kTypedWithinDays && !(typed[0].empty() && typed[1].empty()); ++apart) {
+        for (std::size_t i = 0; i < transactions.size(); ++i) {
+            PlannedEntry &entry = plan.entries[i];
+            if (entry.status == EntryStatus::New && typed[entry.income].take(units[i], entry.date.toJulianDay(), apart))
+                entry.status = EntryStatus::PossiblyTyped;
+        }
+    }
+    return plan;
+}
+
+WriteError::WriteError(QString file, int line, const QString &what)
+    : Error(line > 0 ? QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(what)
+                     : QStringLiteral("%1: %2").arg(file, what)),
+      m_file(std::move(file)),
+      m_line(line)
+{
+}
+
+QString undoText(std::size_t entries, const QString &fileName)
+{
+    return QStringLiteral("import of %1 %2 from %3")
+        .arg(entries)
+        .arg(entries == 1 ? QStringLiteral("entry") : QStringLiteral("entries"), fileName);
+}
+
+ImportResult writeImport(Ledger &ledger, const ImportPlan &plan, std::vector<std::size_t> chosen, bool undoable)
+{
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    ImportResult result;
+    if (chosen.empty())
+        return result;
+    std::array<QString, 2> inserts; // expenses, income
+    for (const bool income : {false, true})
+        inserts[income] = entrySql::insertStatement(entrySql::tableText(income), entrySql::columnListText(income),
+                                                    QStringLiteral("?,?,?,?"));
+    const auto text = [](const QString &value) { return FieldValue{ValueType::Text, 0, 0, value.toUtf8()}; };
+
+    // One transaction: the first failure rolls everything back, and says at which transaction.
+    std::size_t reached = 0;
+    try {
+        Ledger::Batch batch(ledger, undoable ? undoText(chosen.size(), plan.fileName) : QString());
+        importKeys::prepareTable(batch);
+        for (; reached < chosen.size(); ++reached) {
+            const PlannedEntry &e = plan.entries.at(chosen[reached]);
+            if (batch.write(inserts[e.income], e.income, Ledger::Change::Insert, {},
+                            {text(dateText::iso(e.date)), text(e.name), text(e.amount), text(e.particulars)})
+                != 1)
+                throw Error(QStringLiteral("The entry was not added."));
+            importKeys::write(batch, e.key, e.income, batch.lastAdded());
+            ++(e.income ? result.income : result.expenses);
+        }
+        batch.commit();
+    } catch (const Error &error) {
+        throw WriteError(plan.fileName, reached < chosen.size() ? plan.entries[chosen[reached]].line : 0,
+                         error.description());
+    }
+    return result;
+}
+
+} // namespace tallymere::import
