@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -301,6 +302,16 @@ void ImportWindow::Import_Click()
     on.step(106, [&] { modExpense::listExpenses(m_ledger); });
     on.step(108, [&] { modExpense::showTotals(m_ledger); });
     close();
+}
+
+void ImportWindow::keyPressEvent(QKeyEvent *event)
+{
+    // An open editor or list of choices takes its own Escape first.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ImportWindow::closeEvent(QCloseEvent *event)

@@ -61,6 +61,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    /// Escape that no control took cancels the import: the window closes, nothing is written.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     /// Reads the file again with the choices fixed so far; the table follows.

@@ -152,6 +152,22 @@ TEST_F(ImportWindowTest, anUndecidedDateOrderIsAskedBeforeAnythingCanBeImported)
     EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
 }
 
+TEST_F(ImportWindowTest, escapeLeavesAnEditThenCancelsTheImportWritingNothing)
+{
+    start();
+    BankStatement statement;
+    statement.transactions = {transaction(2, 1, "-12.50", "Bakery")};
+    ImportWindow &importing = open(statement);
+    QApplication::setActiveWindow(&importing);
+    importing.view()->edit(importing.table().index(0, ImportTable::kNameColumn));
+    ASSERT_NE(QApplication::focusWidget(), importing.view());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(importing.isVisible()); // the editor took that one
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(window.isNull() || !window->isVisible());
+    EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
+}
+
 /// The context menu item "Import Statement..." of the list or frame `over`.
 void pickImportStatement(QWidget *over)
 {
