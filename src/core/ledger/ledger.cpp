@@ -418,12 +418,14 @@ Ledger::Outcome Ledger::replay(bool undoing)
     // A step of several changes is all or nothing: one transaction, undone last change first.
     const bool several = count > 1;
     bool refused = false;
+    const EntryChange *last = nullptr; // the change replayed last: the one refused, when one is
     std::map<QString, std::unique_ptr<Recordset>> prepared; // a step of many changes: each statement prepared once
     try {
         if (several)
             connection.Execute(QStringLiteral("BEGIN"));
         for (std::size_t i = 0; i < count && !refused; ++i) {
             const EntryChange &c = changes[undoing ? count - 1 - i : i];
+            last = &c;
             const Replay replay = replayOf(c, undoing);
             int changed = 0;
             try {
@@ -455,6 +457,7 @@ Ledger::Outcome Ledger::replay(bool undoing)
     if (refused) {
         if (several)
             forgetNotes(); // what the step's first changes did was rolled back
+        m_refusal = tallymere::refusalText(*step, *last, undoing);
         m_history.drop(undoing); // it can never apply again
         return Outcome::Refused;
     }

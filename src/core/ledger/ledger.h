@@ -158,6 +158,8 @@ public:
     /// What the next undo or redo would do ("delete of income entry 12"), or empty.
     QString undoText() const { return m_history.undoText(); }
     QString redoText() const { return m_history.redoText(); }
+    /// Why the last undo or redo that was Refused was refused, as the message to show says it.
+    const QString &refusalText() const noexcept { return m_refusal; }
 
 private:
     /// One list, its total, and whether its rows are what the table held when last read (plus
@@ -200,6 +202,7 @@ private:
     ListState m_income;
     ListState m_expenses;
     UndoHistory m_history;
+    QString m_refusal;
 };
 
 } // namespace tallymere

@@ -29,13 +29,29 @@ QString kindText(ChangeKind change)
     return {};
 }
 
+/// "income entry 12".
+QString entryText(const EntryChange &c)
+{
+    return QStringLiteral("%1 entry %2").arg(c.income ? QStringLiteral("income") : QStringLiteral("expense")).arg(c.srNo);
+}
+
 } // namespace
 
 QString EntryChange::what() const
 {
-    return QStringLiteral("%1 of %2 entry %3")
-        .arg(kindText(change), income ? QStringLiteral("income") : QStringLiteral("expense"))
-        .arg(srNo);
+    return kindText(change) + QLatin1String(" of ") + entryText(*this);
+}
+
+QString refusalText(const UndoStep &step, const EntryChange &refused, bool undoing)
+{
+    const QString verb = undoing ? QStringLiteral("undo") : QStringLiteral("redo");
+    if (step.changes.size() <= 1)
+        return QStringLiteral("Cannot %1 the %2: the entry was changed by another program since. Nothing was written.")
+            .arg(verb, step.text);
+    // Taking back only the entries still as they were would leave half an import behind.
+    return QStringLiteral("Cannot %1 the %2: it is %3 only as a whole, and its %4 was changed by another "
+                          "program since. Nothing was written.")
+        .arg(verb, step.text, undoing ? QStringLiteral("undone") : QStringLiteral("redone"), entryText(refused));
 }
 
 Replay replayOf(const EntryChange &c, bool undoing)

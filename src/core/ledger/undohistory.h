@@ -44,6 +44,11 @@ struct UndoStep {
     std::vector<EntryChange> changes;
 };
 
+/// The message that an undo (or redo) of `step` was refused because the entry of `refused`, one
+/// of its changes, is no longer as the program left it; nothing was written. A step of several
+/// changes (an import) says that it goes back only as a whole.
+QString refusalText(const UndoStep &step, const EntryChange &refused, bool undoing);
+
 /// The changes of this run that can be undone, the last one first, and those undone that can
 /// be done again.
 class UndoHistory

@@ -26,17 +26,13 @@ void Form1::replayChange(bool undoing)
 {
     ErrorHandler on(undoing ? QStringLiteral("in Coinfold2021/08/31.Form1.mnuUndo_Click ")
                             : QStringLiteral("in Coinfold2021/08/31.Form1.mnuRedo_Click "));
-    const QString what = undoing ? m_ledger.undoText() : m_ledger.redoText();
     Ledger::Outcome outcome = Ledger::Outcome::Nothing;
     on.step(100, [&] { outcome = undoing ? m_ledger.undo() : m_ledger.redo(); });
     if (outcome == Ledger::Outcome::Nothing)
         return;
     if (outcome == Ledger::Outcome::Refused) {
         on.step(102, [&] {
-            platform::msgBox(QStringLiteral("Cannot %1 the %2: the entry was changed by another program since. "
-                                            "Nothing was written.")
-                                 .arg(undoing ? QStringLiteral("undo") : QStringLiteral("redo"), what),
-                             platform::MessageStyle::OkOnly | platform::MessageStyle::Exclamation);
+            platform::msgBox(m_ledger.refusalText(), platform::MessageStyle::OkOnly | platform::MessageStyle::Exclamation);
         });
     }
     on.step(104, [&] { modExpense::listIncome(m_ledger); });

@@ -437,7 +437,10 @@ TEST_F(LedgerTest, aBatchIsWrittenAndUndoneAllOrNothingAsOneStep)
     EXPECT_EQ(test::readRows(ledger, "expenses"), changed);
     EXPECT_TRUE(test::readRows(ledger, "income").empty());
     ASSERT_EQ(env.boxes().size(), 1u);
-    EXPECT_TRUE(env.boxes()[0].text.startsWith(QStringLiteral("Cannot undo the import of 3 entries from statement.csv")));
+    EXPECT_EQ(env.boxes()[0].text, QStringLiteral("Cannot undo the import of 3 entries from statement.csv: it is undone "
+                                                  "only as a whole, and its expense entry %1 was changed by another "
+                                                  "program since. Nothing was written.")
+                                       .arg(QString::fromStdString(imported[1][0])));
     EXPECT_FALSE(book.canUndo());
     EXPECT_TRUE(listsAsRead());
 }
