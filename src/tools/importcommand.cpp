@@ -219,10 +219,12 @@ int importFile(Ledger &ledger, const Options &o, const QString &path)
     std::vector<std::size_t> chosen;
     int inLedger = 0;
     int possible = 0;
+    int tooLarge = 0;
     for (std::size_t i = 0; i < plan.entries.size(); ++i) {
         const EntryStatus status = plan.entries[i].status;
         inLedger += status == EntryStatus::InLedger;
         possible += status == EntryStatus::PossiblyTyped;
+        tooLarge += status == EntryStatus::TooLarge;
         if (status == EntryStatus::New || (status == EntryStatus::PossiblyTyped && o.includePossible))
             chosen.push_back(i);
     }
@@ -240,6 +242,8 @@ int importFile(Ledger &ledger, const Options &o, const QString &path)
                  .arg(path)
                  .arg(inLedger)
           << Qt::endl;
+    if (tooLarge > 0)
+        err() << QStringLiteral("%1: %2 left out: the amount is too large").arg(path).arg(tooLarge) << Qt::endl;
     if (possible > 0 && !o.includePossible)
         err() << QStringLiteral("%1: %2 left out as possibly typed already (--include-possible imports them)")
                      .arg(path)

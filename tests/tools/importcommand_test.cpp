@@ -87,6 +87,20 @@ TEST_F(ImportCommandTest, importsWhatIsNewSkipsWhatIsThereAndWhatMayHaveBeenType
     EXPECT_EQ(test::readRows(ledger, "income").size(), 1u);
 }
 
+TEST_F(ImportCommandTest, anAmountTooLargeForTheTotalsIsShownLeftOutAndNeverWritten)
+{
+    const QString statement = file(QStringLiteral("broker.csv"), "Date;Payee;Amount\n01.03.2024;Broker;-1234567890123456,78\n"
+                                                                 "02.03.2024;Bakery;-3,20\n");
+    const CommandRun dry = run({QStringLiteral("--ledger"), ledger, QStringLiteral("--dry-run"), statement});
+    EXPECT_EQ(dry.output, QStringLiteral("expenses\t2024-03-01\tUncategorised\t1234567890123456.78\tBroker\t"
+                                         "left out: the amount is too large\n"
+                                         "expenses\t2024-03-02\tUncategorised\t3.20\tBakery\tnew\n"));
+    const CommandRun real = run({QStringLiteral("--ledger"), ledger, statement});
+    EXPECT_EQ(real.exitCode, 0) << real.errors.toStdString();
+    EXPECT_TRUE(real.errors.contains(QStringLiteral("1 left out: the amount is too large"))) << real.errors.toStdString();
+    EXPECT_EQ(test::readRows(ledger, "expenses"), (test::Rows{{"1", "2024-03-02", "Uncategorised", "3.20", "Bakery"}}));
+}
+
 /// The ledger as the command finds it.
 enum class LedgerState { Usable, Missing, Locked };
 

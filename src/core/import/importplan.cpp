@@ -131,6 +131,7 @@ QString statusText(EntryStatus status)
     case EntryStatus::New: return QStringLiteral("new");
     case EntryStatus::InLedger: return QStringLiteral("already in the ledger");
     case EntryStatus::PossiblyTyped: return QStringLiteral("possibly typed already");
+    case EntryStatus::TooLarge: return QStringLiteral("left out: the amount is too large");
     }
     return {};
 }
@@ -165,8 +166,13 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
         entry.date = t.date;
         entry.amount = *stored;
         entry.line = t.line;
+        // The editor refuses an amount the totals cannot hold; an import leaves it out too.
+        const QByteArray ascii = stored->toLatin1();
+        if (!Amount::fromPlainDecimal(std::string_view(ascii.constData(), std::size_t(ascii.size()))))
+            entry.status = EntryStatus::TooLarge;
         units[i] = amountUnits(numbers.read(*stored)).value_or(0);
-        typed[entry.income].expect(units[i]);
+        if (entry.status == EntryStatus::New)
+            typed[entry.income].expect(units[i]);
         if (t.category.isEmpty() || t.transfer)
             payees[entry.income].push_back(t.payee);
     }
@@ -192,7 +198,7 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
         entry.name = shared(name);
         entry.particulars = particularsOf(t, entry.name);
         entry.key = std::move(keys[i]);
-        if (lookup.inLedger(entry.key))
+        if (entry.status == EntryStatus::New && lookup.inLedger(entry.key))
             entry.status = EntryStatus::InLedger;
     }
     // Each entry typed by hand stands for one transaction at most: the nearest in days.
@@ -225,6 +231,7 @@ ImportResult writeImport(Ledger &ledger, const ImportPlan &plan, std::vector<std
 {
     std::sort(chosen.begin(), chosen.end());
     chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    std::erase_if(chosen, [&plan](std::size_t i) { return plan.entries.at(i).status == EntryStatus::TooLarge; });
     ImportResult result;
     if (chosen.empty())
         return result;

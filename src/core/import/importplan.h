@@ -22,9 +22,10 @@ enum class EntryStatus {
     New,
     InLedger,      ///< an import wrote it before, and its entry is there
     PossiblyTyped, ///< an entry typed by hand has its amount, in its list, within three days
+    TooLarge,      ///< left out: the totals cannot hold its amount, so the editor would refuse it
 };
 
-/// "new", "already in the ledger", "possibly typed already".
+/// "new", "already in the ledger", "possibly typed already", "left out: the amount is too large".
 QString statusText(EntryStatus status);
 
 /// One transaction of a statement as the entry it becomes.
@@ -76,7 +77,8 @@ private:
 };
 
 /// Writes the entries of `plan` numbered in `chosen` (indices, in any order; written in file
-/// order) in one transaction, with their keys. With `undoable` the whole is one undo step
+/// order) in one transaction, with their keys; an entry whose amount is too large is never
+/// written. With `undoable` the whole is one undo step
 /// ("import of 42 entries from statement.csv"). All or nothing: throws WriteError.
 ImportResult writeImport(Ledger &ledger, const ImportPlan &plan, std::vector<std::size_t> chosen, bool undoable);
 

@@ -104,7 +104,10 @@ QVariant ImportTable::data(const QModelIndex &index, int role) const
         }
     }
     const import::PlannedEntry &e = m_plan.entries[std::size_t(at)];
-    if (role == Qt::CheckStateRole && index.column() == kImportColumn)
+    const bool leftOut = e.status == EntryStatus::TooLarge;
+    if (role == Qt::ForegroundRole && leftOut)
+        return QPalette().brush(QPalette::Disabled, QPalette::Text);
+    if (role == Qt::CheckStateRole && index.column() == kImportColumn && !leftOut)
         return m_checked[std::size_t(at)] ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::TextAlignmentRole && index.column() == kAmountColumn)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -124,7 +127,7 @@ QVariant ImportTable::data(const QModelIndex &index, int role) const
 bool ImportTable::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     const int at = index.isValid() ? m_rows[std::size_t(index.row())] : -1;
-    if (at < 0)
+    if (at < 0 || m_plan.entries[std::size_t(at)].status == EntryStatus::TooLarge)
         return false;
     if (index.column() == kImportColumn && role == Qt::CheckStateRole) {
         m_checked[std::size_t(at)] = value.value<Qt::CheckState>() == Qt::Checked;
@@ -149,7 +152,8 @@ Qt::ItemFlags ImportTable::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (m_rows[std::size_t(index.row())] < 0)
+    const int at = m_rows[std::size_t(index.row())];
+    if (at < 0 || m_plan.entries[std::size_t(at)].status == EntryStatus::TooLarge)
         return flags;
     if (index.column() == kImportColumn)
         flags |= Qt::ItemIsUserCheckable;

@@ -79,7 +79,8 @@ TEST_F(ImportWindowTest, importsTheCheckedRowsAndTheListsTotalsAndSummaryFollow)
 
     BankStatement statement;
     statement.transactions = {transaction(2, 1, "-12.50", "Bakery"), transaction(3, 3, "-45.00", "HARDWARE STORE"),
-                              transaction(5, 4, "1800.00", "Employer"), transaction(6, 6, "-30.00", "Fuel station")};
+                              transaction(5, 4, "1800.00", "Employer"), transaction(6, 6, "-30.00", "Fuel station"),
+                              transaction(7, 7, "-1234567890123456.78", "Broker")}; // beyond what a total holds
     statement.leftOut = {LeftOut{4, QStringLiteral("2024-05-04;Opening balance;;")}};
     // The bakery came in with an earlier statement.
     BankStatement earlier;
@@ -90,9 +91,10 @@ TEST_F(ImportWindowTest, importsTheCheckedRowsAndTheListsTotalsAndSummaryFollow)
     ImportWindow &importing = open(statement);
     EXPECT_EQ(importing.windowTitle(), QStringLiteral("Import Statement \u2013 may.csv"));
     EXPECT_EQ(column(ImportTable::kStatusColumn),
-              (QStringList{"already in the ledger", "possibly typed already", "left out: no amount", "new", "new"}));
-    EXPECT_EQ(checks(), (QStringList{" ", " ", "-", "x", "x"}));
-    EXPECT_EQ(column(ImportTable::kKindColumn), (QStringList{"Expense", "Expense", "", "Income", "Expense"}));
+              (QStringList{"already in the ledger", "possibly typed already", "left out: no amount", "new", "new",
+                           "left out: the amount is too large"}));
+    EXPECT_EQ(checks(), (QStringList{" ", " ", "-", "x", "x", "-"}));
+    EXPECT_EQ(column(ImportTable::kKindColumn), (QStringList{"Expense", "Expense", "", "Income", "Expense", "Expense"}));
     EXPECT_EQ(importing.sumsText(), QStringLiteral("Checked income: 1800 (1 entry)    Checked expenses: 30 (1 entry)"));
 
     // The user takes the hardware store in after all, and files the fuel under Car.
