@@ -88,6 +88,35 @@ bool Lookup::inLedger(const QByteArray &key)
     return !m_find->Eof();
 }
 
+std::vector<std::optional<KeyedEntry>> entriesOf(const Connection &ledger, const std::vector<const QByteArray *> &keys)
+{
+    std::vector<std::optional<KeyedEntry>> entries(keys.size());
+    if (keys.empty() || !tableExists(ledger))
+        return entries;
+    Recordset find;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Parameters parameters{FieldValue{ValueType::Text, 0, 0, *keys[i]}};
+        if (i == 0)
+            find.Open(QStringLiteral("select income, sr_no from import_keys where key=?"), ledger, parameters);
+        else
+            find.Rerun(parameters);
+        if (!find.Eof())
+            entries[i] = KeyedEntry{find.value(0).integer != 0, find.value(1).integer};
+    }
+    return entries;
+}
+
+std::array<std::unordered_set<long long>, 2> importedEntries(const Connection &ledger)
+{
+    std::array<std::unordered_set<long long>, 2> imported;
+    if (!tableExists(ledger))
+        return imported;
+    Recordset rs;
+    for (rs.Open(QStringLiteral("select income, sr_no from import_keys"), ledger); !rs.Eof(); rs.MoveNext())
+        imported[rs.value(0).integer != 0].insert(rs.value(1).integer);
+    return imported;
+}
+
 void prepareTable(Ledger::Batch &batch)
 {
     batch.execute(kCreateTable);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <memory>
+#include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include <QByteArray>
@@ -49,6 +52,18 @@ private:
     std::unique_ptr<Recordset> m_find; // null when the ledger has no key table
     bool m_prepared = false;
 };
+
+/// The entry a key was written for.
+struct KeyedEntry {
+    bool income = false;
+    long long srNo = 0;
+};
+
+/// For each of `keys`, the entry an import wrote it for, whether that entry is still there or
+/// not; nothing for a key never written. One statement prepared once; none without a key table.
+std::vector<std::optional<KeyedEntry>> entriesOf(const Connection &ledger, const std::vector<const QByteArray *> &keys);
+/// The numbers of the entries an import wrote, expense list first, income list second.
+std::array<std::unordered_set<long long>, 2> importedEntries(const Connection &ledger);
 
 /// Makes the key table when the ledger has none yet, inside the import's batch.
 void prepareTable(Ledger::Batch &batch);

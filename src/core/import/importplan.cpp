@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "core/import/payeecategories.h"
 #include "core/ledger/ledger.h"
 #include "core/ledger/statements.h"
+#include "core/lists/rowstore.h"
 #include "core/settings/settings.h"
 #include "core/text/datetext.h"
 #include "core/text/decimalsum.h"
@@ -123,6 +125,20 @@ void readList(const Connection &ledger, bool income, bool keyTable, PayeeCategor
     }
 }
 
+/// Marks the new entries that an entry typed by hand may be: each entry typed by hand stands for
+/// one transaction at most, the nearest in days.
+void markTyped(const std::vector<PlannedEntry> &entries, const std::vector<long long> &units, std::array<TypedEntries, 2> &typed,
+               std::vector<EntryStatus> &statuses)
+{
+    for (qint64 apart = 0; apart <= kTypedWithinDays && !(typed[0].empty() && typed[1].empty()); ++apart) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const PlannedEntry &entry = entries[i];
+            if (statuses[i] == EntryStatus::New && typed[entry.income].take(units[i], entry.date.toJulianDay(), apart))
+                statuses[i] = EntryStatus::PossiblyTyped;
+        }
+    }
+}
+
 } // namespace
 
 QString statusText(EntryStatus status)
@@ -201,15 +217,70 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
         if (entry.status == EntryStatus::New && lookup.inLedger(entry.key))
             entry.status = EntryStatus::InLedger;
     }
-    // Each entry typed by hand stands for one transaction at most: the nearest in days.
-    for (qint64 apart = 0; apart <= kTypedWithinDays && !(typed[0].empty() && typed[1].empty()); ++apart) {
-        for (std::size_t i = 0; i < transactions.size(); ++i) {
-            PlannedEntry &entry = plan.entries[i];
-            if (entry.status == EntryStatus::New && typed[entry.income].take(units[i], entry.date.toJulianDay(), apart))
-                entry.status = EntryStatus::PossiblyTyped;
+    std::vector<EntryStatus> statuses(plan.entries.size());
+    for (std::size_t i = 0; i < plan.entries.size(); ++i)
+        statuses[i] = plan.entries[i].status;
+    markTyped(plan.entries, units, typed, statuses);
+    for (std::size_t i = 0; i < plan.entries.size(); ++i)
+        plan.entries[i].status = statuses[i];
+    return plan;
+}
+
+PlanStatuses::PlanStatuses(const Connection &ledger, const ImportPlan &plan)
+    : m_dayFirst(dayFirstDates())
+{
+    std::vector<const QByteArray *> keys;
+    keys.reserve(plan.entries.size());
+    m_units.reserve(plan.entries.size());
+    const NumericReader numbers;
+    for (const PlannedEntry &entry : plan.entries) {
+        keys.push_back(&entry.key);
+        m_units.push_back(amountUnits(numbers.read(entry.amount)).value_or(0));
+    }
+    m_written = importKeys::entriesOf(ledger, keys);
+    m_imported = importKeys::importedEntries(ledger);
+}
+
+PlanStatuses::~PlanStatuses() = default;
+
+std::vector<EntryStatus> PlanStatuses::statuses(const ImportPlan &plan, const RowStore &income, const RowStore &expenses) const
+{
+    std::vector<EntryStatus> statuses(plan.entries.size(), EntryStatus::New);
+    // The entries the keys name, by list and number: in the ledger while a list holds them.
+    std::array<std::unordered_multimap<long long, std::size_t>, 2> named;
+    std::array<TypedEntries, 2> typed;
+    for (std::size_t i = 0; i < plan.entries.size(); ++i) {
+        const PlannedEntry &entry = plan.entries[i];
+        if (entry.status == EntryStatus::TooLarge) {
+            statuses[i] = EntryStatus::TooLarge;
+            continue;
+        }
+        if (m_written[i])
+            named[m_written[i]->income].emplace(m_written[i]->srNo, i);
+        typed[entry.income].expect(m_units[i]);
+    }
+    for (const bool list : {false, true}) {
+        const RowStore &rows = list ? income : expenses;
+        for (int row = 0; row < rows.itemCount(); ++row) {
+            const std::string_view number = rows.cellUtf8(row, kRecordColumn);
+            long long srNo = 0;
+            if (std::from_chars(number.data(), number.data() + number.size(), srNo).ec != std::errc())
+                continue;
+            if (const auto [first, last] = named[list].equal_range(srNo); first != last) {
+                for (auto it = first; it != last; ++it)
+                    statuses[it->second] = EntryStatus::InLedger;
+            }
+            if (m_imported[list].count(srNo) != 0)
+                continue;
+            const auto units = amountUnits(rows.exactAmountAt(row));
+            if (!units || !typed[list].expected(*units))
+                continue;
+            if (const auto day = dateText::readUtf8(rows.cellUtf8(row, kDateColumn), m_dayFirst))
+                typed[list].add(*units, QDate(day->year, day->month, day->day).toJulianDay());
         }
     }
-    return plan;
+    markTyped(plan.entries, m_units, typed, statuses);
+    return statuses;
 }
 
 WriteError::WriteError(QString file, int line, const QString &what)

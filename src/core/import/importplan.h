@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include <QByteArray>
@@ -9,11 +12,13 @@
 
 #include "core/errors/error.h"
 #include "core/import/bankstatement.h"
+#include "core/import/importkeys.h"
 
 namespace tallymere {
 
 class Connection;
 class Ledger;
+class RowStore;
 
 namespace import {
 
@@ -55,6 +60,28 @@ struct ImportPlan {
 /// adds something, else the type or cheque number, else the category. Reads only. Throws Error
 /// when the statement's date order is undecided or the ledger cannot be read.
 ImportPlan planImport(const Connection &ledger, const BankStatement &statement, const QString &fileName);
+
+/// The statuses of a plan's entries set again against the ledger's lists as they stand in memory,
+/// so that a window showing the plan follows each entry saved, deleted or undone without reading
+/// the file; the keys the plan's entries were written under, and which entries an import wrote,
+/// are read once (again after another import).
+class PlanStatuses
+{
+public:
+    /// Reads what the ledger's key table says of `plan`'s entries. Throws Error when it cannot.
+    PlanStatuses(const Connection &ledger, const ImportPlan &plan);
+    ~PlanStatuses();
+
+    /// The status of each entry of `plan` (the one read with) against the lists `income` and
+    /// `expenses`, by the rules of planImport.
+    std::vector<EntryStatus> statuses(const ImportPlan &plan, const RowStore &income, const RowStore &expenses) const;
+
+private:
+    bool m_dayFirst;
+    std::vector<long long> m_units;
+    std::vector<std::optional<importKeys::KeyedEntry>> m_written;
+    std::array<std::unordered_set<long long>, 2> m_imported;
+};
 
 /// What an import wrote.
 struct ImportResult {

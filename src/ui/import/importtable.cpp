@@ -40,6 +40,24 @@ void ImportTable::setPlan(import::ImportPlan plan)
     emit checksChanged();
 }
 
+void ImportTable::setStatuses(const std::vector<EntryStatus> &statuses)
+{
+    bool changed = false;
+    for (std::size_t i = 0; i < statuses.size() && i < m_plan.entries.size(); ++i) {
+        EntryStatus &status = m_plan.entries[i].status;
+        if (status == statuses[i])
+            continue;
+        status = statuses[i];
+        m_checked[i] = status == EntryStatus::New;
+        changed = true;
+    }
+    if (!changed || m_rows.empty())
+        return;
+    emit dataChanged(index(0, kImportColumn), index(rowCount() - 1, kStatusColumn),
+                     {Qt::DisplayRole, Qt::CheckStateRole, Qt::ForegroundRole});
+    emit checksChanged();
+}
+
 std::vector<std::size_t> ImportTable::checkedEntries() const
 {
     std::vector<std::size_t> checked;

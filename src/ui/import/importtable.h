@@ -28,6 +28,10 @@ public:
     void setPlan(import::ImportPlan plan);
     const import::ImportPlan &plan() const noexcept { return m_plan; }
 
+    /// Shows the entries with `statuses` (one per entry of the plan); an entry whose status
+    /// changes is checked when it is new now and cleared otherwise, the others keep their box.
+    void setStatuses(const std::vector<import::EntryStatus> &statuses);
+
     /// The entries checked, as indices into the plan's entries.
     std::vector<std::size_t> checkedEntries() const;
     /// The sums of the checked income and expenses, and how many of each are checked.

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/db/recordset.h"
@@ -166,6 +167,14 @@ ImportWindow::ImportWindow(Ledger &ledger, const QString &path, QByteArray bytes
     connect(m_choices, &ReadChoicesPanel::changed, this, &ImportWindow::userChanged);
     connect(m_import, &QPushButton::clicked, this, &ImportWindow::Import_Click);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
+    // Entries saved, deleted or undone in the main window, and another import, show at once.
+    for (const bool income : {false, true}) {
+        RowStore *list = &m_ledger.list(income);
+        connect(list, &QAbstractItemModel::modelReset, this, [this] { ledgerChanged(true); });
+        connect(list, &QAbstractItemModel::rowsInserted, this, [this] { ledgerChanged(false); });
+        connect(list, &QAbstractItemModel::rowsRemoved, this, [this] { ledgerChanged(false); });
+        connect(list, &QAbstractItemModel::dataChanged, this, [this] { ledgerChanged(false); });
+    }
 }
 
 ImportWindow::~ImportWindow() = default;
@@ -210,6 +219,7 @@ void ImportWindow::showReading(const BankStatement &statement)
         }
     }
     m_model->setPlan(std::move(plan));
+    m_statuses.reset();
     m_problem->setText(problem);
     m_problem->setVisible(!problem.isEmpty());
     showSums();
@@ -231,6 +241,32 @@ void ImportWindow::userChanged(ReadChoicesPanel::Choice choice)
             m_options.columns.reset();
         reread();
     });
+}
+
+void ImportWindow::ledgerChanged(bool readWhole)
+{
+    m_keysChanged = m_keysChanged || readWhole;
+    if (m_following)
+        return;
+    m_following = true;
+    QTimer::singleShot(0, this, &ImportWindow::followLedger);
+}
+
+void ImportWindow::followLedger()
+{
+    m_following = false;
+    if (m_model->plan().entries.empty())
+        return;
+    try {
+        if (m_keysChanged || !m_statuses)
+            m_statuses = std::make_unique<PlanStatuses>(m_ledger.connection(), m_model->plan());
+        m_keysChanged = false;
+        m_model->setStatuses(m_statuses->statuses(m_model->plan(), m_ledger.incomeList(), m_ledger.expenseList()));
+    } catch (const Error &) {
+        // The key table cannot be read now: the statuses stay as last read, and the next change
+        // of a list tries again.
+        m_statuses.reset();
+    }
 }
 
 void ImportWindow::showSums()

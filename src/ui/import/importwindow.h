@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
 #include <QByteArray>
 #include <QString>
 #include <QWidget>
 
 #include "core/import/bankstatement.h"
+#include "core/import/importplan.h"
 #include "ui/import/readchoicespanel.h"
 
 class QLabel;
@@ -70,6 +72,11 @@ private:
     /// Shows a reading: its choices, and its transactions against the ledger.
     void showReading(const import::BankStatement &statement);
     void userChanged(ReadChoicesPanel::Choice choice);
+    /// A list of the ledger changed: the statuses follow once the program is idle, so that a
+    /// refresh of both lists sets them once; a list read whole (another import may have written
+    /// keys) has the keys read again.
+    void ledgerChanged(bool readWhole);
+    void followLedger();
     void showSums();
     /// The values each list already has for the source or category, for the editor.
     QStringList earlierNames(bool income) const;
@@ -88,6 +95,9 @@ private:
     QLabel *m_sums;
     QPushButton *m_import;
     QPushButton *m_cancel;
+    std::unique_ptr<import::PlanStatuses> m_statuses; // of the plan shown, made at the first change
+    bool m_following = false;   // a follow of the ledger is due
+    bool m_keysChanged = false; // and must read the keys again
     mutable std::array<QStringList, 2> m_names; // expenses, income: read when first edited
     mutable bool m_namesRead = false;
 };

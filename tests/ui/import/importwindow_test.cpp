@@ -154,6 +154,36 @@ TEST_F(ImportWindowTest, anUndecidedDateOrderIsAskedBeforeAnythingCanBeImported)
     EXPECT_TRUE(test::readRows(ledger, "expenses").empty());
 }
 
+TEST_F(ImportWindowTest, theStatusesFollowEntriesSavedUndoneAndImportedWhileTheWindowIsOpen)
+{
+    Form1 &w = start();
+    BankStatement statement;
+    statement.transactions = {transaction(2, 1, "-12.50", "Bakery"), transaction(3, 3, "-45.00", "Hardware store")};
+    ImportWindow &importing = open(statement);
+    const auto statuses = [this] {
+        QCoreApplication::processEvents(); // they follow once the program is idle
+        return column(ImportTable::kStatusColumn);
+    };
+
+    // The hardware store typed by hand in the main window, then taken back.
+    w.PushButton7_Click();
+    type(QStringLiteral("5/4/2024"), QStringLiteral("Home"), QStringLiteral("45"), QStringLiteral("Hardware"));
+    editor().ui().PushButton1->click();
+    EXPECT_EQ(statuses(), (QStringList{"new", "possibly typed already"}));
+    EXPECT_EQ(checks(), (QStringList{"x", " "}));
+    w.mnuUndo_Click();
+    EXPECT_EQ(statuses(), (QStringList{"new", "new"}));
+    EXPECT_EQ(checks(), (QStringList{"x", "x"}));
+
+    // Another import brings the bakery in; the lists show it at their next refresh.
+    BankStatement other;
+    other.transactions = {statement.transactions[0]};
+    writeImport(w.ledger(), planImport(w.ledger().connection(), other, QStringLiteral("april.csv")), {0}, false);
+    modExpense::listExpenses(w.ledger());
+    EXPECT_EQ(statuses(), (QStringList{"already in the ledger", "new"}));
+    EXPECT_EQ(importing.sumsText(), QStringLiteral("Checked income: 0 (0 entries)    Checked expenses: 45 (1 entry)"));
+}
+
 TEST_F(ImportWindowTest, escapeLeavesAnEditThenCancelsTheImportWritingNothing)
 {
     start();
