@@ -51,6 +51,22 @@ void Recordset::Rerun(const Parameters &parameters)
     MoveNext();
 }
 
+void Recordset::RerunToEnd(const Parameters &parameters)
+{
+    if (!m_stmt)
+        throw Error(QStringLiteral("The recordset is not open."));
+    m_eof = true;
+    m_stmt->reset();
+    try {
+        m_stmt->bind(parameters, true);
+        m_stmt->run();
+    } catch (...) {
+        m_stmt->reset();
+        throw;
+    }
+    m_stmt->reset(); // the values are the caller's: unbound before it may let them go
+}
+
 bool Recordset::Eof() const noexcept
 {
     return !m_stmt || m_eof;

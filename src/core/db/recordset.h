@@ -40,6 +40,10 @@ public:
     /// last ones and makes its first row current: a loop that runs one statement many times
     /// (an import's inserts) prepares it once. Throws when the recordset is not open.
     void Rerun(const Parameters &parameters);
+    /// Runs the open statement again to its end (a write) with `parameters`, whose bytes the
+    /// engine reads where they are, without a copy, and lets go of them before returning: the
+    /// loop of an import's inserts allocates nothing per value. The recordset is at its end.
+    void RerunToEnd(const Parameters &parameters);
 
     /// True when no current row is left (and when the recordset is not open). Named Eof because
     /// EOF itself is a macro of the C library.

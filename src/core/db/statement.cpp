@@ -59,19 +59,19 @@ Statement::~Statement()
     sqlite3_finalize(m_stmt);
 }
 
-void Statement::bind(int position, const FieldValue &v)
+void Statement::bind(int position, const FieldValue &v, bool borrowed)
 {
+    const auto keeping = borrowed ? SQLITE_STATIC : SQLITE_TRANSIENT;
     int rc = SQLITE_OK;
     switch (v.type) {
     case ValueType::Integer: rc = sqlite3_bind_int64(m_stmt, position, v.integer); break;
     case ValueType::Float: rc = sqlite3_bind_double(m_stmt, position, v.real); break;
     case ValueType::Text:
         rc = sqlite3_bind_text64(m_stmt, position, v.bytes.constData(), sqlite3_uint64(v.bytes.size()),
-                                 SQLITE_TRANSIENT, SQLITE_UTF8);
+                                 keeping, SQLITE_UTF8);
         break;
     case ValueType::Blob:
-        rc = sqlite3_bind_blob64(m_stmt, position, v.bytes.constData(), sqlite3_uint64(v.bytes.size()),
-                                 SQLITE_TRANSIENT);
+        rc = sqlite3_bind_blob64(m_stmt, position, v.bytes.constData(), sqlite3_uint64(v.bytes.size()), keeping);
         break;
     case ValueType::Null: rc = sqlite3_bind_null(m_stmt, position); break;
     }
@@ -79,10 +79,10 @@ void Statement::bind(int position, const FieldValue &v)
         throw Error(engineMessage(database()));
 }
 
-void Statement::bind(const Parameters &parameters)
+void Statement::bind(const Parameters &parameters, bool borrowed)
 {
     for (std::size_t i = 0; i < parameters.size(); ++i)
-        bind(int(i) + 1, parameters[i]);
+        bind(int(i) + 1, parameters[i], borrowed);
 }
 
 bool Statement::step()

@@ -58,9 +58,11 @@ public:
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
-    /// Binds `value` to the "?" at `position` (from 1); all of `parameters` in order.
-    void bind(int position, const FieldValue &value);
-    void bind(const Parameters &parameters);
+    /// Binds `value` to the "?" at `position` (from 1); all of `parameters` in order. With
+    /// `borrowed` the engine reads a text or blob where the caller keeps it instead of copying
+    /// it, so it must stay unchanged until reset().
+    void bind(int position, const FieldValue &value, bool borrowed = false);
+    void bind(const Parameters &parameters, bool borrowed = false);
 
     /// Runs the statement to its next row: true when there is one, false at its end. Throws
     /// on failure (ConstraintFailure for a broken constraint).

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include <QHash>
 
 #include "core/db/connection.h"
 #include "core/db/recordset.h"
@@ -203,6 +204,9 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
     const auto shared = [&names](const QString &name) { return *names.insert(name).first; };
     std::vector<QByteArray> keys = importKeys::keysOf(transactions);
     importKeys::Lookup lookup(ledger);
+    std::vector<QByteArray> textKeys;
+    if (lookup.textKeys())
+        textKeys = importKeys::keysOf(transactions, importKeys::KeyForm::Text);
     for (std::size_t i = 0; i < transactions.size(); ++i) {
         const BankTransaction &t = transactions[i];
         PlannedEntry &entry = plan.entries[i];
@@ -214,7 +218,9 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
         entry.name = shared(name);
         entry.particulars = particularsOf(t, entry.name);
         entry.key = std::move(keys[i]);
-        if (entry.status == EntryStatus::New && lookup.inLedger(entry.key))
+        if (!textKeys.empty())
+            entry.textKey = std::move(textKeys[i]);
+        if (entry.status == EntryStatus::New && lookup.inLedger(entry.key, entry.textKey))
             entry.status = EntryStatus::InLedger;
     }
     std::vector<EntryStatus> statuses(plan.entries.size());
@@ -229,12 +235,12 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
 PlanStatuses::PlanStatuses(const Connection &ledger, const ImportPlan &plan)
     : m_dayFirst(dayFirstDates())
 {
-    std::vector<const QByteArray *> keys;
+    std::vector<std::pair<const QByteArray *, const QByteArray *>> keys;
     keys.reserve(plan.entries.size());
     m_units.reserve(plan.entries.size());
     const NumericReader numbers;
     for (const PlannedEntry &entry : plan.entries) {
-        keys.push_back(&entry.key);
+        keys.emplace_back(&entry.key, &entry.textKey);
         m_units.push_back(amountUnits(numbers.read(entry.amount)).value_or(0));
     }
     m_written = importKeys::entriesOf(ledger, keys);
@@ -255,8 +261,10 @@ std::vector<EntryStatus> PlanStatuses::statuses(const ImportPlan &plan, const Ro
             statuses[i] = EntryStatus::TooLarge;
             continue;
         }
-        if (m_written[i])
-            named[m_written[i]->income].emplace(m_written[i]->srNo, i);
+        for (const std::optional<importKeys::KeyedEntry> &written : m_written[i]) {
+            if (written)
+                named[written->income].emplace(written->srNo, i);
+        }
         typed[entry.income].expect(m_units[i]);
     }
     for (const bool list : {false, true}) {
@@ -306,24 +314,41 @@ ImportResult writeImport(Ledger &ledger, const ImportPlan &plan, std::vector<std
     ImportResult result;
     if (chosen.empty())
         return result;
-    std::array<QString, 2> inserts; // expenses, income
-    for (const bool income : {false, true})
-        inserts[income] = entrySql::insertStatement(entrySql::tableText(income), entrySql::columnListText(income),
-                                                    QStringLiteral("?,?,?,?"));
-    const auto text = [](const QString &value) { return FieldValue{ValueType::Text, 0, 0, value.toUtf8()}; };
+    const auto text = [](QByteArray bytes) { return FieldValue{ValueType::Text, 0, 0, std::move(bytes)}; };
+    // A statement has few days and fewer categories: each is made UTF-8 once and shared by its
+    // entries, so a row costs the conversion of its particulars and amount only.
+    std::unordered_map<qint64, QByteArray> days;
+    QHash<QString, QByteArray> names;
+    const auto dayText = [&days](const QDate &date) -> const QByteArray & {
+        QByteArray &utf8 = days[date.toJulianDay()];
+        if (utf8.isEmpty())
+            utf8 = dateText::iso(date).toLatin1();
+        return utf8;
+    };
+    const auto nameText = [&names](const QString &name) -> const QByteArray & {
+        QByteArray &utf8 = names[name];
+        if (utf8.isNull())
+            utf8 = name.toUtf8();
+        return utf8;
+    };
 
     // One transaction: the first failure rolls everything back, and says at which transaction.
     std::size_t reached = 0;
     try {
         Ledger::Batch batch(ledger, undoable ? undoText(chosen.size(), plan.fileName) : QString());
         importKeys::prepareTable(batch);
+        importKeys::Writer keys(batch);
         for (; reached < chosen.size(); ++reached) {
             const PlannedEntry &e = plan.entries.at(chosen[reached]);
-            if (batch.write(inserts[e.income], e.income, Ledger::Change::Insert, {},
-                            {text(dateText::iso(e.date)), text(e.name), text(e.amount), text(e.particulars)})
-                != 1)
+            Parameters values;
+            values.reserve(5); // and the number the batch puts first
+            values.push_back(text(dayText(e.date)));
+            values.push_back(text(nameText(e.name)));
+            values.push_back(text(e.amount.toLatin1()));
+            values.push_back(text(e.particulars.toUtf8()));
+            if (batch.add(e.income, std::move(values)) != 1)
                 throw Error(QStringLiteral("The entry was not added."));
-            importKeys::write(batch, e.key, e.income, batch.lastAdded());
+            keys.write(e.key, e.income, batch.lastAdded());
             ++(e.income ? result.income : result.expenses);
         }
         batch.commit();

@@ -41,7 +41,8 @@ struct PlannedEntry {
     QString amount;       ///< positive, as the save stores it
     QString particulars;  ///< never empty
     EntryStatus status = EntryStatus::New;
-    QByteArray key;       ///< the import key it is written under, UTF-8
+    QByteArray key;       ///< the import key it is written under (compact)
+    QByteArray textKey;   ///< its key as an earlier import wrote it; only for a ledger that has such
     int line = 0;         ///< where the file states it
 };
 
@@ -79,7 +80,7 @@ public:
 private:
     bool m_dayFirst;
     std::vector<long long> m_units;
-    std::vector<std::optional<importKeys::KeyedEntry>> m_written;
+    std::vector<importKeys::KeyedEntries> m_written;
     std::array<std::unordered_set<long long>, 2> m_imported;
 };
 

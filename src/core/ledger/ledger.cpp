@@ -30,7 +30,7 @@ int runPrepared(std::map<QString, std::unique_ptr<Recordset>> &prepared, const C
     const long long before = connection.totalChanges();
     std::unique_ptr<Recordset> &recordset = prepared[statement];
     if (recordset) {
-        recordset->Rerun(parameters);
+        recordset->RerunToEnd(parameters);
     } else {
         recordset = std::make_unique<Recordset>();
         recordset->Open(statement, connection, parameters);
@@ -336,6 +336,65 @@ int Ledger::Batch::write(const QString &statement, bool income, Change change, c
         m_added.push_back(m_step.changes.size());
         m_step.changes.push_back({income, change, m_lastAdded, {}, {}, {}});
     }
+    return changed;
+}
+
+const std::optional<QStringList> &Ledger::Batch::plainColumns(bool income)
+{
+    std::optional<std::optional<QStringList>> &known = m_plainColumns[income];
+    if (known)
+        return *known;
+    known.emplace();
+    const QStringList expected{QStringLiteral("sr_no"), QStringLiteral("date"),
+                               income ? QStringLiteral("source") : QStringLiteral("category"), QStringLiteral("amount"),
+                               QStringLiteral("particulars")};
+    QStringList columns;
+    Recordset rs;
+    for (rs.Open(QStringLiteral("pragma table_info(%1)").arg(entrySql::tableText(income)), m_ledger.connection());
+         !rs.Eof(); rs.MoveNext()) {
+        const QString name = rs.Fields(1);
+        const QString type = rs.Fields(2).toUpper();
+        // Text affinity (or none) keeps a text as sent; any other may turn "12.50" into 12.5.
+        const bool keepsText = type.isEmpty()
+            || (!type.contains(QLatin1String("INT"))
+                && (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB"))
+                    || type.contains(QLatin1String("TEXT"))));
+        const qsizetype at = columns.size();
+        if (at >= expected.size() || name.compare(expected[at], Qt::CaseInsensitive) != 0 || (at > 0 && !keepsText))
+            return *known;
+        columns.append(name);
+    }
+    if (columns.size() == expected.size())
+        *known = std::move(columns);
+    return *known;
+}
+
+int Ledger::Batch::add(bool income, Parameters values)
+{
+    m_ledger.forgetNotes(); // the lists read their tables whole after the batch
+    // The number first, given by the engine, then the values: the row as the table keeps it.
+    Parameters row;
+    row.reserve(values.size() + 1);
+    row.push_back(FieldValue{});
+    std::move(values.begin(), values.end(), std::back_inserter(row));
+    const int changed = run(income ? QStringLiteral("insert into [income] (sr_no,date,source,amount,particulars) "
+                                                    "values (?,?,?,?,?)")
+                                   : QStringLiteral("insert into [expenses] (sr_no,date,category,amount,particulars) "
+                                                    "values (?,?,?,?,?)"),
+                            row);
+    if (changed != 1)
+        return changed;
+    m_lastAdded = m_ledger.writable().lastInsertedRecord();
+    if (m_step.text.isEmpty())
+        return changed;
+    const std::optional<QStringList> &columns = plainColumns(income);
+    if (!columns) {
+        m_added.push_back(m_step.changes.size());
+        m_step.changes.push_back({income, Change::Insert, m_lastAdded, {}, {}, {}});
+        return changed;
+    }
+    row.front() = FieldValue::ofInteger(m_lastAdded);
+    m_step.changes.push_back({income, Change::Insert, m_lastAdded, *columns, {}, std::move(row)});
     return changed;
 }
 

@@ -108,6 +108,23 @@ TEST_F(ImportPlanTest, entriesAreStoredAsTheSaveStoresThemAndASecondImportAddsNo
     EXPECT_EQ(test::readRows(path, "income"), income);
 }
 
+TEST_F(ImportPlanTest, keysAnEarlierReleaseWroteAsTextsStillFindTheirEntries)
+{
+    const std::vector<BankTransaction> file{payment(1, "-110.70", "TESCO", "", "F1"), payment(2, "-5.50", "Coffee")};
+    importNew(plan(file));
+    // The key table as the earlier release wrote it: texts joined by the unit separator.
+    elsewhere(QStringLiteral("delete from import_keys"));
+    elsewhere(QStringLiteral("insert into import_keys values ('2024-03-01\x1f-110.7\x1fid\x1f" "F1\x1f" "1', 0, 1), "
+                             "('2024-03-02\x1f-5.5\x1ftext\x1f" "Coffee\x1f\x1f\x1f" "1', 0, 2)"));
+    EXPECT_EQ(statuses(plan(file)), (std::vector{InLedger, InLedger}));
+    // Keys of both forms side by side: a later import finds each.
+    std::vector<BankTransaction> longer = file;
+    longer.push_back(payment(3, "-2.00", "Kiosk"));
+    importNew(plan(longer));
+    EXPECT_EQ(statuses(plan(longer)), (std::vector{InLedger, InLedger, InLedger}));
+    EXPECT_EQ(test::readRows(path, "expenses").size(), 3u);
+}
+
 TEST_F(ImportPlanTest, anOverlappingStatementFindsTheDaysItShares)
 {
     std::vector<BankTransaction> march1to10;
