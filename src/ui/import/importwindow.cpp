@@ -262,7 +262,7 @@ void ImportWindow::followLedger()
             m_statuses = std::make_unique<PlanStatuses>(m_ledger.connection(), m_model->plan());
         m_keysChanged = false;
         m_model->setStatuses(m_statuses->statuses(m_model->plan(), m_ledger.incomeList(), m_ledger.expenseList()));
-    } catch (const Error &) {
+    } catch (...) {
         // The key table cannot be read now: the statuses stay as last read, and the next change
         // of a list tries again.
         m_statuses.reset();
