@@ -2,29 +2,19 @@
 // Something that already lies at PATH is left as it is, and that is no failure (exit 0), so the
 // command can run on every installation; any other failure exits with 1.
 
-#include <cstdio>
-
-#include <QFile>
 #include <QString>
 
 #include "core/db/ledgerschema.h"
+#include "tools/commandline.h"
 
-namespace {
-
-void say(const QString &line)
-{
-    std::fputs(qPrintable(line + u'\n'), stderr);
-}
-
-} // namespace
+using tallymere::tools::say;
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        say(QStringLiteral("usage: tallymere-newledger PATH"));
+    const auto arguments = tallymere::tools::commandArguments(argc, argv, 1, QStringLiteral("tallymere-newledger PATH"));
+    if (!arguments)
         return 1;
-    }
-    const QString path = QFile::decodeName(argv[1]);
+    const QString &path = arguments->at(0);
     try {
         tallymere::createLedger(path);
     } catch (const tallymere::LedgerExists &) {
