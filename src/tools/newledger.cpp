@@ -7,20 +7,19 @@
 #include "core/db/ledgerschema.h"
 #include "tools/commandline.h"
 
-using tallymere::tools::say;
-
 int main(int argc, char *argv[])
 {
-    const auto arguments = tallymere::tools::commandArguments(argc, argv, 1, QStringLiteral("tallymere-newledger PATH"));
+    using namespace tallymere;
+    const auto arguments = tools::commandArguments(argc, argv, 1, QStringLiteral("tallymere-newledger PATH"));
     if (!arguments)
         return 1;
     const QString &path = arguments->at(0);
     try {
-        tallymere::createLedger(path);
-    } catch (const tallymere::LedgerExists &) {
-        say(QStringLiteral("%1 exists, left as it is.").arg(path));
-    } catch (const tallymere::Error &error) {
-        say(error.description());
+        createLedger(path);
+    } catch (const LedgerExists &) {
+        tools::say(QStringLiteral("%1 exists, left as it is.").arg(path));
+    } catch (const Error &error) {
+        tools::say(error.description());
         return 1;
     }
     return 0;
