@@ -47,6 +47,18 @@ public:
         return get(std::forward<Make>(make), [](Window *) {});
     }
 
+    /// get(), then the window shown in front of the others and active: a second command for a
+    /// window that is open just brings it forward.
+    template<class Make, class Created>
+    Window &showInFront(Make &&make, Created &&created)
+    {
+        Window &window = get(std::forward<Make>(make), std::forward<Created>(created));
+        window.show();
+        window.raise();
+        window.activateWindow();
+        return window;
+    }
+
     /// The window that is open now, or null.
     Window *open() const noexcept { return m_window.data(); }
 
