@@ -28,6 +28,7 @@
 
 #include "core/errors/error.h"
 #include "core/export/spreadsheetlaunch.h"
+#include "core/text/codepoint.h"
 #include "core/text/numerictext.h"
 
 namespace tallymere {
@@ -195,9 +196,9 @@ int shownWidth(QStringView text)
     int widest = 0;
     int width = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (c < 0x300) {
-            if (c == u'\n' || c == u'\r') {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x300) {
+            if (unit == u'\n' || unit == u'\r') {
                 widest = std::max(widest, width);
                 width = 0;
             } else {
@@ -205,8 +206,7 @@ int shownWidth(QStringView text)
             }
             continue;
         }
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+        const char32_t c = codePointAt(text, i);
         switch (QChar::category(c)) {
         case QChar::Mark_NonSpacing:
         case QChar::Mark_Enclosing:
