@@ -13,7 +13,8 @@ namespace tallymere {
 /// step; later accesses return the same window, not loaded again, until it closes. A closed
 /// window is gone, deleted once the procedure that closed it has returned, and the next access
 /// loads a fresh one. A window that has begun to close counts as gone already: nothing acts on
-/// it any more. `Window` has Form_Load() and the closing() and closed() signals.
+/// it any more. `Window` has Form_Load() and the closing() and closed() signals (as a
+/// ModelessWindow has).
 template<class Window>
 class SingleWindow
 {
