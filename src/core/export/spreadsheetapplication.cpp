@@ -189,8 +189,21 @@ bool isWide(char32_t c)
         || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
+// Marks that combine with the character before them, and format characters, take no room.
+bool takesNoRoom(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The width of text in character widths, the unit of column widths; of several lines the
-// longest counts. Marks that combine with the character before them take no room.
+// longest counts.
 int shownWidth(QStringView text)
 {
     int widest = 0;
@@ -207,14 +220,8 @@ int shownWidth(QStringView text)
             continue;
         }
         const char32_t c = codePointAt(text, i);
-        switch (QChar::category(c)) {
-        case QChar::Mark_NonSpacing:
-        case QChar::Mark_Enclosing:
-        case QChar::Other_Format:
-            break;
-        default:
+        if (!takesNoRoom(c))
             width += isWide(c) ? 2 : 1;
-        }
     }
     return std::max(widest, width);
 }
