@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QHeaderView>
-#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>

@@ -1,11 +1,8 @@
 #include "support/entryfixture.h"
 
-#include <functional>
-
 #include <QAbstractBarSeries>
 #include <QBarSet>
 #include <QChart>
-#include <QMenu>
 #include <QTableView>
 #include <QTest>
 
