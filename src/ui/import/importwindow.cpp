@@ -94,7 +94,7 @@ ImportWindow::Reading ImportWindow::firstReading(const QByteArray &bytes, const 
 }
 
 ImportWindow::ImportWindow(Ledger &ledger, const QString &path, QByteArray bytes, Reading reading, QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Window),
+    : ModelessWindow(mainWindow, Qt::Window),
       m_ledger(ledger),
       m_path(path),
       m_fileName(QFileInfo(path).fileName()),

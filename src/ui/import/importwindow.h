@@ -5,11 +5,11 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QWidget>
 
 #include "core/import/bankstatement.h"
 #include "core/import/importplan.h"
 #include "ui/import/readchoicespanel.h"
+#include "ui/windows/modelesswindow.h"
 
 class QLabel;
 class QPushButton;
@@ -25,7 +25,7 @@ class ImportTable;
 /// income and expenses, and the reading's choices open to change, the table following each
 /// change at once. "Import" writes the checked rows in one transaction, one undo step; the lists
 /// and totals follow. Modeless and resizable; the main window keeps at most one.
-class ImportWindow : public QWidget
+class ImportWindow : public ModelessWindow
 {
     Q_OBJECT
 
@@ -56,10 +56,6 @@ public:
     /// What stops the import, as shown (a reading that failed, a date order to choose); empty
     /// when nothing does.
     QString problemText() const;
-
-signals:
-    void closing();
-    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
