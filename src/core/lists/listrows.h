@@ -30,10 +30,12 @@ public:
     /// The amount row `row` (0-based) was read as; NaN when its amount is not numeric.
     virtual double amountAt(int row) const noexcept = 0;
 
-    /// While a reset ends that only left rows out: the new row of each row before it (-1 for one
-    /// left out), rows keeping their order. A sorted view then keeps its order without sorting
-    /// again. Null for any other reset.
-    virtual const std::vector<int> *rowsKeptByReset() const noexcept { return nullptr; }
+    /// The list these rows are a choice of, when they are: every row is a row of it, in its
+    /// order, and it tells its views each change. A sorted view then sorts that list once and
+    /// takes the order of any new choice from it. Null otherwise.
+    virtual const ListRows *chosenFrom() const noexcept { return nullptr; }
+    /// The row of chosenFrom() that row `row` (0-based) is.
+    virtual int chosenRow(int row) const noexcept { return row; }
 };
 
 } // namespace tallymere

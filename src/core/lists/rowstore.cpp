@@ -167,11 +167,16 @@ int RowStore::findRecord(long long srNo) const noexcept
     return -1;
 }
 
+std::optional<long long> RowStore::recordAt(int row) const noexcept
+{
+    return recordNumber(cellUtf8(row, 0));
+}
+
 std::optional<long long> RowStore::lastRecord() const noexcept
 {
     if (m_rows.empty())
         return std::nullopt;
-    return recordNumber(cellUtf8(itemCount() - 1, 0));
+    return recordAt(itemCount() - 1);
 }
 
 void RowStore::noteRecord(std::string_view itemText) noexcept

@@ -1,7 +1,6 @@
 #include "ui/find/findentries.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -69,15 +68,6 @@ std::optional<double> amountBound(QLineEdit *field, const NumericReader &numbers
     const std::optional<double> amount = text.isEmpty() ? std::nullopt : numbers.readTyped(text);
     markUnread(field, !text.isEmpty() && !amount);
     return amount;
-}
-
-std::optional<long long> recordNumber(std::string_view text)
-{
-    long long number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return number;
 }
 
 } // namespace
@@ -271,7 +261,9 @@ void FindEntries::rememberSelection()
     const int row = m_shown->listRow(rows.first().row());
     if (row < 0 || row >= m_found.itemCount())
         return;
-    m_selected.emplace(m_found.entryAt(row).income, std::string(m_found.cellUtf8(row, FoundEntries::kRecordColumn)));
+    const FoundEntry entry = m_found.entryAt(row);
+    if (const auto number = m_finder.list(entry.income).recordAt(int(entry.row)))
+        m_selected.emplace(entry.income, *number);
 }
 
 void FindEntries::restoreSelection()
@@ -281,13 +273,10 @@ void FindEntries::restoreSelection()
     // The entry selected before, when it is still among the results; the first result otherwise.
     int shown = 0;
     if (m_selected) {
-        const RowStore &list = m_finder.list(m_selected->first);
-        if (const auto number = recordNumber(m_selected->second)) {
-            const int listRow = list.findRecord(*number);
-            const int row = listRow >= 0 ? m_found.rowOf(m_selected->first, listRow) : -1;
-            if (row >= 0)
-                shown = m_shown->viewRow(row);
-        }
+        const int listRow = m_finder.list(m_selected->first).findRecord(m_selected->second);
+        const int row = listRow >= 0 ? m_found.rowOf(m_selected->first, listRow) : -1;
+        if (row >= 0)
+            shown = m_shown->viewRow(row);
     }
     // The current cell in a shown column, so Up and Down move from it.
     const QModelIndex index = m_shown->index(shown, FoundEntries::kDateColumn);

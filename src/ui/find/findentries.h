@@ -1,7 +1,7 @@
 #pragma once
 
 #include <optional>
-#include <string>
+#include <utility>
 
 #include <QWidget>
 
@@ -105,7 +105,7 @@ private:
     QPushButton *m_sendToExcel;
     WindowPointer m_pointer;
     /// The entry selected before the results changed: its list and record number.
-    std::optional<std::pair<bool, std::string>> m_selected;
+    std::optional<std::pair<bool, long long>> m_selected;
 };
 
 } // namespace tallymere
