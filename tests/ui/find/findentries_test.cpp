@@ -9,6 +9,7 @@
 
 #include "core/lists/foundentries.h"
 #include "core/platform/messagebox.h"
+#include "ui/controls/columnorder.h"
 #include "ui/find/findentries.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/xlsxreader.h"
@@ -151,6 +152,43 @@ TEST_F(FindEntriesTest, typingOnKeepsTheSortAndTheResultsGoOutInTheOrderShown)
     for (int r = 0; r < int(rows.size()); ++r)
         EXPECT_EQ(sheet.shownRow(r + 2), rows[std::size_t(r)]);
     EXPECT_TRUE(env.boxes().empty());
+}
+
+// Results that grow again after a sort (the search text shortened) stand as a fresh sort of them
+// would put them, ties in entry order, in both directions, also after a save and an update
+// changed the lists while they were fewer.
+TEST_F(FindEntriesTest, widenedResultsAfterTheListsChangedStandAsAFreshSortOfThem)
+{
+    FindEntries &find = openOver();
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        QHeaderView *header = find.results()->horizontalHeader();
+        do
+            header->sectionClicked(FoundEntries::kAmountColumn);
+        while (header->sortIndicatorOrder() != order);
+        QTest::keyClicks(find.searchField(), QStringLiteral("rent"));
+
+        main->PushButton7_Click(); // a new expense, its amount tied with the rents
+        type(QStringLiteral("3/3/2026"), QStringLiteral("Books"), QStringLiteral("1150"), QStringLiteral("March"));
+        editor().PushButton1_Click();
+        settle();
+        select(main->ui().ListView2, 2); // the espresso, at another price
+        main->PushButton6_Click();
+        field(3)->setText(order == Qt::AscendingOrder ? QStringLiteral("2000") : QStringLiteral("5"));
+        editor().PushButton1_Click();
+        settle();
+        find.searchField()->clear();
+
+        const FoundEntries &found = find.found();
+        std::vector<QStringList> fresh;
+        for (const int row : ColumnOrder(found, FoundEntries::kAmountColumn, SortKind::Amount, order).sorted()) {
+            QStringList cells;
+            for (int column = 1; column < FoundEntries::kColumns; ++column)
+                cells.append(found.index(row, column).data().toString());
+            fresh.push_back(cells);
+        }
+        ASSERT_EQ(fresh.size(), std::size_t(found.itemCount()));
+        EXPECT_EQ(shown(find), fresh) << (order == Qt::AscendingOrder ? "ascending" : "descending");
+    }
 }
 
 /// One way into Find Entries.
