@@ -71,8 +71,6 @@ std::int32_t storedDay(std::string_view text)
 
 void appendRow(const RowStore &rows, int row, std::string &out)
 {
-    foldedText::append(cellOf(rows, row, ListColumn::kNameColumn), out);
-    out += kFieldEnd;
     foldedText::append(cellOf(rows, row, ListColumn::kParticularsColumn), out);
     out += kFieldEnd;
     foldedText::append(cellOf(rows, row, ListColumn::kAmountColumn), out);
@@ -157,7 +155,7 @@ struct EntryFinder::Compiled {
 };
 
 EntryFinder::EntryFinder(RowStore &income, RowStore &expenses, QObject *parent, int blockRows)
-    : ListRows(parent), m_blockRows(std::max(1, blockRows)), m_income{income, {}, {}, 0}, m_expenses{expenses, {}, {}, 0}
+    : ListRows(parent), m_blockRows(std::max(1, blockRows)), m_income{income, {}, {}, 0, {}}, m_expenses{expenses, {}, {}, 0, {}}
 {
     buildWhole(m_income);
     buildWhole(m_expenses);
@@ -202,9 +200,20 @@ void EntryFinder::watch(bool income)
             });
 }
 
+std::uint32_t EntryFinder::Names::add(const std::string &name)
+{
+    // The index keeps a view of the text it numbers: a new one is the copy kept here.
+    folded.push_back(name);
+    const std::uint32_t number = numbers.add(folded.back());
+    if (number + 1 < folded.size())
+        folded.pop_back();
+    return number;
+}
+
 void EntryFinder::buildWhole(Index &index)
 {
     index.blocks.clear();
+    index.names = {};
     const int count = index.rows.itemCount();
     for (int start = 0; start < count; start += m_blockRows) {
         Block &block = index.blocks.emplace_back();
@@ -214,14 +223,20 @@ void EntryFinder::buildWhole(Index &index)
     renumber(index);
 }
 
-void EntryFinder::fold(const Index &index, Block &block, int start) const
+void EntryFinder::fold(Index &index, Block &block, int start)
 {
     block.text.clear();
     block.ends.clear();
+    block.names.clear();
+    block.names.reserve(std::size_t(block.count));
     block.days.clear();
     block.ends.reserve(std::size_t(block.count));
     block.days.reserve(std::size_t(block.count));
+    std::string name;
     for (int row = start; row < start + block.count; ++row) {
+        name.clear();
+        foldedText::append(cellOf(index.rows, row, ListColumn::kNameColumn), name);
+        block.names.push_back(index.names.add(name));
         appendRow(index.rows, row, block.text);
         block.ends.push_back(std::uint32_t(block.text.size()));
         block.days.push_back(storedDay(cellOf(index.rows, row, ListColumn::kDateColumn)));
@@ -349,34 +364,47 @@ void EntryFinder::findIn(const Compiled &query, bool income, std::vector<std::ui
 {
     const Index &index = indexOf(income);
     const std::string &needle = query.needle;
+    // The sources or categories that hold the needle: every row of theirs is a match.
+    std::vector<char> named(index.names.folded.size(), needle.empty());
+    bool anyNamed = needle.empty();
+    for (std::size_t n = 0; n < named.size() && !needle.empty(); ++n) {
+        named[n] = index.names.folded[n].find(needle) != std::string::npos;
+        anyNamed = anyNamed || named[n];
+    }
     for (std::size_t b = 0; b < index.blocks.size(); ++b) {
         const Block &block = index.blocks[b];
         const int start = index.starts[b];
         const auto first = std::uint32_t(firstRowOf(income) + start);
-        if (needle.empty()) {
-            for (int i = 0; i < block.count; ++i) {
-                if (accepts(query, index, start + i, block.days[std::size_t(i)]))
-                    rows.push_back(first + std::uint32_t(i));
-            }
-            continue;
-        }
-        // One scan over the block's bytes; a match names the row it lies in, and the scan goes
-        // on after that row, so each row is found once.
+        const auto count = std::size_t(block.count);
+        // The rows whose own texts hold the needle come from one scan over the block's bytes: a
+        // match names the row it lies in, and the scan goes on after that row.
         const char *text = block.text.data();
         const std::size_t size = block.text.size();
-        std::size_t from = 0;
-        std::size_t i = 0;
-        while (from < size) {
-            const char *hit = findNeedle(text + from, size - from, needle);
+        const auto nextHit = [&](std::size_t row) {
+            const std::size_t from = row == 0 ? 0 : block.ends[row - 1];
+            const char *hit = needle.empty() ? nullptr : findNeedle(text + from, size - from, needle);
             if (!hit)
-                break;
-            const auto at = std::size_t(hit - text);
-            while (block.ends[i] <= at)
-                ++i;
+                return count;
+            while (block.ends[row] <= std::size_t(hit - text))
+                ++row;
+            return row;
+        };
+        const auto take = [&](std::size_t i) {
             if (accepts(query, index, start + int(i), block.days[i]))
                 rows.push_back(first + std::uint32_t(i));
-            from = block.ends[i];
-            ++i;
+        };
+        std::size_t hit = nextHit(0);
+        if (!anyNamed) {
+            for (; hit < count; hit = nextHit(hit + 1))
+                take(hit);
+            continue;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const bool textHolds = i == hit;
+            if (textHolds)
+                hit = nextHit(i + 1);
+            if (textHolds || named[block.names[i]])
+                take(i);
         }
     }
 }
@@ -390,9 +418,11 @@ bool EntryFinder::matches(const FindQuery &query, int row) const
         return false;
     const Index &index = indexOf(entry.income);
     const Compiled compiled(query);
+    std::string name;
+    foldedText::append(cellOf(index.rows, int(entry.row), ListColumn::kNameColumn), name);
     std::string text;
     appendRow(index.rows, int(entry.row), text);
-    return text.find(compiled.needle) != std::string::npos
+    return (name.find(compiled.needle) != std::string::npos || text.find(compiled.needle) != std::string::npos)
         && accepts(compiled, index, int(entry.row), storedDay(cellOf(index.rows, int(entry.row), ListColumn::kDateColumn)));
 }
 

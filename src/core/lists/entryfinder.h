@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include "core/lists/listrows.h"
+#include "core/lists/textindex.h"
 
 namespace tallymere {
 
@@ -102,13 +104,22 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    /// The folded texts of consecutive rows: for each row its source or category, particulars
-    /// and amount, each followed by a unit separator (0x1F) and the row by a record separator
-    /// (0x1E); no needle holds either, so no match runs from one field or row into the next.
+    /// Each distinct source or category of a list once, folded, and numbered: a ledger holds few,
+    /// each used by many rows, which keep just its number.
+    struct Names {
+        std::deque<std::string> folded; // by number; a deque, so a text stays where the numbers see it
+        TextIndex numbers;
+
+        std::uint32_t add(const std::string &name);
+    };
+    /// The folded texts of consecutive rows: for each row its particulars and amount, each
+    /// followed by a unit separator (0x1F) and the row by a record separator (0x1E); no needle
+    /// holds either, so no match runs from one field or row into the next.
     struct Block {
         int count = 0;
         std::string text;
         std::vector<std::uint32_t> ends;  // where each row's text ends (after its 0x1E)
+        std::vector<std::uint32_t> names; // the number of each row's source or category
         std::vector<std::int32_t> days;   // yyyymmdd of an ISO date, or kOtherDate
     };
     struct Index {
@@ -116,6 +127,7 @@ private:
         std::vector<Block> blocks;
         std::vector<int> starts; // the first row of each block
         int count = 0;           // the rows folded, as this list's views know them
+        Names names;
     };
     struct Compiled;
 
@@ -125,7 +137,7 @@ private:
     int firstRowOf(bool income) const noexcept { return income ? 0 : m_income.count; }
     void watch(bool income);
     void buildWhole(Index &index);
-    void fold(const Index &index, Block &block, int start) const;
+    void fold(Index &index, Block &block, int start);
     void renumber(Index &index);
     /// The block that holds row `row`; the last block for the row after the last.
     std::size_t blockOf(const Index &index, int row) const;
