@@ -393,18 +393,22 @@ void EntryFinder::findIn(const Compiled &query, bool income, std::vector<std::ui
             if (accepts(query, index, start + int(i), block.days[i]))
                 rows.push_back(first + std::uint32_t(i));
         };
-        std::size_t hit = nextHit(0);
         if (!anyNamed) {
-            for (; hit < count; hit = nextHit(hit + 1))
+            for (std::size_t hit = nextHit(0); hit < count; hit = nextHit(hit + 1))
                 take(hit);
             continue;
         }
+        // A row of a source or category found needs no scan of its own texts; the scan goes on
+        // from the next row that does.
+        std::size_t hit = nextHit(0);
         for (std::size_t i = 0; i < count; ++i) {
-            const bool textHolds = i == hit;
-            if (textHolds)
-                hit = nextHit(i + 1);
-            if (textHolds || named[block.names[i]])
-                take(i);
+            if (!named[block.names[i]]) {
+                if (hit < i)
+                    hit = nextHit(i);
+                if (hit != i)
+                    continue;
+            }
+            take(i);
         }
     }
 }

@@ -220,7 +220,10 @@ void SortedRows::placeAll()
             m_wholeOrder = order(*m_whole).sorted();
             m_wholeKnown = true;
         }
-        m_byPlace = chosenInOrder(*m_rows, m_whole->itemCount(), m_wholeOrder);
+        // Every row chosen (nothing typed, or a text in every entry) stands as the whole does.
+        m_byPlace = m_rows->itemCount() == m_whole->itemCount()
+            ? m_wholeOrder
+            : chosenInOrder(*m_rows, m_whole->itemCount(), m_wholeOrder);
     }
     // Sorted alone when no whole is followed, or (never expected) its order misses a row.
     if (!m_whole || m_byPlace.size() != std::size_t(m_rows->itemCount()))
