@@ -18,9 +18,9 @@ void shiftRows(std::vector<int> &rows, int from, int by)
     }
 }
 
-/// The rows of `chosen` in the order `wholeOrder` gives the rows of the list they are chosen
-/// from (`wholeCount` rows); fewer when that order does not hold every chosen row.
-std::vector<int> chosenInOrder(const ListRows &chosen, int wholeCount, const std::vector<int> &wholeOrder)
+/// Puts in `rows` the rows of `chosen` in the order `wholeOrder` gives the rows of the list they
+/// are chosen from (`wholeCount` rows); fewer when that order does not hold every chosen row.
+void chosenInOrder(const ListRows &chosen, int wholeCount, const std::vector<int> &wholeOrder, std::vector<int> &rows)
 {
     // A bit per row of the whole marks the chosen ones, and a count per 64 rows says how many
     // come before: a few hundred kilobytes for millions of rows, which stay in the processor's
@@ -38,7 +38,7 @@ std::vector<int> chosenInOrder(const ListRows &chosen, int wholeCount, const std
         before[word] = running;
         running += std::uint32_t(std::popcount(marks[word]));
     }
-    std::vector<int> rows;
+    rows.clear();
     rows.reserve(std::size_t(count));
     for (const int whole : wholeOrder) {
         const std::uint64_t word = marks[unsigned(whole) / 64];
@@ -46,7 +46,6 @@ std::vector<int> chosenInOrder(const ListRows &chosen, int wholeCount, const std
         if (word & bit)
             rows.push_back(int(before[unsigned(whole) / 64] + unsigned(std::popcount(word & (bit - 1)))));
     }
-    return rows;
 }
 
 } // namespace
@@ -221,9 +220,11 @@ void SortedRows::placeAll()
             m_wholeKnown = true;
         }
         // Every row chosen (nothing typed, or a text in every entry) stands as the whole does.
-        m_byPlace = m_rows->itemCount() == m_whole->itemCount()
-            ? m_wholeOrder
-            : chosenInOrder(*m_rows, m_whole->itemCount(), m_wholeOrder);
+        // The view's rows keep their memory from one choice to the next.
+        if (m_rows->itemCount() == m_whole->itemCount())
+            m_byPlace = m_wholeOrder;
+        else
+            chosenInOrder(*m_rows, m_whole->itemCount(), m_wholeOrder, m_byPlace);
     }
     // Sorted alone when no whole is followed, or (never expected) its order misses a row.
     if (!m_whole || m_byPlace.size() != std::size_t(m_rows->itemCount()))
@@ -233,7 +234,8 @@ void SortedRows::placeAll()
 
 void SortedRows::renumberPlaces()
 {
-    m_placeOf.assign(m_byPlace.size(), -1);
+    // Every row has a place: each entry is written below.
+    m_placeOf.resize(m_byPlace.size());
     renumberFrom(0);
 }
 
