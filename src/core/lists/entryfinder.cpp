@@ -167,37 +167,32 @@ EntryFinder::~EntryFinder() = default;
 
 void EntryFinder::watch(bool income)
 {
-    RowStore *rows = &indexOf(income).rows;
-    const auto whole = [this, income] {
-        buildWhole(indexOf(income));
-        endResetModel();
-    };
     // Each change is told as a change of this list's rows, which the rows of the list start at.
-    connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, &EntryFinder::beginResetModel);
-    connect(rows, &QAbstractItemModel::modelReset, this, whole);
-    // An order this list cannot follow row by row counts as a new list.
-    connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, &EntryFinder::beginResetModel);
-    connect(rows, &QAbstractItemModel::layoutChanged, this, whole);
-    connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this, income](const QModelIndex &, int first, int last) {
-        beginRemoveRows({}, firstRowOf(income) + first, firstRowOf(income) + last);
-    });
-    connect(rows, &QAbstractItemModel::rowsRemoved, this, [this, income](const QModelIndex &, int first, int last) {
-        noteRemoved(indexOf(income), first, last);
-        endRemoveRows();
-    });
-    connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this, [this, income](const QModelIndex &, int first, int last) {
-        beginInsertRows({}, firstRowOf(income) + first, firstRowOf(income) + last);
-    });
-    connect(rows, &QAbstractItemModel::rowsInserted, this, [this, income](const QModelIndex &, int first, int last) {
-        noteInserted(indexOf(income), first, last);
-        endInsertRows();
-    });
-    connect(rows, &QAbstractItemModel::dataChanged, this,
-            [this, income](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
-                noteChanged(indexOf(income), topLeft.row(), bottomRight.row());
-                emit dataChanged(index(firstRowOf(income) + topLeft.row(), 0),
-                                 index(firstRowOf(income) + bottomRight.row(), kColumns - 1));
-            });
+    const auto rowOf = [this, income](int row) { return firstRowOf(income) + row; };
+    followRowChanges(&indexOf(income).rows, this,
+                     {.aboutToBeReset = [this] { beginResetModel(); },
+                      .reset =
+                          [this, income] {
+                              buildWhole(indexOf(income));
+                              endResetModel();
+                          },
+                      .aboutToBeInserted = [this, rowOf](int first, int last) { beginInsertRows({}, rowOf(first), rowOf(last)); },
+                      .inserted =
+                          [this, income](int first, int last) {
+                              noteInserted(indexOf(income), first, last);
+                              endInsertRows();
+                          },
+                      .aboutToBeRemoved = [this, rowOf](int first, int last) { beginRemoveRows({}, rowOf(first), rowOf(last)); },
+                      .removed =
+                          [this, income](int first, int last) {
+                              noteRemoved(indexOf(income), first, last);
+                              endRemoveRows();
+                          },
+                      .changed =
+                          [this, income, rowOf](int first, int last) {
+                              noteChanged(indexOf(income), first, last);
+                              emit dataChanged(index(rowOf(first), 0), index(rowOf(last), kColumns - 1));
+                          }});
 }
 
 std::uint32_t EntryFinder::Names::add(const std::string &name)
@@ -478,12 +473,7 @@ int EntryFinder::columnCount(const QModelIndex &parent) const
 
 QVariant EntryFinder::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::TextAlignmentRole && index.isValid() && index.column() == kAmountColumn)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= itemCount())
-        return {};
-    const std::string_view cell = cellUtf8(index.row(), index.column());
-    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+    return cellData(index, role, kAmountColumn, index.row() < itemCount());
 }
 
 QVariant EntryFinder::headerData(int section, Qt::Orientation orientation, int role) const

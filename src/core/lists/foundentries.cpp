@@ -1,6 +1,7 @@
 #include "core/lists/foundentries.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "core/errors/error.h"
 #include "core/lists/rowstore.h"
@@ -9,16 +10,13 @@ namespace tallymere {
 
 FoundEntries::FoundEntries(EntryFinder &finder, QObject *parent) : ListRows(parent), m_finder(finder)
 {
-    connect(&finder, &QAbstractItemModel::modelAboutToBeReset, this, &FoundEntries::beginResetModel);
-    connect(&finder, &QAbstractItemModel::modelReset, this, &FoundEntries::searchAgain);
-    connect(&finder, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex &, int first, int last) { rowsAboutToBeRemoved(first, last); });
-    connect(&finder, &QAbstractItemModel::rowsRemoved, this,
-            [this](const QModelIndex &, int first, int last) { rowsRemoved(first, last); });
-    connect(&finder, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) { rowsInserted(first, last); });
-    connect(&finder, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) { rowsChanged(topLeft.row(), bottomRight.row()); });
+    followRowChanges(&finder, this,
+                     {.aboutToBeReset = [this] { beginResetModel(); },
+                      .reset = [this] { searchAgain(); },
+                      .inserted = std::bind_front(&FoundEntries::rowsInserted, this),
+                      .aboutToBeRemoved = std::bind_front(&FoundEntries::rowsAboutToBeRemoved, this),
+                      .removed = std::bind_front(&FoundEntries::rowsRemoved, this),
+                      .changed = std::bind_front(&FoundEntries::rowsChanged, this)});
 }
 
 void FoundEntries::setQuery(const FindQuery &query)

@@ -266,13 +266,8 @@ int RowStore::columnCount(const QModelIndex &parent) const
 
 QVariant RowStore::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::TextAlignmentRole && index.isValid() && index.column() == kAmountColumn)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= itemCount()
-        || std::size_t(index.column()) >= m_cellsPerRow)
-        return {};
-    const std::string_view cell = cellUtf8(index.row(), index.column());
-    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+    return cellData(index, role, kAmountColumn,
+                    index.row() < itemCount() && std::size_t(index.column()) < m_cellsPerRow);
 }
 
 QVariant RowStore::headerData(int section, Qt::Orientation orientation, int role) const

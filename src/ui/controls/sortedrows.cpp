@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <functional>
 
 #include "core/lists/listrows.h"
 
@@ -67,33 +68,24 @@ void SortedRows::setRows(ListRows *rows, std::map<int, SortKind> kinds)
     followWhole(nullptr);
     QAbstractProxyModel::setSourceModel(rows);
     if (rows) {
-        const auto beginWhole = [this] {
-            m_resetting = true;
-            beginResetModel();
-        };
-        const auto endWhole = [this] {
-            if (sorted())
-                placeAll();
-            m_resetting = false;
-            endResetModel();
-        };
-        connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, beginWhole);
-        connect(rows, &QAbstractItemModel::modelReset, this, endWhole);
-        // A change of the order this model cannot follow row by row is taken as a new list.
-        connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, beginWhole);
-        connect(rows, &QAbstractItemModel::layoutChanged, this, endWhole);
-        connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsAboutToBeInserted(first, last); });
-        connect(rows, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsInserted(first, last); });
-        connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsAboutToBeRemoved(first, last); });
-        connect(rows, &QAbstractItemModel::rowsRemoved, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsRemoved(first, last); });
-        connect(rows, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
-                    sourceDataChanged(topLeft.row(), bottomRight.row());
-                });
+        followRowChanges(rows, this,
+                         {.aboutToBeReset =
+                              [this] {
+                                  m_resetting = true;
+                                  beginResetModel();
+                              },
+                          .reset =
+                              [this] {
+                                  if (sorted())
+                                      placeAll();
+                                  m_resetting = false;
+                                  endResetModel();
+                              },
+                          .aboutToBeInserted = std::bind_front(&SortedRows::sourceRowsAboutToBeInserted, this),
+                          .inserted = std::bind_front(&SortedRows::sourceRowsInserted, this),
+                          .aboutToBeRemoved = std::bind_front(&SortedRows::sourceRowsAboutToBeRemoved, this),
+                          .removed = std::bind_front(&SortedRows::sourceRowsRemoved, this),
+                          .changed = std::bind_front(&SortedRows::sourceDataChanged, this)});
         connect(rows, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
         // A list that goes first (with the ledger that owns it) leaves nothing to show.
         connect(rows, &QObject::destroyed, this, [this] {
@@ -119,20 +111,15 @@ void SortedRows::followWhole(const ListRows *whole)
         return;
     // The order of the whole is dropped when it is filled again (before the chosen rows are,
     // which take their order from it) and computed again when next needed.
-    const auto drop = [this] {
-        m_wholeOrder = {};
-        m_wholeKnown = false;
-    };
-    connect(whole, &QAbstractItemModel::modelAboutToBeReset, this, drop);
-    connect(whole, &QAbstractItemModel::layoutAboutToBeChanged, this, drop);
-    connect(whole, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) { wholeRowsInserted(first, last); });
-    connect(whole, &QAbstractItemModel::rowsRemoved, this,
-            [this](const QModelIndex &, int first, int last) { wholeRowsRemoved(first, last); });
-    connect(whole, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
-                wholeRowsChanged(topLeft.row(), bottomRight.row());
-            });
+    followRowChanges(whole, this,
+                     {.aboutToBeReset =
+                          [this] {
+                              m_wholeOrder = {};
+                              m_wholeKnown = false;
+                          },
+                      .inserted = std::bind_front(&SortedRows::wholeRowsInserted, this),
+                      .removed = std::bind_front(&SortedRows::wholeRowsRemoved, this),
+                      .changed = std::bind_front(&SortedRows::wholeRowsChanged, this)});
 }
 
 void SortedRows::wholeRowsInserted(int first, int last)
