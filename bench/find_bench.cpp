@@ -48,13 +48,20 @@ Form1 &mainWindow()
     return *form;
 }
 
-FindEntries &findWindow()
+/// A window of the main window, open: `command` opens it when `opened` finds none.
+template<class Window>
+Window &openWindow(Window *(Form1::*opened)() const noexcept, void (Form1::*command)())
 {
     Form1 &form = mainWindow();
-    if (!form.openFindEntries())
-        form.showFindEntries();
+    if (!(form.*opened)())
+        (form.*command)();
     QApplication::processEvents();
-    return *form.openFindEntries();
+    return *(form.*opened)();
+}
+
+FindEntries &findWindow()
+{
+    return openWindow(&Form1::openFindEntries, &Form1::showFindEntries);
 }
 
 /// Types `phrase` one letter at a time, again and again: each iteration is one keystroke, from
@@ -150,11 +157,7 @@ BENCHMARK(BM_FindKeystrokeWithRanges)->Unit(benchmark::kMillisecond)->Iterations
 /// The add expense editor of the main window, open.
 Form2 &expenseEditor()
 {
-    Form1 &form = mainWindow();
-    if (!form.openForm2())
-        form.PushButton7_Click();
-    QApplication::processEvents();
-    return *form.openForm2();
+    return openWindow(&Form1::openForm2, &Form1::PushButton7_Click);
 }
 
 // A keystroke in the editor's Category field: the categories chosen and ordered from the list in

@@ -6,9 +6,6 @@
 
 #include <malloc.h>
 
-#include <fstream>
-#include <string>
-
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
@@ -17,6 +14,7 @@
 #include <QString>
 
 #include "core/import/bankstatement.h"
+#include "support/memoryprobe.h"
 
 namespace tallymere {
 namespace {
@@ -55,17 +53,6 @@ std::size_t heapInUse()
     return info.uordblks + info.hblkhd;
 }
 
-long peakKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
-}
-
 void BM_ReadCsvStatement(benchmark::State &state)
 {
     const int rows = int(state.range(0));
@@ -73,12 +60,12 @@ void BM_ReadCsvStatement(benchmark::State &state)
     std::size_t held = 0;
     long peakGrowth = 0;
     {
-        std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
-        const long before = peakKiB();
+        test::resetPeak(); // the peak starts again from here
+        const long before = test::statusKiB("VmHWM");
         const std::size_t heapBefore = heapInUse();
         const import::BankStatement statement = import::readStatement(bytes, QStringLiteral("bench.csv"));
         held = heapInUse() - heapBefore;
-        peakGrowth = peakKiB() - before;
+        peakGrowth = test::statusKiB("VmHWM") - before;
         if (int(statement.transactions.size()) != rows)
             state.SkipWithError("not every row was read");
     }

@@ -7,7 +7,6 @@
 #include <malloc.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include <QApplication>
@@ -16,24 +15,9 @@
 #include "benchledger.h"
 #include "benchstatement.h"
 #include "core/ledger/ledger.h"
+#include "support/memoryprobe.h"
 #include "ui/import/importtable.h"
 #include "ui/import/importwindow.h"
-
-namespace {
-
-long statusKiB(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(key.size()));
-    }
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -48,10 +32,10 @@ int main(int argc, char **argv)
     ledger.openFile(copy.path());
     QApplication::processEvents();
 
-    std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
-    const long before = statusKiB("VmRSS");
+    tallymere::test::resetPeak(); // the peak starts again from here
+    const long before = tallymere::test::statusKiB("VmRSS");
     const std::size_t heapBefore = mallinfo2().uordblks;
-    const long peakBefore = statusKiB("VmHWM");
+    const long peakBefore = tallymere::test::statusKiB("VmHWM");
     QByteArray bytes = tallymere::bench::contentOf(file);
     const qsizetype fileBytes = bytes.size();
     tallymere::ImportWindow::Reading reading = tallymere::ImportWindow::firstReading(bytes, file);
@@ -59,8 +43,8 @@ int main(int argc, char **argv)
     window->Form_Load();
     window->show();
     QApplication::processEvents();
-    const long open = statusKiB("VmRSS");
-    const long peak = statusKiB("VmHWM");
+    const long open = tallymere::test::statusKiB("VmRSS");
+    const long peak = tallymere::test::statusKiB("VmHWM");
     const double held = double(mallinfo2().uordblks) - double(heapBefore);
     std::printf("rows %d (file %.1f MiB, %d shown), per row: heap held while the window is open %.0f bytes (of "
                 "them the file's own bytes %.0f); resident size %+.0f bytes; peak while reading %+.0f bytes\n",

@@ -18,6 +18,7 @@ endfunction()
 # The theme icons, one PNG per size, laid out in the build tree as they install.
 add_executable(tallymere-rendericon src/tools/rendericon.cpp)
 target_link_libraries(tallymere-rendericon PRIVATE Qt6::Gui Qt6::Svg)
+target_include_directories(tallymere-rendericon PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(tallymere-rendericon PRIVATE ${TALLYMERE_WARNINGS})
 set(TALLYMERE_THEME_DIR ${PROJECT_BINARY_DIR}/icons/hicolor)
 set(theme_pngs)

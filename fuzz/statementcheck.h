@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "core/import/bankstatement.h"
+#include "core/import/csvmapping.h"
 #include "core/import/statementtext.h"
 #include "fuzzcheck.h"
 
@@ -33,22 +34,6 @@ inline bool isPlainDecimal(const QString &text)
             return false;
     }
     return i == text.size();
-}
-
-inline import::ReadOptions optionsOf(const import::ReadChoices &choices)
-{
-    import::ReadOptions options;
-    options.format = choices.format;
-    options.encoding = choices.encoding;
-    options.dateOrder = choices.dateOrder;
-    options.decimalMark = choices.decimalMark;
-    if (choices.format == import::Format::Csv) {
-        options.delimiter = choices.delimiter;
-        options.skipLines = choices.skipLines;
-        options.headerRow = choices.headerRow;
-        options.columns = choices.columns;
-    }
-    return options;
 }
 
 inline void checkStatement(const import::BankStatement &statement, const QByteArray &bytes)
@@ -80,7 +65,7 @@ inline void checkReading(const QByteArray &bytes, const import::ReadOptions &opt
 
     import::BankStatement again;
     try {
-        again = import::readStatement(bytes, QStringLiteral("fuzz"), optionsOf(statement.choices));
+        again = import::readStatement(bytes, QStringLiteral("fuzz"), import::csvMapping::optionsOf(statement.choices));
     } catch (const import::ReadError &) {
         FUZZ_CHECK(!"the reported choices do not read the file again");
     }

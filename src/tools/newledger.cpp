@@ -2,35 +2,24 @@
 // Something that already lies at PATH is left as it is, and that is no failure (exit 0), so the
 // command can run on every installation; any other failure exits with 1.
 
-#include <cstdio>
-
-#include <QFile>
 #include <QString>
 
 #include "core/db/ledgerschema.h"
-
-namespace {
-
-void say(const QString &line)
-{
-    std::fputs(qPrintable(line + u'\n'), stderr);
-}
-
-} // namespace
+#include "tools/commandline.h"
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        say(QStringLiteral("usage: tallymere-newledger PATH"));
+    using namespace tallymere;
+    const auto arguments = tools::commandArguments(argc, argv, 1, QStringLiteral("tallymere-newledger PATH"));
+    if (!arguments)
         return 1;
-    }
-    const QString path = QFile::decodeName(argv[1]);
+    const QString &path = arguments->at(0);
     try {
-        tallymere::createLedger(path);
-    } catch (const tallymere::LedgerExists &) {
-        say(QStringLiteral("%1 exists, left as it is.").arg(path));
-    } catch (const tallymere::Error &error) {
-        say(error.description());
+        createLedger(path);
+    } catch (const LedgerExists &) {
+        tools::say(QStringLiteral("%1 exists, left as it is.").arg(path));
+    } catch (const Error &error) {
+        tools::say(error.description());
         return 1;
     }
     return 0;

@@ -2,37 +2,28 @@
 // and writes it as PNG, the way the windows render the program icon. The build makes the theme
 // icons with it; exits with 1 when the SVG cannot be read or the PNG cannot be written.
 
-#include <cstdio>
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QString>
 #include <QSvgRenderer>
 
-namespace {
+#include "tools/commandline.h"
 
-void say(const QString &line)
-{
-    std::fputs(qPrintable(line + u'\n'), stderr);
-}
-
-} // namespace
+using tallymere::tools::say;
 
 int main(int argc, char *argv[])
 {
-    if (argc != 4) {
-        say(QStringLiteral("usage: tallymere-rendericon SVG SIZE PNG"));
+    const auto arguments = tallymere::tools::commandArguments(argc, argv, 3, QStringLiteral("tallymere-rendericon SVG SIZE PNG"));
+    if (!arguments)
         return 1;
-    }
-    const QString svg = QFile::decodeName(argv[1]);
+    const QString &svg = arguments->at(0);
     bool sizeOk = false;
-    const int size = QString::fromLocal8Bit(argv[2]).toInt(&sizeOk);
-    const QString png = QFile::decodeName(argv[3]);
+    const int size = arguments->at(1).toInt(&sizeOk);
+    const QString &png = arguments->at(2);
     if (!sizeOk || size <= 0) {
-        say(QStringLiteral("tallymere-rendericon: not a size in pixels: %1").arg(QString::fromLocal8Bit(argv[2])));
+        say(QStringLiteral("tallymere-rendericon: not a size in pixels: %1").arg(arguments->at(1)));
         return 1;
     }
 

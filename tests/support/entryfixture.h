@@ -58,6 +58,16 @@ protected:
         return *main;
     }
 
+    /// Loads the main window as start() does, shows it and makes it the active window, as the
+    /// user meets it.
+    Form1 &startShown()
+    {
+        Form1 &w = start();
+        w.show();
+        QApplication::setActiveWindow(&w);
+        return w;
+    }
+
     static void setEuropeanDate(const QString &value)
     {
         settings::SaveSetting(QLatin1String(settings::kAppName), QLatin1String(settings::kSection),
@@ -132,8 +142,7 @@ protected:
     void SetUp() override
     {
         EntryTest::SetUp();
-        insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
-        insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
+        insertSalaryAndRent(ledger);
     }
 };
 

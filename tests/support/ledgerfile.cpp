@@ -100,6 +100,12 @@ long long insertRow(const QString &ledger, const std::string &table, const Value
     return sqlite3_last_insert_rowid(db.get());
 }
 
+void insertSalaryAndRent(const QString &ledger)
+{
+    insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
+    insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
+}
+
 void seedLedger(const QString &ledger, const std::vector<Entries> &entries)
 {
     const Db db = openLedger(ledger);

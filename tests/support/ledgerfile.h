@@ -29,6 +29,10 @@ bool writeFile(const QString &path, const QByteArray &content = {});
 long long insertRow(const QString &ledger, const std::string &table, const Value &date,
                     const Value &sourceOrCategory, const Value &amount, const Value &particulars);
 
+/// Inserts one income entry ("Salary", 1500) and one expense entry ("Rent", 700), both of
+/// December 2021, as insertRow does: the small ledger many tests start from.
+void insertSalaryAndRent(const QString &ledger);
+
 /// The four values of one entry, UTF-8, in table order: date, source or category, amount,
 /// particulars.
 struct Entry {

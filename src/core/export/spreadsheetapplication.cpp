@@ -28,6 +28,7 @@
 
 #include "core/errors/error.h"
 #include "core/export/spreadsheetlaunch.h"
+#include "core/text/codepoint.h"
 #include "core/text/numerictext.h"
 
 namespace tallymere {
@@ -188,16 +189,29 @@ bool isWide(char32_t c)
         || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
+// Marks that combine with the character before them, and format characters, take no room.
+bool takesNoRoom(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The width of text in character widths, the unit of column widths; of several lines the
-// longest counts. Marks that combine with the character before them take no room.
+// longest counts.
 int shownWidth(QStringView text)
 {
     int widest = 0;
     int width = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (c < 0x300) {
-            if (c == u'\n' || c == u'\r') {
+        const char16_t unit = text[i].unicode();
+        if (unit < 0x300) {
+            if (unit == u'\n' || unit == u'\r') {
                 widest = std::max(widest, width);
                 width = 0;
             } else {
@@ -205,16 +219,9 @@ int shownWidth(QStringView text)
             }
             continue;
         }
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
-        switch (QChar::category(c)) {
-        case QChar::Mark_NonSpacing:
-        case QChar::Mark_Enclosing:
-        case QChar::Other_Format:
-            break;
-        default:
+        const char32_t c = codePointAt(text, i);
+        if (!takesNoRoom(c))
             width += isWide(c) ? 2 : 1;
-        }
     }
     return std::max(widest, width);
 }

@@ -203,10 +203,8 @@ BankStatement readCamt(QStringView text, const QString &fileName, const ReadOpti
             break;
         }
     }
-    if (xml.hasError()) {
-        throw ReadError(fileName, int(xml.lineNumber()),
-                        QStringLiteral("the CAMT.053 file is no well-formed XML: %1").arg(xml.errorString()));
-    }
+    if (xml.hasError())
+        throw ReadError::notWellFormed(fileName, u"CAMT.053", xml);
     settle(std::move(found), options, AmountStyle{u'.', Grouping::None}, fileName, statement);
     return statement;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include <QHash>
 
@@ -28,89 +29,53 @@ QString normalizedName(const QString &name)
     return plain.simplified();
 }
 
-struct Keyword {
-    const char *words;
+/// The names banks give their columns, normalized, by what they mean.
+struct Keywords {
     HeaderMeaning meaning;
-    bool wholeNameOnly; ///< short or common words mean something only as the whole name
+    std::vector<const char *> anywhere;      ///< found also inside a longer name
+    std::vector<const char *> wholeNameOnly; ///< short or common words mean something only as the whole name
 };
 
-/// The names banks give their columns, normalized; checked in this order where a name only
-/// contains them, so "Saldo nach Buchung" is a balance and "Debit Amount" a debit.
-constexpr std::array keywords{
-    Keyword{"balance", HeaderMeaning::Balance, false}, Keyword{"running balance", HeaderMeaning::Balance, false},
-    Keyword{"saldo", HeaderMeaning::Balance, false}, Keyword{"kontostand", HeaderMeaning::Balance, false},
-    Keyword{"solde", HeaderMeaning::Balance, false},
-
-    Keyword{"debit", HeaderMeaning::Debit, false}, Keyword{"debits", HeaderMeaning::Debit, false},
-    Keyword{"withdrawal", HeaderMeaning::Debit, false}, Keyword{"withdrawals", HeaderMeaning::Debit, false},
-    Keyword{"money out", HeaderMeaning::Debit, false}, Keyword{"paid out", HeaderMeaning::Debit, false},
-    Keyword{"out", HeaderMeaning::Debit, true}, Keyword{"outflow", HeaderMeaning::Debit, false},
-    Keyword{"soll", HeaderMeaning::Debit, true}, Keyword{"belastung", HeaderMeaning::Debit, false},
-    Keyword{"ausgang", HeaderMeaning::Debit, true}, Keyword{"sortie", HeaderMeaning::Debit, true},
-    Keyword{"sorties", HeaderMeaning::Debit, true}, Keyword{"debe", HeaderMeaning::Debit, true},
-    Keyword{"cargo", HeaderMeaning::Debit, true}, Keyword{"cargos", HeaderMeaning::Debit, true},
-    Keyword{"dare", HeaderMeaning::Debit, true}, Keyword{"addebito", HeaderMeaning::Debit, false},
-    Keyword{"addebiti", HeaderMeaning::Debit, false}, Keyword{"uscite", HeaderMeaning::Debit, true},
-    Keyword{"af", HeaderMeaning::Debit, true}, Keyword{"debet", HeaderMeaning::Debit, true},
-
-    Keyword{"credit", HeaderMeaning::Credit, false}, Keyword{"credits", HeaderMeaning::Credit, false},
-    Keyword{"deposit", HeaderMeaning::Credit, false}, Keyword{"deposits", HeaderMeaning::Credit, false},
-    Keyword{"money in", HeaderMeaning::Credit, false}, Keyword{"paid in", HeaderMeaning::Credit, false},
-    Keyword{"in", HeaderMeaning::Credit, true}, Keyword{"inflow", HeaderMeaning::Credit, false},
-    Keyword{"haben", HeaderMeaning::Credit, true}, Keyword{"gutschrift", HeaderMeaning::Credit, true},
-    Keyword{"eingang", HeaderMeaning::Credit, true}, Keyword{"entree", HeaderMeaning::Credit, true},
-    Keyword{"entrees", HeaderMeaning::Credit, true}, Keyword{"haber", HeaderMeaning::Credit, true},
-    Keyword{"abono", HeaderMeaning::Credit, true}, Keyword{"abonos", HeaderMeaning::Credit, true},
-    Keyword{"avere", HeaderMeaning::Credit, true}, Keyword{"accredito", HeaderMeaning::Credit, false},
-    Keyword{"accrediti", HeaderMeaning::Credit, false}, Keyword{"entrate", HeaderMeaning::Credit, true},
-    Keyword{"bij", HeaderMeaning::Credit, true},
-
-    Keyword{"amount", HeaderMeaning::Amount, false}, Keyword{"betrag", HeaderMeaning::Amount, false},
-    Keyword{"umsatz", HeaderMeaning::Amount, false}, Keyword{"montant", HeaderMeaning::Amount, false},
-    Keyword{"importe", HeaderMeaning::Amount, false}, Keyword{"cantidad", HeaderMeaning::Amount, false},
-    Keyword{"importo", HeaderMeaning::Amount, false}, Keyword{"bedrag", HeaderMeaning::Amount, false},
-    Keyword{"value", HeaderMeaning::Amount, true},
-
-    Keyword{"category", HeaderMeaning::Category, false}, Keyword{"kategorie", HeaderMeaning::Category, false},
-    Keyword{"categorie", HeaderMeaning::Category, false}, Keyword{"categoria", HeaderMeaning::Category, false},
-
-    Keyword{"value date", HeaderMeaning::ValueDate, false}, Keyword{"valuta", HeaderMeaning::ValueDate, false},
-    Keyword{"valutadatum", HeaderMeaning::ValueDate, false}, Keyword{"wertstellung", HeaderMeaning::ValueDate, false},
-    Keyword{"date de valeur", HeaderMeaning::ValueDate, false}, Keyword{"date valeur", HeaderMeaning::ValueDate, false},
-    Keyword{"fecha valor", HeaderMeaning::ValueDate, false}, Keyword{"fecha de valor", HeaderMeaning::ValueDate, false},
-    Keyword{"rentedatum", HeaderMeaning::ValueDate, false},
-
-    Keyword{"date", HeaderMeaning::Date, false}, Keyword{"datum", HeaderMeaning::Date, false},
-    Keyword{"buchungstag", HeaderMeaning::Date, false}, Keyword{"buchungsdatum", HeaderMeaning::Date, false},
-    Keyword{"fecha", HeaderMeaning::Date, false}, Keyword{"data", HeaderMeaning::Date, false},
-    Keyword{"boekdatum", HeaderMeaning::Date, false}, Keyword{"transactiedatum", HeaderMeaning::Date, false},
-
-    Keyword{"payee", HeaderMeaning::Payee, false}, Keyword{"name", HeaderMeaning::Payee, false},
-    Keyword{"beneficiary", HeaderMeaning::Payee, false}, Keyword{"merchant", HeaderMeaning::Payee, false},
-    Keyword{"counterparty", HeaderMeaning::Payee, false}, Keyword{"recipient", HeaderMeaning::Payee, false},
-    Keyword{"payer", HeaderMeaning::Payee, false}, Keyword{"empfanger", HeaderMeaning::Payee, false},
-    Keyword{"zahlungsempfanger", HeaderMeaning::Payee, false}, Keyword{"auftraggeber", HeaderMeaning::Payee, false},
-    Keyword{"begunstigter", HeaderMeaning::Payee, false}, Keyword{"beguenstigter", HeaderMeaning::Payee, false},
-    Keyword{"zahlungspflichtiger", HeaderMeaning::Payee, false}, Keyword{"beneficiaire", HeaderMeaning::Payee, false},
-    Keyword{"tiers", HeaderMeaning::Payee, false}, Keyword{"destinataire", HeaderMeaning::Payee, false},
-    Keyword{"beneficiario", HeaderMeaning::Payee, false}, Keyword{"ordenante", HeaderMeaning::Payee, false},
-    Keyword{"controparte", HeaderMeaning::Payee, false}, Keyword{"nome", HeaderMeaning::Payee, true},
-    Keyword{"naam", HeaderMeaning::Payee, false}, Keyword{"tegenpartij", HeaderMeaning::Payee, false},
-
-    Keyword{"description", HeaderMeaning::Description, false}, Keyword{"libelle", HeaderMeaning::Description, false},
-    Keyword{"concepto", HeaderMeaning::Description, false}, Keyword{"descripcion", HeaderMeaning::Description, false},
-    Keyword{"descrizione", HeaderMeaning::Description, false},
-    Keyword{"omschrijving", HeaderMeaning::Description, false},
-
-    Keyword{"memo", HeaderMeaning::Memo, false}, Keyword{"reference", HeaderMeaning::Memo, false},
-    Keyword{"notes", HeaderMeaning::Memo, false}, Keyword{"note", HeaderMeaning::Memo, false},
-    Keyword{"details", HeaderMeaning::Memo, false}, Keyword{"purpose", HeaderMeaning::Memo, false},
-    Keyword{"verwendungszweck", HeaderMeaning::Memo, false}, Keyword{"buchungstext", HeaderMeaning::Memo, false},
-    Keyword{"referenz", HeaderMeaning::Memo, false}, Keyword{"motif", HeaderMeaning::Memo, false},
-    Keyword{"detail", HeaderMeaning::Memo, false}, Keyword{"observaciones", HeaderMeaning::Memo, false},
-    Keyword{"referencia", HeaderMeaning::Memo, false}, Keyword{"causale", HeaderMeaning::Memo, false},
-    Keyword{"mededelingen", HeaderMeaning::Memo, false},
-};
+/// Checked in this order where a name only contains a keyword, so "Saldo nach Buchung" is a
+/// balance and "Debit Amount" a debit.
+const std::vector<Keywords> &keywords()
+{
+    static const std::vector<Keywords> table{
+        {HeaderMeaning::Balance, {"balance", "running balance", "saldo", "kontostand", "solde"}, {}},
+        {HeaderMeaning::Debit,
+         {"debit", "debits", "withdrawal", "withdrawals", "money out", "paid out", "outflow", "belastung",
+          "addebito", "addebiti"},
+         {"out", "soll", "ausgang", "sortie", "sorties", "debe", "cargo", "cargos", "dare", "uscite", "af", "debet"}},
+        {HeaderMeaning::Credit,
+         {"credit", "credits", "deposit", "deposits", "money in", "paid in", "inflow", "accredito", "accrediti"},
+         {"in", "haben", "gutschrift", "eingang", "entree", "entrees", "haber", "abono", "abonos", "avere",
+          "entrate", "bij"}},
+        {HeaderMeaning::Amount,
+         {"amount", "betrag", "umsatz", "montant", "importe", "cantidad", "importo", "bedrag"},
+         {"value"}},
+        {HeaderMeaning::Category, {"category", "kategorie", "categorie", "categoria"}, {}},
+        {HeaderMeaning::ValueDate,
+         {"value date", "valuta", "valutadatum", "wertstellung", "date de valeur", "date valeur", "fecha valor",
+          "fecha de valor", "rentedatum"},
+         {}},
+        {HeaderMeaning::Date,
+         {"date", "datum", "buchungstag", "buchungsdatum", "fecha", "data", "boekdatum", "transactiedatum"},
+         {}},
+        {HeaderMeaning::Payee,
+         {"payee", "name", "beneficiary", "merchant", "counterparty", "recipient", "payer", "empfanger",
+          "zahlungsempfanger", "auftraggeber", "begunstigter", "beguenstigter", "zahlungspflichtiger",
+          "beneficiaire", "tiers", "destinataire", "beneficiario", "ordenante", "controparte", "naam", "tegenpartij"},
+         {"nome"}},
+        {HeaderMeaning::Description,
+         {"description", "libelle", "concepto", "descripcion", "descrizione", "omschrijving"},
+         {}},
+        {HeaderMeaning::Memo,
+         {"memo", "reference", "notes", "note", "details", "purpose", "verwendungszweck", "buchungstext",
+          "referenz", "motif", "detail", "observaciones", "referencia", "causale", "mededelingen"},
+         {}},
+    };
+    return table;
+}
 
 /// The share of the non-empty cells of a column that pass `test`; 0 when all are empty.
 template <typename Test>
@@ -301,14 +266,20 @@ HeaderMeaning headerMeaning(const QString &name)
     const QString normalized = normalizedName(name);
     if (normalized.isEmpty())
         return HeaderMeaning::Unknown;
-    for (const Keyword &keyword : keywords) {
-        if (normalized == QLatin1String(keyword.words))
-            return keyword.meaning;
+    for (const Keywords &group : keywords()) {
+        for (const auto *words : {&group.anywhere, &group.wholeNameOnly}) {
+            for (const char *keyword : *words) {
+                if (normalized == QLatin1String(keyword))
+                    return group.meaning;
+            }
+        }
     }
     const QString spaced = u' ' + normalized + u' ';
-    for (const Keyword &keyword : keywords) {
-        if (!keyword.wholeNameOnly && spaced.contains(u' ' + QLatin1String(keyword.words) + u' '))
-            return keyword.meaning;
+    for (const Keywords &group : keywords()) {
+        for (const char *keyword : group.anywhere) {
+            if (spaced.contains(u' ' + QLatin1String(keyword) + u' '))
+                return group.meaning;
+        }
     }
     return HeaderMeaning::Unknown;
 }

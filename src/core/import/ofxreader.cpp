@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 
 #include <QXmlStreamReader>
 
@@ -27,22 +28,17 @@ public:
     void set(QStringView tag, const QString &value)
     {
         BankTransaction &t = m_found.transaction;
-        if (isTag(tag, u"DTPOSTED"))
-            m_found.date = value;
-        else if (isTag(tag, u"DTUSER"))
-            m_userDate = value;
-        else if (isTag(tag, u"TRNAMT"))
-            m_found.amount = value;
-        else if (isTag(tag, u"FITID"))
-            t.bankId = value;
-        else if (isTag(tag, u"NAME"))
-            t.payee = value;
-        else if (isTag(tag, u"MEMO"))
-            t.memo = value;
-        else if (isTag(tag, u"CHECKNUM"))
-            t.checkNumber = value;
-        else if (isTag(tag, u"TRNTYPE"))
-            t.kind = value;
+        const std::pair<QStringView, QString *> fields[] = {
+            {u"DTPOSTED", &m_found.date}, {u"DTUSER", &m_userDate}, {u"TRNAMT", &m_found.amount},
+            {u"FITID", &t.bankId},        {u"NAME", &t.payee},      {u"MEMO", &t.memo},
+            {u"CHECKNUM", &t.checkNumber}, {u"TRNTYPE", &t.kind},
+        };
+        for (const auto &[name, field] : fields) {
+            if (isTag(tag, name)) {
+                *field = value;
+                return;
+            }
+        }
     }
 
     FoundTransaction finish(const QString &fileName)
@@ -212,10 +208,8 @@ std::vector<FoundTransaction> readXml(QStringView text, const QString &fileName)
             break;
         }
     }
-    if (xml.hasError()) {
-        throw ReadError(fileName, int(xml.lineNumber()),
-                        QStringLiteral("the OFX file is no well-formed XML: %1").arg(xml.errorString()));
-    }
+    if (xml.hasError())
+        throw ReadError::notWellFormed(fileName, u"OFX", xml);
     return found;
 }
 

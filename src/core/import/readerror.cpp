@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include <QXmlStreamReader>
+
 namespace tallymere::import {
 namespace {
 
@@ -18,6 +20,12 @@ ReadError::ReadError(QString file, int line, QString what)
     : std::runtime_error(composed(file, line, what).toStdString()), m_file(std::move(file)), m_line(line),
       m_what(std::move(what))
 {
+}
+
+ReadError ReadError::notWellFormed(const QString &file, QStringView format, const QXmlStreamReader &xml)
+{
+    return ReadError(file, int(xml.lineNumber()),
+                     QStringLiteral("the %1 file is no well-formed XML: %2").arg(format, xml.errorString()));
 }
 
 QString ReadError::message() const

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QSet>
 
+#include "core/text/datetext.h"
+
 namespace tallymere::import {
 namespace {
 
@@ -221,25 +223,17 @@ DateFields parse(QStringView text)
     return fields;
 }
 
-std::optional<QDate> validDate(int year, int month, int day)
-{
-    const QDate date(year, month, day);
-    if (!date.isValid())
-        return std::nullopt;
-    return date;
-}
-
 std::optional<QDate> numericDate(const DateFields &fields, DateOrder order)
 {
     switch (order) {
     case DateOrder::DayMonthYear:
-        return validDate(fullYear(fields.third, fields.thirdDigits), fields.second, fields.first);
+        return dateText::validDate(fullYear(fields.third, fields.thirdDigits), fields.second, fields.first);
     case DateOrder::MonthDayYear:
-        return validDate(fullYear(fields.third, fields.thirdDigits), fields.first, fields.second);
+        return dateText::validDate(fullYear(fields.third, fields.thirdDigits), fields.first, fields.second);
     case DateOrder::YearMonthDay:
         if (fields.thirdDigits > 2)
             return std::nullopt;
-        return validDate(fullYear(fields.first, 2), fields.second, fields.third);
+        return dateText::validDate(fullYear(fields.first, 2), fields.second, fields.third);
     }
     return std::nullopt;
 }
@@ -298,7 +292,7 @@ std::optional<QDate> DateReading::read(QStringView text) const
     case Kind::None:
         return std::nullopt;
     case Kind::Fixed:
-        return validDate(fields.year, fields.month, fields.day);
+        return dateText::validDate(fields.year, fields.month, fields.day);
     case Kind::Numeric:
         if (m_order)
             return numericDate(fields, *m_order);
@@ -316,7 +310,7 @@ bool looksLikeDate(QStringView text)
     case Kind::None:
         return false;
     case Kind::Fixed:
-        return validDate(fields.year, fields.month, fields.day).has_value();
+        return dateText::validDate(fields.year, fields.month, fields.day).has_value();
     case Kind::Numeric:
         return numericDate(fields, DateOrder::DayMonthYear) || numericDate(fields, DateOrder::MonthDayYear);
     }

@@ -21,6 +21,8 @@ const QRegularExpression &isoPattern()
     return pattern;
 }
 
+} // namespace
+
 std::optional<QDate> validDate(int year, int month, int day)
 {
     const QDate date(year, month, day);
@@ -28,8 +30,6 @@ std::optional<QDate> validDate(int year, int month, int day)
         return std::nullopt;
     return date;
 }
-
-} // namespace
 
 QString format(const QDate &date, bool dayFirst)
 {

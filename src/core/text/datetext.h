@@ -27,6 +27,10 @@ std::optional<QDate> read(QStringView text, bool dayFirst);
 /// read.
 std::optional<QDate> read(QStringView text);
 
+/// The day `year`-`month`-`day` as read from a date text's numbers, or nothing where the
+/// calendar has no such day (the 31st of April, a 29th of February out of a leap year).
+std::optional<QDate> validDate(int year, int month, int day);
+
 /// A calendar day as read from a stored text, without the cost of a QDate.
 struct Day {
     int year;

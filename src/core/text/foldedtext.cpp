@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/text/codepoint.h"
+
 namespace tallymere::foldedText {
 namespace {
 
@@ -30,9 +32,7 @@ void appendWide(QStringView text, std::string &out)
     QString kept;
     kept.reserve(decomposed.size());
     for (qsizetype i = 0; i < decomposed.size(); ++i) {
-        char32_t c = decomposed[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < decomposed.size() && decomposed[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(char16_t(c), decomposed[++i].unicode());
+        const char32_t c = codePointAt(decomposed, i);
         switch (QChar::category(c)) {
         case QChar::Mark_NonSpacing:
         case QChar::Mark_SpacingCombining:

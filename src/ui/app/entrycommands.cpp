@@ -67,6 +67,29 @@ void addEntry(ErrorHandler &on, Form1 &main, bool income)
     on.step(110, [&] { modExpense::showTotals(main.ledger()); });
 }
 
+/// Steps 100 to 108 of the update command of one list: with an entry selected, the editor takes
+/// its number and fields to update it. False when the list is empty (the command stops there).
+bool loadForUpdate(ErrorHandler &on, Form1 &main, bool income)
+{
+    const ListView *list = income ? main.ui().ListView1 : main.ui().ListView2;
+    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+        return false;
+    on.step(102, [&] {
+        main.form2().setWindowTitle(income ? QStringLiteral("Update Income") : QStringLiteral("Update Expenses"));
+    });
+    on.step(104, [&] {
+        main.form2().ui().Label1[2]->setText(income ? QStringLiteral("Source:") : QStringLiteral("Category:"));
+    });
+    on.step(106, [&] { main.form2().mUpdateID = selectedText(list); });
+    on.step(108, [&] {
+        const auto fields = income ? modExpense::loadIncomeEntry(main.ledger(), selectedText(list))
+                                   : modExpense::loadExpenseEntry(main.ledger(), selectedText(list));
+        if (fields)
+            main.form2().showEntry(*fields);
+    });
+    return true;
+}
+
 } // namespace
 
 void Form1::PushButton1_Click()
@@ -84,16 +107,8 @@ void Form1::PushButton7_Click()
 void Form1::PushButton2_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton2_Click "));
-    const ListView *list = m_ui.ListView1;
-    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+    if (!loadForUpdate(on, *this, true))
         return;
-    on.step(102, [&] { form2().setWindowTitle(QStringLiteral("Update Income")); });
-    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Source:")); });
-    on.step(106, [&] { form2().mUpdateID = selectedText(list); });
-    on.step(108, [&] {
-        if (const auto fields = modExpense::loadIncomeEntry(m_ledger, selectedText(list)))
-            form2().showEntry(*fields);
-    });
     on.step(110, [&] { showModeless(form2()); });
     on.step(112, [&] { modExpense::listIncome(m_ledger); });
     on.step(114, [&] { modExpense::showTotals(m_ledger); });
@@ -103,16 +118,8 @@ void Form1::PushButton2_Click()
 void Form1::PushButton6_Click()
 {
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.PushButton6_Click "));
-    const ListView *list = m_ui.ListView2;
-    if (!on.test(100, [&] { return list->items().itemCount() != 0; }))
+    if (!loadForUpdate(on, *this, false))
         return;
-    on.step(102, [&] { form2().setWindowTitle(QStringLiteral("Update Expenses")); });
-    on.step(104, [&] { form2().ui().Label1[2]->setText(QStringLiteral("Category:")); });
-    on.step(106, [&] { form2().mUpdateID = selectedText(list); });
-    on.step(108, [&] {
-        if (const auto fields = modExpense::loadExpenseEntry(m_ledger, selectedText(list)))
-            form2().showEntry(*fields);
-    });
     on.step(110, [&] { showModeless(form2()); });
     on.step(110, [&] { calendarFromDateField(form2()); });
     on.step(112, [&] { modExpense::listExpenses(m_ledger); });

@@ -12,13 +12,11 @@ void Form1::showFindEntries()
     ErrorHandler on(QStringLiteral("in Tallymere.Form1.showFindEntries "));
     on.step(100, [&] {
         // One Find window: an open one just comes to the front, ready for the next search.
-        FindEntries &find = m_find.get([this] { return new FindEntries(m_ledger, this); },
-                                       [this](FindEntries *window) {
-                                           connect(window, &FindEntries::entryChosen, this, &Form1::showEntryInList);
-                                       });
-        find.show();
-        find.raise();
-        find.activateWindow();
+        FindEntries &find = m_find.showInFront([this] { return new FindEntries(m_ledger, this); },
+                                               [this](FindEntries *window) {
+                                                   connect(window, &FindEntries::entryChosen, this,
+                                                           &Form1::showEntryInList);
+                                               });
         find.focusSearch();
     });
 }

@@ -11,14 +11,10 @@ void Form1::showMonthlySummary()
     ErrorHandler on(QStringLiteral("in Coinfold2021/08/31.Form1.showMonthlySummary "));
     on.step(100, [&] {
         // One summary: an open one just comes to the front.
-        MonthlySummary &summary = m_summary.get([this] { return new MonthlySummary(m_ledger, this); },
-                                                [this](MonthlySummary *window) {
-                                                    connect(this, &Form1::totalsShown, window,
-                                                            &MonthlySummary::scheduleRefresh);
-                                                });
-        summary.show();
-        summary.raise();
-        summary.activateWindow();
+        m_summary.showInFront([this] { return new MonthlySummary(m_ledger, this); },
+                              [this](MonthlySummary *window) {
+                                  connect(this, &Form1::totalsShown, window, &MonthlySummary::scheduleRefresh);
+                              });
     });
 }
 

@@ -14,10 +14,13 @@ bool isEnterKey(const QKeyEvent *event)
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
-/// The same key event with Space in place of Enter.
-QKeyEvent asSpace(const QKeyEvent *event)
+/// Hands `event`, an Enter key, to `handle` as Space, and takes over whether Space was accepted.
+template<class Handle>
+void handAsSpace(QKeyEvent *event, Handle handle)
 {
-    return QKeyEvent(event->type(), Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), event->isAutoRepeat());
+    QKeyEvent space(event->type(), Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), event->isAutoRepeat());
+    handle(&space);
+    event->setAccepted(space.isAccepted());
 }
 
 } // namespace
@@ -50,24 +53,18 @@ void PushButton::mouseMoveEvent(QMouseEvent *event)
 // clicks when it comes up, and a held key that repeats clicks no more than once.
 void PushButton::keyPressEvent(QKeyEvent *event)
 {
-    if (!isEnterKey(event)) {
+    if (isEnterKey(event))
+        handAsSpace(event, [this](QKeyEvent *space) { QAbstractButton::keyPressEvent(space); });
+    else
         QPushButton::keyPressEvent(event);
-        return;
-    }
-    QKeyEvent space = asSpace(event);
-    QAbstractButton::keyPressEvent(&space);
-    event->setAccepted(space.isAccepted());
 }
 
 void PushButton::keyReleaseEvent(QKeyEvent *event)
 {
-    if (!isEnterKey(event)) {
+    if (isEnterKey(event))
+        handAsSpace(event, [this](QKeyEvent *space) { QAbstractButton::keyReleaseEvent(space); });
+    else
         QPushButton::keyReleaseEvent(event);
-        return;
-    }
-    QKeyEvent space = asSpace(event);
-    QAbstractButton::keyReleaseEvent(&space);
-    event->setAccepted(space.isAccepted());
 }
 
 } // namespace tallymere

@@ -40,7 +40,7 @@ std::optional<bool> storedOrder() noexcept
 } // namespace
 
 Form3::Form3(Ledger &ledger, QWidget *parent)
-    : QWidget(parent, Qt::Dialog), m_ledger(ledger), m_ui(Form3Layout::build(this)), m_pointer(this)
+    : ModelessWindow(parent, Qt::Dialog), m_ledger(ledger), m_ui(Form3Layout::build(this)), m_pointer(this)
 {
     connect(m_ui.PushButton3, &QPushButton::clicked, this, &Form3::PushButton3_Click);
 

@@ -4,6 +4,7 @@
 
 #include "ui/controls/pointer.h"
 #include "ui/windows/form3layout.h"
+#include "ui/windows/modelesswindow.h"
 
 namespace tallymere {
 
@@ -13,7 +14,7 @@ class Ledger;
 /// dates in the entry editor. Only OK stores the choice (EuropeanDate "False" or "True") and
 /// refreshes the main window's lists and totals; any other close stores nothing. It is shown
 /// modeless, and a closed dialog is destroyed (the main window keeps at most one).
-class Form3 : public QWidget
+class Form3 : public ModelessWindow
 {
     Q_OBJECT
 
@@ -32,10 +33,6 @@ public:
     void PushButton3_Click();
 
 signals:
-    /// The window begins to close.
-    void closing();
-    /// The window has closed.
-    void closed();
     /// OK changed the stored date order from day-first (`fromDayFirst`) or month-first to the
     /// other.
     void dateOrderChanged(bool fromDayFirst, bool toDayFirst);

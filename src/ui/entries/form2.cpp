@@ -32,7 +32,7 @@
 namespace tallymere {
 
 Form2::Form2(Ledger &ledger, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_ledger(ledger), m_ui(Form2Layout::build(this)), m_pointer(this)
+    : ModelessWindow(parent, Qt::Window), m_ledger(ledger), m_ui(Form2Layout::build(this)), m_pointer(this)
 {
     connect(m_ui.PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
     connect(m_ui.PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);

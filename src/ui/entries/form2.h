@@ -9,6 +9,7 @@
 #include "ui/controls/pointer.h"
 #include "core/ledger/modexpense.h"
 #include "ui/windows/form2layout.h"
+#include "ui/windows/modelesswindow.h"
 
 namespace tallymere {
 
@@ -20,7 +21,7 @@ class Ledger;
 /// calendar. Its caption tells the table ("income" in it means income), mUpdateID tells add
 /// ("") from update (the entry's sr_no). It is shown modeless, and every close forgets the
 /// update number; a closed editor is destroyed (the main window keeps at most one).
-class Form2 : public QWidget
+class Form2 : public ModelessWindow
 {
     Q_OBJECT
 
@@ -67,12 +68,6 @@ public:
     /// field that reads as a date in the old order is written again in the new one, so Save
     /// reads the same calendar date. Any other text stays as typed; the calendar keeps its date.
     void rewriteDateOrder(bool fromDayFirst, bool toDayFirst);
-
-signals:
-    /// The window begins to close: from now on it takes no command.
-    void closing();
-    /// The window has closed (after Form_QueryUnload).
-    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

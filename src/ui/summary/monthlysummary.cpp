@@ -113,7 +113,7 @@ void clearChart(QChart *chart)
 } // namespace
 
 MonthlySummary::MonthlySummary(Ledger &ledger, QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Window),
+    : ModelessWindow(mainWindow, Qt::Window),
       m_mainWindow(mainWindow),
       m_ledger(ledger),
       m_summary(ledger.incomeList(), ledger.expenseList()),

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/lists/monthsums.h"
+#include "ui/windows/modelesswindow.h"
 
 class QChart;
 class QChartView;
@@ -28,7 +29,7 @@ class MonthTable;
 /// It follows the ledger's lists while it is open: every fill and change of a row, and every
 /// writing of the totals, brings one refresh once the program is idle again, however many came
 /// at once. Modeless; the main window keeps at most one, and takes its font and colours.
-class MonthlySummary : public QWidget
+class MonthlySummary : public ModelessWindow
 {
     Q_OBJECT
 
@@ -57,12 +58,6 @@ public:
     QChart *incomeChart() const noexcept { return m_incomeChart; }
     /// True when the charts are shown (the ledger has entries), false when the sentence is.
     bool chartsShown() const;
-
-signals:
-    /// The window begins to close.
-    void closing();
-    /// The window has closed.
-    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -13,7 +13,8 @@ namespace tallymere {
 /// step; later accesses return the same window, not loaded again, until it closes. A closed
 /// window is gone, deleted once the procedure that closed it has returned, and the next access
 /// loads a fresh one. A window that has begun to close counts as gone already: nothing acts on
-/// it any more. `Window` has Form_Load() and the closing() and closed() signals.
+/// it any more. `Window` has Form_Load() and the closing() and closed() signals (as a
+/// ModelessWindow has).
 template<class Window>
 class SingleWindow
 {
@@ -45,6 +46,18 @@ public:
     Window &get(Make &&make)
     {
         return get(std::forward<Make>(make), [](Window *) {});
+    }
+
+    /// get(), then the window shown in front of the others and active: a second command for a
+    /// window that is open just brings it forward.
+    template<class Make, class Created>
+    Window &showInFront(Make &&make, Created &&created)
+    {
+        Window &window = get(std::forward<Make>(make), std::forward<Created>(created));
+        window.show();
+        window.raise();
+        window.activateWindow();
+        return window;
     }
 
     /// The window that is open now, or null.

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "core/import/bankstatement.h"
+#include "core/import/csvmapping.h"
 
 namespace tallymere::import {
 namespace {
@@ -47,23 +48,6 @@ QString joined(const BankStatement &statement, QString (*field)(const BankTransa
     return texts.join(u'|');
 }
 
-/// The options that fix every choice a reading made, as the window hands them back.
-ReadOptions optionsOf(const ReadChoices &choices)
-{
-    ReadOptions options;
-    options.format = choices.format;
-    options.encoding = choices.encoding;
-    options.dateOrder = choices.dateOrder;
-    options.decimalMark = choices.decimalMark;
-    if (choices.format == Format::Csv) {
-        options.delimiter = choices.delimiter;
-        options.skipLines = choices.skipLines;
-        options.headerRow = choices.headerRow;
-        options.columns = choices.columns;
-    }
-    return options;
-}
-
 class StatementFile : public ::testing::TestWithParam<FileCase>
 {
 };
@@ -89,7 +73,8 @@ TEST_P(StatementFile, readsWhatTheBankMeant)
     EXPECT_EQ(int(statement.leftOut.size()), c.leftOut);
 
     // The choices the reading reports read the file alike when the window hands them back.
-    const BankStatement again = readStatement(fileBytes(c.file), QString::fromUtf8(c.file), optionsOf(statement.choices));
+    const BankStatement again =
+        readStatement(fileBytes(c.file), QString::fromUtf8(c.file), csvMapping::optionsOf(statement.choices));
     ASSERT_EQ(again.transactions.size(), statement.transactions.size());
     for (std::size_t i = 0; i < again.transactions.size(); ++i) {
         EXPECT_EQ(again.transactions[i].amount, statement.transactions[i].amount);

@@ -20,9 +20,8 @@ class EntryCommandsTest : public EntryTest
 protected:
     Form1 &startWithEntries()
     {
-        test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
+        test::insertSalaryAndRent(ledger);
         test::insertRow(ledger, "income", "2021-12-20", "Gift", "100", "Aunt's present");
-        test::insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
         test::insertRow(ledger, "expenses", "2021-12-02", "Food", "55.5", "Market");
         return start();
     }

@@ -119,11 +119,10 @@ TEST_F(Form1Test, listsHaveTheirSixColumnsWithRecordNumbersPracticallyHidden)
 TEST_F(Form1Test, rowsAreListedInAscendingRecordNumberWithTotals)
 {
     test::makeLedger(ledger);
-    test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
+    test::insertSalaryAndRent(ledger);
     test::insertRow(ledger, "income", "2021-12-06", "Gift", "0.1", "Aunt's present");
     test::insertRow(ledger, "income", "2021-12-07", "Refund", "0.2", "");
     test::insertRow(ledger, "income", "2021-12-08", "Unknown", "12a", "not counted");
-    test::insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
     test::insertRow(ledger, "expenses", "2021-12-02", "Food", "1000.55", "");
     Form1 &w = start();
 
@@ -408,8 +407,7 @@ TEST_F(Form1Test, zeroByteFileReportsTheMissingTablesAndStaysZeroBytes)
 TEST_F(Form1Test, missingTableLeavesTheOtherListFilled)
 {
     test::makeLedger(ledger);
-    test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
-    test::insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
+    test::insertSalaryAndRent(ledger);
     {
         Connection db;
         db.Open(connectionStringFor(env.folder()));

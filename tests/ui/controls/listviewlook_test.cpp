@@ -13,20 +13,17 @@
 namespace tallymere {
 namespace {
 
-/// The main window over a ledger with two entries in each list, shown and active.
-class ListViewTest : public test::EntryTest
+/// The main window over a ledger with two entries in each list (a gift after the salary, food
+/// after the rent), shown and active.
+class ListViewTest : public test::SalaryAndRentTest
 {
 protected:
     void SetUp() override
     {
-        EntryTest::SetUp();
-        test::insertRow(ledger, "income", "2021-12-05", "Salary", "1500", "December");
+        SalaryAndRentTest::SetUp();
         test::insertRow(ledger, "income", "2021-12-06", "Gift", "20.5", "");
-        test::insertRow(ledger, "expenses", "2021-12-01", "Rent", "700", "December");
         test::insertRow(ledger, "expenses", "2021-12-02", "Food", "40", "");
-        Form1 &w = start();
-        w.show();
-        QApplication::setActiveWindow(&w);
+        startShown();
     }
 
     ListView *list(int which) const { return which == 1 ? main->ui().ListView1 : main->ui().ListView2; }

@@ -132,17 +132,11 @@ struct ButtonCase {
 class EnterOnButton : public test::EntryTest, public ::testing::WithParamInterface<std::tuple<ButtonCase, Qt::Key>>
 {
 public:
-    Form1 &mainWindow()
-    {
-        Form1 &w = start();
-        w.show();
-        QApplication::setActiveWindow(&w);
-        return w;
-    }
+    using test::EntryTest::startShown;
 
     Form2 &addEditor()
     {
-        mainWindow().PushButton1_Click();
+        startShown().PushButton1_Click();
         type(QStringLiteral("3/9/2021"), QStringLiteral("Bonus"), QStringLiteral("200"), QStringLiteral("Extra"));
         QApplication::setActiveWindow(&editor());
         return editor();
@@ -150,7 +144,7 @@ public:
 
     Form3 &dateFormatDialog()
     {
-        mainWindow().PushButton10_Click();
+        startShown().PushButton10_Click();
         Form3 *dialog = main->openForm3();
         QApplication::setActiveWindow(dialog);
         return *dialog;
@@ -170,19 +164,19 @@ void PrintTo(const std::tuple<ButtonCase, Qt::Key> &c, std::ostream *os)
 
 const ButtonCase kButtons[] = {
     {"Help",
-     [](EnterOnButton &t) -> QPushButton * { return t.mainWindow().ui().PushButton9; },
+     [](EnterOnButton &t) -> QPushButton * { return t.startShown().ui().PushButton9; },
      [](EnterOnButton &t) {
          ASSERT_EQ(t.env.boxes().size(), 1u);
          EXPECT_TRUE(t.env.boxes()[0].text.startsWith(QLatin1String("Questions?")));
      }},
     {"Add income",
-     [](EnterOnButton &t) -> QPushButton * { return t.mainWindow().ui().PushButton1; },
+     [](EnterOnButton &t) -> QPushButton * { return t.startShown().ui().PushButton1; },
      [](EnterOnButton &t) {
          ASSERT_NE(t.main->openForm2(), nullptr);
          EXPECT_EQ(t.main->openForm2()->windowTitle(), QStringLiteral("Add New Income"));
      }},
     {"Change Date Format",
-     [](EnterOnButton &t) -> QPushButton * { return t.mainWindow().ui().PushButton10; },
+     [](EnterOnButton &t) -> QPushButton * { return t.startShown().ui().PushButton10; },
      [](EnterOnButton &t) { EXPECT_NE(t.main->openForm3(), nullptr); }},
     {"Save",
      [](EnterOnButton &t) -> QPushButton * { return t.addEditor().ui().PushButton1; },

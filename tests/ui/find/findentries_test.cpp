@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QHeaderView>
-#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -11,6 +10,7 @@
 #include "core/platform/messagebox.h"
 #include "ui/controls/columnorder.h"
 #include "ui/find/findentries.h"
+#include "support/openingways.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/xlsxreader.h"
 
@@ -29,9 +29,7 @@ protected:
         test::insertRow(ledger, "expenses", "2026-01-03", "Rent", "1150", "January");
         test::insertRow(ledger, "expenses", "2026-01-09", "CAFE", "0.2", "espresso");
         test::insertRow(ledger, "expenses", "2026-02-03", "Rent", "1150", "February");
-        Form1 &w = start();
-        w.show();
-        QApplication::setActiveWindow(&w);
+        Form1 &w = startShown();
         QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
         FindEntries *find = w.openFindEntries();
         QApplication::setActiveWindow(find); // as the window system does on its activation
@@ -191,40 +189,18 @@ TEST_F(FindEntriesTest, widenedResultsAfterTheListsChangedStandAsAFreshSortOfThe
     }
 }
 
-/// One way into Find Entries.
-struct Way {
-    const char *name;
-    void (*open)(Form1 &);
-};
-
-void PrintTo(const Way &way, std::ostream *os)
+void fromMenu(Form1 &form, QWidget *over)
 {
-    *os << way.name;
+    test::pickFromMenu(form, over, QLatin1StringView("Find Entries..."));
 }
 
-void fromMenu(Form1 &, QWidget *over)
-{
-    emit over->customContextMenuRequested(QPoint(5, 5));
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    ASSERT_NE(menu, nullptr);
-    const auto actions = menu->actions();
-    const auto item = std::find_if(actions.begin(), actions.end(), [](const QAction *action) {
-        return action->text() == QLatin1String("Find Entries...");
-    });
-    ASSERT_NE(item, actions.end());
-    (*item)->trigger();
-    menu->close();
-}
-
-class FindEntriesWay : public FindEntriesTest, public ::testing::WithParamInterface<Way>
+class FindEntriesWay : public FindEntriesTest, public ::testing::WithParamInterface<test::Way>
 {
 };
 
 TEST_P(FindEntriesWay, opensOneModelessWindowThatASecondCommandBringsForwardAndEscapeCloses)
 {
-    Form1 &w = start();
-    w.show();
-    QApplication::setActiveWindow(&w);
+    Form1 &w = startShown();
     GetParam().open(w);
     FindEntries *find = w.openFindEntries();
     ASSERT_NE(find, nullptr);
@@ -242,10 +218,10 @@ TEST_P(FindEntriesWay, opensOneModelessWindowThatASecondCommandBringsForwardAndE
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, FindEntriesWay, ::testing::Values(
-    Way{"Ctrl+F", [](Form1 &w) { QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier); }},
-    Way{"income list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView1); }},
-    Way{"expense list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView2); }},
-    Way{"Report frame menu", [](Form1 &w) { fromMenu(w, w.ui().Frame1); }}));
+    test::Way{"Ctrl+F", [](Form1 &w) { QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier); }},
+    test::Way{"income list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView1); }},
+    test::Way{"expense list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView2); }},
+    test::Way{"Report frame menu", [](Form1 &w) { fromMenu(w, w.ui().Frame1); }}));
 
 } // namespace
 } // namespace tallymere

@@ -1,11 +1,8 @@
 #include "support/entryfixture.h"
 
-#include <functional>
-
 #include <QAbstractBarSeries>
 #include <QBarSet>
 #include <QChart>
-#include <QMenu>
 #include <QTableView>
 #include <QTest>
 
@@ -14,6 +11,7 @@
 #include "ui/summary/monthlysummary.h"
 #include "ui/summary/monthtable.h"
 #include "support/ledgerfile.h"
+#include "support/openingways.h"
 #include "support/scriptedspreadsheet.h"
 #include "support/xlsxreader.h"
 
@@ -204,41 +202,18 @@ TEST_F(MonthlySummaryTest, aClickOnAMonthShowsThatMonthsCharts)
     EXPECT_EQ(bars(summary.expensesChart()), (std::vector<double>{30, 500}));
 }
 
-struct Way {
-    const char *name;
-    std::function<void(Form1 &)> open;
-};
-
-void PrintTo(const Way &way, std::ostream *os)
-{
-    *os << way.name;
-}
-
-/// Picks "Monthly Summary..." from the context menu that `over` asks for.
 void fromMenu(Form1 &form, QWidget *over)
 {
-    emit over->customContextMenuRequested(QPoint(5, 5));
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->parent(), &form);
-    const auto actions = menu->actions();
-    const auto item = std::find_if(actions.begin(), actions.end(), [](const QAction *action) {
-        return action->text() == QLatin1String("Monthly Summary...");
-    });
-    ASSERT_NE(item, actions.end());
-    (*item)->trigger();
-    menu->close();
+    test::pickFromMenu(form, over, QLatin1StringView("Monthly Summary..."));
 }
 
-class MonthlySummaryWay : public MonthlySummaryTest, public ::testing::WithParamInterface<Way>
+class MonthlySummaryWay : public MonthlySummaryTest, public ::testing::WithParamInterface<test::Way>
 {
 };
 
 TEST_P(MonthlySummaryWay, opensOneModelessSummaryThatEscapeCloses)
 {
-    Form1 &w = start();
-    w.show();
-    QApplication::setActiveWindow(&w);
+    Form1 &w = startShown();
     GetParam().open(w);
     MonthlySummary *summary = w.openMonthlySummary();
     ASSERT_NE(summary, nullptr);
@@ -255,11 +230,11 @@ TEST_P(MonthlySummaryWay, opensOneModelessSummaryThatEscapeCloses)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, MonthlySummaryWay, ::testing::Values(
-    Way{"Ctrl+M", [](Form1 &w) { QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier); }},
-    Way{"income list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView1); }},
-    Way{"expense list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView2); }},
-    Way{"Report frame menu", [](Form1 &w) { fromMenu(w, w.ui().Frame1); }},
-    Way{"click on a total", [](Form1 &w) { QTest::mouseClick(w.ui().lblTotalExpenses, Qt::LeftButton); }}));
+    test::Way{"Ctrl+M", [](Form1 &w) { QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier); }},
+    test::Way{"income list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView1); }},
+    test::Way{"expense list menu", [](Form1 &w) { fromMenu(w, w.ui().ListView2); }},
+    test::Way{"Report frame menu", [](Form1 &w) { fromMenu(w, w.ui().Frame1); }},
+    test::Way{"click on a total", [](Form1 &w) { QTest::mouseClick(w.ui().lblTotalExpenses, Qt::LeftButton); }}));
 
 } // namespace
 } // namespace tallymere
