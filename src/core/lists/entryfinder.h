@@ -48,9 +48,10 @@ struct FoundEntry {
 /// Every entry of the ledger's two lists as one list, the income entries first, each list's in
 /// its order, with the columns Find Entries shows: ID (the record number, not shown), Date,
 /// Income or Expense, Source or Category, Amount and Particulars. The cells are read from the
-/// lists, never copied. It finds entries from memory: each row's source or category,
-/// particulars and amount are kept folded (see foldedText), in blocks of a few thousand rows, so
-/// a search is a scan of those bytes; the date of each row is kept as a number.
+/// lists, never copied. It finds entries from memory: each row's particulars and amount are kept
+/// folded (see foldedText), in blocks of a few thousand rows, so a search is a scan of those
+/// bytes; its source or category as the number of a folded text kept once per list, and its
+/// date as a number.
 ///
 /// It follows the lists by their model signals: a fill folds the list again, a change of single
 /// rows folds just their block. Its views then hear of each change as a change of its own rows,
