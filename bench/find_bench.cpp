@@ -122,11 +122,11 @@ void BM_FindKeystroke(benchmark::State &state)
     FindEntries &find = findWindow();
     const bool sorted = state.range(1) != 0;
     if (sorted)
-        find.results()->horizontalHeader()->sectionClicked(FoundEntries::kAmountColumn);
+        find.ui().results->horizontalHeader()->sectionClicked(FoundEntries::kAmountColumn);
     static const QString phrases[] = {QStringLiteral("household"), QStringLiteral("entry 123456"),
                                       QStringLiteral("caf\u00e9")};
     const QString &phrase = phrases[state.range(0)];
-    typeInto(state, find.searchField(), phrase, [] {});
+    typeInto(state, find.ui().searchField, phrase, [] {});
     state.SetLabel((phrase + (sorted ? QStringLiteral(", sorted by amount") : QString())).toStdString());
     find.close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -144,11 +144,11 @@ BENCHMARK(BM_FindKeystroke)
 void BM_FindKeystrokeWithRanges(benchmark::State &state)
 {
     FindEntries &find = findWindow();
-    find.dateFrom()->setText(QStringLiteral("1/1/2015"));
-    find.dateTo()->setText(QStringLiteral("12/31/2019"));
-    find.amountFrom()->setText(QStringLiteral("100"));
-    find.amountTo()->setText(QStringLiteral("500"));
-    typeInto(state, find.searchField(), QStringLiteral("household 1"), [] {});
+    find.ui().dateFrom->setText(QStringLiteral("1/1/2015"));
+    find.ui().dateTo->setText(QStringLiteral("12/31/2019"));
+    find.ui().amountFrom->setText(QStringLiteral("100"));
+    find.ui().amountTo->setText(QStringLiteral("500"));
+    typeInto(state, find.ui().searchField, QStringLiteral("household 1"), [] {});
     find.close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -19,11 +19,16 @@ inline void say(const QString &line)
 }
 
 /// The arguments after the command's name, decoded as file names are, when there are exactly
-/// `count` of them; otherwise says "usage: " followed by `usage` and gives nothing (the command
-/// then exits with 1).
+/// `count` of them and none looks like an option; otherwise says "usage: " followed by `usage`
+/// and gives nothing (the command then exits with 1).
 inline std::optional<QStringList> commandArguments(int argc, char *argv[], int count, const QString &usage)
 {
-    if (argc != count + 1) {
+    // "--help" or "-o" is no file name: a file of that name is reached as "./--help".
+    const auto looksLikeOption = [&](int i) { return argv[i][0] == '-'; };
+    bool usable = argc == count + 1;
+    for (int i = 1; usable && i < argc; ++i)
+        usable = !looksLikeOption(i);
+    if (!usable) {
         say(QStringLiteral("usage: ") + usage);
         return std::nullopt;
     }

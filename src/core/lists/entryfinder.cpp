@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/errors/error.h"
 #include "core/lists/rowstore.h"
 #include "core/settings/settings.h"
 #include "core/text/datetext.h"
@@ -16,6 +17,31 @@
 
 namespace tallymere {
 namespace {
+
+constexpr std::array<const char *, EntryFinder::kColumns> kHeaders{
+    "ID", "Date", "Income or Expense", "Source or Category", "Amount", "Particulars"};
+
+constexpr std::string_view kIncome = "Income";
+constexpr std::string_view kExpense = "Expense";
+
+/// The column of a ledger list that a column of this list shows; -1 for the kind.
+int listColumn(int column)
+{
+    switch (column) {
+    case EntryFinder::kRecordColumn:
+        return ListColumn::kRecordColumn;
+    case EntryFinder::kDateColumn:
+        return ListColumn::kDateColumn;
+    case EntryFinder::kNameColumn:
+        return ListColumn::kNameColumn;
+    case EntryFinder::kAmountColumn:
+        return ListColumn::kAmountColumn;
+    case EntryFinder::kParticularsColumn:
+        return ListColumn::kParticularsColumn;
+    default:
+        return -1;
+    }
+}
 
 constexpr char kFieldEnd = '\x1F';
 constexpr char kRowEnd = '\x1E';
@@ -45,11 +71,9 @@ std::int32_t storedDay(std::string_view text)
 
 void appendRow(const RowStore &rows, int row, std::string &out)
 {
-    foldedText::append(cellOf(rows, row, kNameColumn), out);
+    foldedText::append(cellOf(rows, row, ListColumn::kParticularsColumn), out);
     out += kFieldEnd;
-    foldedText::append(cellOf(rows, row, kParticularsColumn), out);
-    out += kFieldEnd;
-    foldedText::append(cellOf(rows, row, kAmountColumn), out);
+    foldedText::append(cellOf(rows, row, ListColumn::kAmountColumn), out);
     out += kRowEnd;
 }
 
@@ -131,7 +155,7 @@ struct EntryFinder::Compiled {
 };
 
 EntryFinder::EntryFinder(RowStore &income, RowStore &expenses, QObject *parent, int blockRows)
-    : QObject(parent), m_blockRows(std::max(1, blockRows)), m_income{income, {}, {}}, m_expenses{expenses, {}, {}}
+    : ListRows(parent), m_blockRows(std::max(1, blockRows)), m_income{income, {}, {}, 0, {}}, m_expenses{expenses, {}, {}, 0, {}}
 {
     buildWhole(m_income);
     buildWhole(m_expenses);
@@ -143,36 +167,48 @@ EntryFinder::~EntryFinder() = default;
 
 void EntryFinder::watch(bool income)
 {
-    RowStore *rows = &indexOf(income).rows;
-    const auto whole = [this, income] {
-        buildWhole(indexOf(income));
-        emit reset(income);
-    };
-    connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, [this, income] { emit aboutToBeReset(income); });
-    connect(rows, &QAbstractItemModel::modelReset, this, whole);
-    // An order this finder cannot follow row by row counts as a new list.
-    connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, [this, income] { emit aboutToBeReset(income); });
-    connect(rows, &QAbstractItemModel::layoutChanged, this, whole);
-    connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this, income](const QModelIndex &, int first, int last) { emit rowsAboutToBeRemoved(income, first, last); });
-    connect(rows, &QAbstractItemModel::rowsRemoved, this, [this, income](const QModelIndex &, int first, int last) {
-        noteRemoved(indexOf(income), first, last);
-        emit rowsRemoved(income, first, last);
-    });
-    connect(rows, &QAbstractItemModel::rowsInserted, this, [this, income](const QModelIndex &, int first, int last) {
-        noteInserted(indexOf(income), first, last);
-        emit rowsInserted(income, first, last);
-    });
-    connect(rows, &QAbstractItemModel::dataChanged, this,
-            [this, income](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
-                noteChanged(indexOf(income), topLeft.row(), bottomRight.row());
-                emit rowsChanged(income, topLeft.row(), bottomRight.row());
-            });
+    // Each change is told as a change of this list's rows, which the rows of the list start at.
+    const auto rowOf = [this, income](int row) { return firstRowOf(income) + row; };
+    followRowChanges(&indexOf(income).rows, this,
+                     {.aboutToBeReset = [this] { beginResetModel(); },
+                      .reset =
+                          [this, income] {
+                              buildWhole(indexOf(income));
+                              endResetModel();
+                          },
+                      .aboutToBeInserted = [this, rowOf](int first, int last) { beginInsertRows({}, rowOf(first), rowOf(last)); },
+                      .inserted =
+                          [this, income](int first, int last) {
+                              noteInserted(indexOf(income), first, last);
+                              endInsertRows();
+                          },
+                      .aboutToBeRemoved = [this, rowOf](int first, int last) { beginRemoveRows({}, rowOf(first), rowOf(last)); },
+                      .removed =
+                          [this, income](int first, int last) {
+                              noteRemoved(indexOf(income), first, last);
+                              endRemoveRows();
+                          },
+                      .changed =
+                          [this, income, rowOf](int first, int last) {
+                              noteChanged(indexOf(income), first, last);
+                              emit dataChanged(index(rowOf(first), 0), index(rowOf(last), kColumns - 1));
+                          }});
+}
+
+std::uint32_t EntryFinder::Names::add(const std::string &name)
+{
+    // The index keeps a view of the text it numbers: a new one is the copy kept here.
+    folded.push_back(name);
+    const std::uint32_t number = numbers.add(folded.back());
+    if (number + 1 < folded.size())
+        folded.pop_back();
+    return number;
 }
 
 void EntryFinder::buildWhole(Index &index)
 {
     index.blocks.clear();
+    index.names = {};
     const int count = index.rows.itemCount();
     for (int start = 0; start < count; start += m_blockRows) {
         Block &block = index.blocks.emplace_back();
@@ -182,17 +218,23 @@ void EntryFinder::buildWhole(Index &index)
     renumber(index);
 }
 
-void EntryFinder::fold(const Index &index, Block &block, int start) const
+void EntryFinder::fold(Index &index, Block &block, int start)
 {
     block.text.clear();
     block.ends.clear();
+    block.names.clear();
+    block.names.reserve(std::size_t(block.count));
     block.days.clear();
     block.ends.reserve(std::size_t(block.count));
     block.days.reserve(std::size_t(block.count));
+    std::string name;
     for (int row = start; row < start + block.count; ++row) {
+        name.clear();
+        foldedText::append(cellOf(index.rows, row, ListColumn::kNameColumn), name);
+        block.names.push_back(index.names.add(name));
         appendRow(index.rows, row, block.text);
         block.ends.push_back(std::uint32_t(block.text.size()));
-        block.days.push_back(storedDay(cellOf(index.rows, row, kDateColumn)));
+        block.days.push_back(storedDay(cellOf(index.rows, row, ListColumn::kDateColumn)));
     }
 }
 
@@ -204,6 +246,7 @@ void EntryFinder::renumber(Index &index)
         index.starts[b] = start;
         start += index.blocks[b].count;
     }
+    index.count = start;
 }
 
 std::size_t EntryFinder::blockOf(const Index &index, int row) const
@@ -276,7 +319,7 @@ bool EntryFinder::accepts(const Compiled &query, const Index &index, int row, st
 {
     if (query.hasDates) {
         if (day == kOtherDate) {
-            const auto read = dateText::readUtf8(cellOf(index.rows, row, kDateColumn), query.dayFirst);
+            const auto read = dateText::readUtf8(cellOf(index.rows, row, ListColumn::kDateColumn), query.dayFirst);
             if (!read)
                 return false;
             day = dayNumber(*read);
@@ -294,62 +337,152 @@ bool EntryFinder::accepts(const Compiled &query, const Index &index, int row, st
 
 std::vector<FoundEntry> EntryFinder::find(const FindQuery &query) const
 {
+    std::vector<std::uint32_t> rows;
+    findRows(query, rows);
     std::vector<FoundEntry> found;
-    for (const bool income : {true, false})
-        findIn(query, income, found);
+    found.reserve(rows.size());
+    for (const std::uint32_t row : rows)
+        found.push_back(entryAt(int(row)));
     return found;
 }
 
-void EntryFinder::findIn(const FindQuery &query, bool income, std::vector<FoundEntry> &found) const
+void EntryFinder::findRows(const FindQuery &query, std::vector<std::uint32_t> &rows) const
 {
-    if (!query.looksIn(income))
-        return;
     const Compiled compiled(query);
+    for (const bool income : {true, false}) {
+        if (query.looksIn(income))
+            findIn(compiled, income, rows);
+    }
+}
+
+void EntryFinder::findIn(const Compiled &query, bool income, std::vector<std::uint32_t> &rows) const
+{
     const Index &index = indexOf(income);
-    const std::string &needle = compiled.needle;
+    const std::string &needle = query.needle;
+    // The sources or categories that hold the needle: every row of theirs is a match.
+    std::vector<char> named(index.names.folded.size(), needle.empty());
+    bool anyNamed = needle.empty();
+    for (std::size_t n = 0; n < named.size() && !needle.empty(); ++n) {
+        named[n] = index.names.folded[n].find(needle) != std::string::npos;
+        anyNamed = anyNamed || named[n];
+    }
     for (std::size_t b = 0; b < index.blocks.size(); ++b) {
         const Block &block = index.blocks[b];
         const int start = index.starts[b];
-        if (needle.empty()) {
-            for (int i = 0; i < block.count; ++i) {
-                if (accepts(compiled, index, start + i, block.days[std::size_t(i)]))
-                    found.push_back({std::uint32_t(start + i), income});
-            }
-            continue;
-        }
-        // One scan over the block's bytes; a match names the row it lies in, and the scan goes
-        // on after that row, so each row is found once.
+        const auto first = std::uint32_t(firstRowOf(income) + start);
+        const auto count = std::size_t(block.count);
+        // The rows whose own texts hold the needle come from one scan over the block's bytes: a
+        // match names the row it lies in, and the scan goes on after that row.
         const char *text = block.text.data();
         const std::size_t size = block.text.size();
-        std::size_t from = 0;
-        std::size_t i = 0;
-        while (from < size) {
-            const char *hit = findNeedle(text + from, size - from, needle);
+        const auto nextHit = [&](std::size_t row) {
+            const std::size_t from = row == 0 ? 0 : block.ends[row - 1];
+            const char *hit = needle.empty() ? nullptr : findNeedle(text + from, size - from, needle);
             if (!hit)
-                break;
-            const auto at = std::size_t(hit - text);
-            while (block.ends[i] <= at)
-                ++i;
-            if (accepts(compiled, index, start + int(i), block.days[i]))
-                found.push_back({std::uint32_t(start + int(i)), income});
-            from = block.ends[i];
-            ++i;
+                return count;
+            while (block.ends[row] <= std::size_t(hit - text))
+                ++row;
+            return row;
+        };
+        const auto take = [&](std::size_t i) {
+            if (accepts(query, index, start + int(i), block.days[i]))
+                rows.push_back(first + std::uint32_t(i));
+        };
+        if (!anyNamed) {
+            for (std::size_t hit = nextHit(0); hit < count; hit = nextHit(hit + 1))
+                take(hit);
+            continue;
+        }
+        // A row of a source or category found needs no scan of its own texts; the scan goes on
+        // from the next row that does.
+        std::size_t hit = nextHit(0);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!named[block.names[i]]) {
+                if (hit < i)
+                    hit = nextHit(i);
+                if (hit != i)
+                    continue;
+            }
+            take(i);
         }
     }
 }
 
-bool EntryFinder::matches(const FindQuery &query, bool income, int row) const
+bool EntryFinder::matches(const FindQuery &query, int row) const
 {
-    if (!query.looksIn(income))
+    if (row < 0 || row >= itemCount())
         return false;
-    const Index &index = indexOf(income);
-    if (row < 0 || row >= index.rows.itemCount())
+    const FoundEntry entry = entryAt(row);
+    if (!query.looksIn(entry.income))
         return false;
+    const Index &index = indexOf(entry.income);
     const Compiled compiled(query);
+    std::string name;
+    foldedText::append(cellOf(index.rows, int(entry.row), ListColumn::kNameColumn), name);
     std::string text;
-    appendRow(index.rows, row, text);
-    return text.find(compiled.needle) != std::string::npos
-        && accepts(compiled, index, row, storedDay(cellOf(index.rows, row, kDateColumn)));
+    appendRow(index.rows, int(entry.row), text);
+    return (name.find(compiled.needle) != std::string::npos || text.find(compiled.needle) != std::string::npos)
+        && accepts(compiled, index, int(entry.row), storedDay(cellOf(index.rows, int(entry.row), ListColumn::kDateColumn)));
+}
+
+QString EntryFinder::columnHeaderText(int index) const
+{
+    if (index < 1 || index > kColumns)
+        throw Error(QStringLiteral("Column header %1 does not exist.").arg(index));
+    return QLatin1String(kHeaders[std::size_t(index - 1)]);
+}
+
+QString EntryFinder::subItem(int item, int index) const
+{
+    if (item < 1 || item > itemCount())
+        throw Error(QStringLiteral("List item %1 does not exist.").arg(item));
+    if (index < 1 || index >= kColumns)
+        throw Error(QStringLiteral("Sub-item %1 does not exist.").arg(index));
+    const std::string_view cell = cellUtf8(item - 1, index);
+    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+}
+
+std::string_view EntryFinder::cellUtf8(int row, int column) const
+{
+    const FoundEntry entry = entryAt(row);
+    if (column == kKindColumn)
+        return entry.income ? kIncome : kExpense;
+    const RowStore &rows = list(entry.income);
+    const int from = listColumn(column);
+    if (from < 0 || from >= rows.columnHeaderCount() || int(entry.row) >= rows.itemCount())
+        return {};
+    return rows.cellUtf8(int(entry.row), from);
+}
+
+double EntryFinder::amountAt(int row) const noexcept
+{
+    const FoundEntry entry = entryAt(row);
+    const RowStore &rows = list(entry.income);
+    return int(entry.row) < rows.itemCount() ? rows.amountAt(int(entry.row)) : std::nan("");
+}
+
+int EntryFinder::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : itemCount();
+}
+
+int EntryFinder::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant EntryFinder::data(const QModelIndex &index, int role) const
+{
+    return cellData(index, role, kAmountColumn, index.row() < itemCount());
+}
+
+QVariant EntryFinder::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal && section == kAmountColumn)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
+        return {};
+    return QLatin1String(kHeaders[std::size_t(section)]);
 }
 
 } // namespace tallymere

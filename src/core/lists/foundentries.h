@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "core/lists/entryfinder.h"
@@ -8,20 +9,19 @@
 
 namespace tallymere {
 
-/// The entries a search found, as a list: columns ID (the record number, not shown), Date,
-/// Income or Expense, Source or Category, Amount and Particulars, the income entries first, each
-/// list's in its order. The cells are read from the ledger's lists, never copied.
+/// The entries a search found, as a list: a choice of the rows of the finder (see EntryFinder),
+/// in its order and with its columns, so the income entries come first, each list's in its
+/// order. The cells are read from the ledger's lists, never copied.
 ///
-/// It follows the lists: a fill searches that list again; an entry added, changed or removed
-/// is tested on its own and comes, stays or goes as a row of this list, so a view keeps its
-/// selection and its sort. The sums under the results follow each change too.
+/// It follows the lists: a fill searches again; an entry added, changed or removed is tested on
+/// its own and comes, stays or goes as a row of this list, so a view keeps its selection and its
+/// sort. The sums under the results follow each change too.
 class FoundEntries final : public ListRows
 {
     Q_OBJECT
 
 public:
-    /// The columns (0-based).
-    enum Column { kRecordColumn, kDateColumn, kKindColumn, kNameColumn, kAmountColumn, kParticularsColumn, kColumns };
+    using enum EntryFinder::Column;
 
     explicit FoundEntries(EntryFinder &finder, QObject *parent = nullptr);
 
@@ -30,7 +30,7 @@ public:
     const FindQuery &query() const noexcept { return m_query; }
 
     /// The entry shown at row `row` (0-based).
-    FoundEntry entryAt(int row) const { return m_found[std::size_t(row)]; }
+    FoundEntry entryAt(int row) const noexcept { return m_finder.entryAt(int(m_found[std::size_t(row)])); }
     /// The row of entry `row` of a list, or -1 when it is not among the results.
     int rowOf(bool income, int row) const;
 
@@ -43,12 +43,16 @@ public:
     QString countLine() const;
 
     int columnHeaderCount() const noexcept override { return kColumns; }
-    QString columnHeaderText(int index) const override;
+    QString columnHeaderText(int index) const override { return m_finder.columnHeaderText(index); }
     int itemCount() const noexcept override { return int(m_found.size()); }
     QString subItem(int item, int index) const override;
-    std::string_view cellUtf8(int row, int column) const override;
-    double amountAt(int row) const noexcept override;
-    const std::vector<int> *rowsKeptByReset() const noexcept override { return m_keptValid ? &m_kept : nullptr; }
+    std::string_view cellUtf8(int row, int column) const override
+    {
+        return m_finder.cellUtf8(int(m_found[std::size_t(row)]), column);
+    }
+    double amountAt(int row) const noexcept override { return m_finder.amountAt(int(m_found[std::size_t(row)])); }
+    const ListRows *chosenFrom() const noexcept override { return &m_finder; }
+    int chosenRow(int row) const noexcept override { return int(m_found[std::size_t(row)]); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -60,27 +64,20 @@ signals:
     void resultsChanged();
 
 private:
-    /// The results of one list: [first, last) of m_found.
-    std::pair<std::size_t, std::size_t> rangeOf(bool income) const;
+    /// The place in m_found of the first result at or after row `row` of the finder.
+    std::size_t placeOf(int row) const;
     void sum();
-    void listAboutToBeReset(bool income);
-    void listReset(bool income);
-    void rowsAboutToBeRemoved(bool income, int first, int last);
-    void rowsRemoved(bool income, int first, int last);
-    void rowsInserted(bool income, int first, int last);
-    void rowsChanged(bool income, int first, int last);
-    /// Adds `count` to the rows of a list's results at and after list row `from`.
-    void shift(bool income, int from, int count);
+    void searchAgain();
+    void rowsAboutToBeRemoved(int first, int last);
+    void rowsRemoved(int first, int last);
+    void rowsInserted(int first, int last);
+    void rowsChanged(int first, int last);
 
     EntryFinder &m_finder;
     FindQuery m_query;
-    std::vector<FoundEntry> m_found;
-    std::vector<FoundEntry> m_spare; // the results before the last search, for the next one's memory
+    std::vector<std::uint32_t> m_found; // the finder's rows found, ascending
     DecimalSum m_incomeSum;
     DecimalSum m_expenseSum;
-    bool m_resetting = false;
-    std::vector<int> m_kept; // while a search that only narrowed the results ends its reset
-    bool m_keptValid = false;
     std::pair<std::size_t, std::size_t> m_removing{0, 0}; // results going with the rows removed
 };
 

@@ -167,11 +167,16 @@ int RowStore::findRecord(long long srNo) const noexcept
     return -1;
 }
 
+std::optional<long long> RowStore::recordAt(int row) const noexcept
+{
+    return recordNumber(cellUtf8(row, 0));
+}
+
 std::optional<long long> RowStore::lastRecord() const noexcept
 {
     if (m_rows.empty())
         return std::nullopt;
-    return recordNumber(cellUtf8(itemCount() - 1, 0));
+    return recordAt(itemCount() - 1);
 }
 
 void RowStore::noteRecord(std::string_view itemText) noexcept
@@ -261,13 +266,8 @@ int RowStore::columnCount(const QModelIndex &parent) const
 
 QVariant RowStore::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::TextAlignmentRole && index.isValid() && index.column() == kAmountColumn)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= itemCount()
-        || std::size_t(index.column()) >= m_cellsPerRow)
-        return {};
-    const std::string_view cell = cellUtf8(index.row(), index.column());
-    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+    return cellData(index, role, kAmountColumn,
+                    index.row() < itemCount() && std::size_t(index.column()) < m_cellsPerRow);
 }
 
 QVariant RowStore::headerData(int section, Qt::Orientation orientation, int role) const

@@ -76,6 +76,8 @@ public:
     int findRecord(long long srNo) const noexcept;
     /// Whether every item text is a record number, each greater than the one before.
     bool inRecordOrder() const noexcept { return m_recordOrder; }
+    /// The record number of row `row` (0-based), or nothing (its item text is no number).
+    std::optional<long long> recordAt(int row) const noexcept;
     /// The record number of the last row, or nothing (no rows, or no number).
     std::optional<long long> lastRecord() const noexcept;
 

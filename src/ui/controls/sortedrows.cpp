@@ -1,10 +1,55 @@
 #include "ui/controls/sortedrows.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <functional>
 
 #include "core/lists/listrows.h"
 
 namespace tallymere {
+namespace {
+
+/// Adds `by` to every row from `from` on.
+void shiftRows(std::vector<int> &rows, int from, int by)
+{
+    for (int &row : rows) {
+        if (row >= from)
+            row += by;
+    }
+}
+
+/// Puts in `rows` the rows of `chosen` in the order `wholeOrder` gives the rows of the list they
+/// are chosen from (`wholeCount` rows); fewer when that order does not hold every chosen row.
+void chosenInOrder(const ListRows &chosen, int wholeCount, const std::vector<int> &wholeOrder, std::vector<int> &rows)
+{
+    // A bit per row of the whole marks the chosen ones, and a count per 64 rows says how many
+    // come before: a few hundred kilobytes for millions of rows, which stay in the processor's
+    // cache while the order is read through.
+    std::vector<std::uint64_t> marks((std::size_t(wholeCount) + 63) / 64);
+    const int count = chosen.itemCount();
+    for (int row = 0; row < count; ++row) {
+        const auto whole = unsigned(chosen.chosenRow(row));
+        if (whole / 64 < marks.size())
+            marks[whole / 64] |= std::uint64_t(1) << (whole % 64);
+    }
+    std::vector<std::uint32_t> before(marks.size());
+    std::uint32_t running = 0;
+    for (std::size_t word = 0; word < marks.size(); ++word) {
+        before[word] = running;
+        running += std::uint32_t(std::popcount(marks[word]));
+    }
+    rows.clear();
+    rows.reserve(std::size_t(count));
+    for (const int whole : wholeOrder) {
+        const std::uint64_t word = marks[unsigned(whole) / 64];
+        const std::uint64_t bit = std::uint64_t(1) << (unsigned(whole) % 64);
+        if (word & bit)
+            rows.push_back(int(before[unsigned(whole) / 64] + unsigned(std::popcount(word & (bit - 1)))));
+    }
+}
+
+} // namespace
 
 SortedRows::SortedRows(QObject *parent) : QAbstractProxyModel(parent) {}
 
@@ -18,35 +63,29 @@ void SortedRows::setRows(ListRows *rows, std::map<int, SortKind> kinds)
     m_column = -1;
     m_byPlace.clear();
     m_placeOf.clear();
+    if (m_whole)
+        disconnect(m_whole, nullptr, this, nullptr);
+    followWhole(nullptr);
     QAbstractProxyModel::setSourceModel(rows);
     if (rows) {
-        const auto beginWhole = [this] {
-            m_resetting = true;
-            beginResetModel();
-        };
-        const auto endWhole = [this] {
-            if (sorted())
-                placeAgain();
-            m_resetting = false;
-            endResetModel();
-        };
-        connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, beginWhole);
-        connect(rows, &QAbstractItemModel::modelReset, this, endWhole);
-        // A change of the order this model cannot follow row by row is taken as a new list.
-        connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, beginWhole);
-        connect(rows, &QAbstractItemModel::layoutChanged, this, endWhole);
-        connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsAboutToBeInserted(first, last); });
-        connect(rows, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsInserted(first, last); });
-        connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsAboutToBeRemoved(first, last); });
-        connect(rows, &QAbstractItemModel::rowsRemoved, this,
-                [this](const QModelIndex &, int first, int last) { sourceRowsRemoved(first, last); });
-        connect(rows, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
-                    sourceDataChanged(topLeft.row(), bottomRight.row());
-                });
+        followRowChanges(rows, this,
+                         {.aboutToBeReset =
+                              [this] {
+                                  m_resetting = true;
+                                  beginResetModel();
+                              },
+                          .reset =
+                              [this] {
+                                  if (sorted())
+                                      placeAll();
+                                  m_resetting = false;
+                                  endResetModel();
+                              },
+                          .aboutToBeInserted = std::bind_front(&SortedRows::sourceRowsAboutToBeInserted, this),
+                          .inserted = std::bind_front(&SortedRows::sourceRowsInserted, this),
+                          .aboutToBeRemoved = std::bind_front(&SortedRows::sourceRowsAboutToBeRemoved, this),
+                          .removed = std::bind_front(&SortedRows::sourceRowsRemoved, this),
+                          .changed = std::bind_front(&SortedRows::sourceDataChanged, this)});
         connect(rows, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
         // A list that goes first (with the ledger that owns it) leaves nothing to show.
         connect(rows, &QObject::destroyed, this, [this] {
@@ -55,16 +94,72 @@ void SortedRows::setRows(ListRows *rows, std::map<int, SortKind> kinds)
             m_column = -1;
             m_byPlace.clear();
             m_placeOf.clear();
+            followWhole(nullptr);
             endResetModel();
         });
+        followWhole(rows->chosenFrom());
     }
     endResetModel();
 }
 
-ColumnOrder SortedRows::order() const
+void SortedRows::followWhole(const ListRows *whole)
+{
+    m_whole = whole;
+    m_wholeOrder.clear();
+    m_wholeKnown = false;
+    if (!whole)
+        return;
+    // The order of the whole is dropped when it is filled again (before the chosen rows are,
+    // which take their order from it) and computed again when next needed.
+    followRowChanges(whole, this,
+                     {.aboutToBeReset =
+                          [this] {
+                              m_wholeOrder = {};
+                              m_wholeKnown = false;
+                          },
+                      .inserted = std::bind_front(&SortedRows::wholeRowsInserted, this),
+                      .removed = std::bind_front(&SortedRows::wholeRowsRemoved, this),
+                      .changed = std::bind_front(&SortedRows::wholeRowsChanged, this)});
+}
+
+void SortedRows::wholeRowsInserted(int first, int last)
+{
+    if (!m_wholeKnown)
+        return;
+    shiftRows(m_wholeOrder, first, last - first + 1);
+    placeInWhole(first, last);
+}
+
+void SortedRows::wholeRowsRemoved(int first, int last)
+{
+    if (!m_wholeKnown)
+        return;
+    std::erase_if(m_wholeOrder, [&](int row) { return row >= first && row <= last; });
+    shiftRows(m_wholeOrder, last + 1, -(last - first + 1));
+}
+
+void SortedRows::wholeRowsChanged(int first, int last)
+{
+    if (!m_wholeKnown)
+        return;
+    std::erase_if(m_wholeOrder, [&](int row) { return row >= first && row <= last; });
+    placeInWhole(first, last);
+}
+
+void SortedRows::placeInWhole(int first, int last)
+{
+    const ColumnOrder rowOrder = order(*m_whole);
+    for (int row = first; row <= last; ++row) {
+        const auto at = std::partition_point(m_wholeOrder.begin(), m_wholeOrder.end(),
+                                             [&](int other) { return rowOrder.before(other, row); });
+        m_wholeOrder.insert(at, row);
+    }
+}
+
+ColumnOrder SortedRows::order(const ListRows &rows) const
 {
     const auto kind = m_kinds.find(m_column);
-    return ColumnOrder(*m_rows, m_column, kind == m_kinds.end() ? SortKind::Text : kind->second, m_order);
+    return ColumnOrder(rows, m_column, kind == m_kinds.end() ? SortKind::Text : kind->second, m_order);
 }
 
 void SortedRows::sort(int column, Qt::SortOrder order)
@@ -77,6 +172,10 @@ void SortedRows::sort(int column, Qt::SortOrder order)
     relayout([&] {
         m_column = column;
         m_order = order;
+        if (!same) {
+            m_wholeOrder = {};
+            m_wholeKnown = false;
+        }
         if (column < 0) {
             m_byPlace.clear();
             m_placeOf.clear();
@@ -102,37 +201,34 @@ int SortedRows::viewRow(int listRow) const
 
 void SortedRows::placeAll()
 {
-    m_byPlace = order().sorted();
-    renumberPlaces();
-}
-
-void SortedRows::placeAgain()
-{
-    // Rows only left out keep the order they had: a sort of them would give the same, ties
-    // included, as the rows kept their order in the list.
-    const std::vector<int> *kept = m_rows->rowsKeptByReset();
-    if (!kept || kept->size() != m_byPlace.size()) {
-        placeAll();
-        return;
+    if (m_whole) {
+        if (!m_wholeKnown) {
+            m_wholeOrder = order(*m_whole).sorted();
+            m_wholeKnown = true;
+        }
+        // Every row chosen (nothing typed, or a text in every entry) stands as the whole does.
+        // The view's rows keep their memory from one choice to the next.
+        if (m_rows->itemCount() == m_whole->itemCount())
+            m_byPlace = m_wholeOrder;
+        else
+            chosenInOrder(*m_rows, m_whole->itemCount(), m_wholeOrder, m_byPlace);
     }
-    std::vector<int> byPlace;
-    byPlace.reserve(std::size_t(m_rows->rowCount()));
-    for (const int row : m_byPlace) {
-        if (const int now = (*kept)[std::size_t(row)]; now >= 0)
-            byPlace.push_back(now);
-    }
-    if (byPlace.size() != std::size_t(m_rows->rowCount())) {
-        placeAll();
-        return;
-    }
-    m_byPlace = std::move(byPlace);
+    // Sorted alone when no whole is followed, or (never expected) its order misses a row.
+    if (!m_whole || m_byPlace.size() != std::size_t(m_rows->itemCount()))
+        m_byPlace = order(*m_rows).sorted();
     renumberPlaces();
 }
 
 void SortedRows::renumberPlaces()
 {
-    m_placeOf.assign(m_byPlace.size(), -1);
-    for (std::size_t place = 0; place < m_byPlace.size(); ++place)
+    // Every row has a place: each entry is written below.
+    m_placeOf.resize(m_byPlace.size());
+    renumberFrom(0);
+}
+
+void SortedRows::renumberFrom(std::size_t place)
+{
+    for (; place < m_byPlace.size(); ++place)
         m_placeOf[std::size_t(m_byPlace[place])] = int(place);
 }
 
@@ -167,24 +263,18 @@ void SortedRows::sourceRowsInserted(int first, int last)
         endInsertRows();
         return;
     }
-    const int added = last - first + 1;
-    for (int &row : m_byPlace) {
-        if (row >= first)
-            row += added;
-    }
+    shiftRows(m_byPlace, first, last - first + 1);
     m_placeOf.assign(std::size_t(m_rows->rowCount()), -1);
-    for (std::size_t place = 0; place < m_byPlace.size(); ++place)
-        m_placeOf[std::size_t(m_byPlace[place])] = int(place);
+    renumberFrom(0);
     // Each new row takes its place among the others; ties go after the rows above it in the list.
-    const ColumnOrder rowOrder = order();
+    const ColumnOrder rowOrder = order(*m_rows);
     for (int row = first; row <= last; ++row) {
         const auto at = std::partition_point(m_byPlace.begin(), m_byPlace.end(),
                                              [&](int other) { return rowOrder.before(other, row); });
         const int place = int(at - m_byPlace.begin());
         beginInsertRows({}, place, place);
         m_byPlace.insert(m_byPlace.begin() + place, row);
-        for (std::size_t p = std::size_t(place); p < m_byPlace.size(); ++p)
-            m_placeOf[std::size_t(m_byPlace[p])] = int(p);
+        renumberFrom(std::size_t(place));
         endInsertRows();
     }
 }
@@ -200,8 +290,7 @@ void SortedRows::sourceRowsAboutToBeRemoved(int first, int last)
         const int place = m_placeOf[std::size_t(row)];
         beginRemoveRows({}, place, place);
         m_byPlace.erase(m_byPlace.begin() + place);
-        for (std::size_t p = std::size_t(place); p < m_byPlace.size(); ++p)
-            m_placeOf[std::size_t(m_byPlace[p])] = int(p);
+        renumberFrom(std::size_t(place));
         endRemoveRows();
     }
 }
@@ -212,11 +301,7 @@ void SortedRows::sourceRowsRemoved(int first, int last)
         endRemoveRows();
         return;
     }
-    const int removed = last - first + 1;
-    for (int &row : m_byPlace) {
-        if (row > last)
-            row -= removed;
-    }
+    shiftRows(m_byPlace, last + 1, -(last - first + 1));
     renumberPlaces();
 }
 
@@ -229,7 +314,7 @@ void SortedRows::sourceDataChanged(int first, int last)
         emit dataChanged(index(first, 0), index(last, lastColumn));
         return;
     }
-    const ColumnOrder rowOrder = order();
+    const ColumnOrder rowOrder = order(*m_rows);
     for (int row = first; row <= last; ++row) {
         const int place = m_placeOf[std::size_t(row)];
         const bool inPlace = (place == 0 || rowOrder.before(m_byPlace[std::size_t(place - 1)], row))

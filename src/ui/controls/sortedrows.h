@@ -15,9 +15,10 @@ class ListRows;
 /// A list's rows as the list view shows them: in the list's own order until the view is sorted,
 /// then by the sort column, ascending or descending. The sort holds across fills and changes of
 /// single rows: a fill is sorted again (the whole order computed once, from keys read once per
-/// row) unless it only left rows out (the rest keep their order), a row added or changed takes
-/// its place by comparisons with a few others, and a row that moves carries the selection with
-/// it.
+/// row), a row added or changed takes its place by comparisons with a few others, and a row that
+/// moves carries the selection with it. Rows that are a choice of a larger list (see
+/// ListRows::chosenFrom) take their order from that list's, sorted once and kept through its
+/// changes, so a new choice costs one pass over it rather than a sort.
 class SortedRows : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -47,12 +48,18 @@ public:
 
 private:
     bool sorted() const noexcept { return m_column >= 0; }
-    ColumnOrder order() const;
+    ColumnOrder order(const ListRows &rows) const;
     void placeAll();
-    /// After a reset: the rows kept in the order they had, when the list says which it kept;
-    /// otherwise placeAll().
-    void placeAgain();
     void renumberPlaces();
+    /// The view rows from `place` on, after a row came or went there.
+    void renumberFrom(std::size_t place);
+    /// Follows the list the rows are chosen from, keeping m_wholeOrder while it is known.
+    void followWhole(const ListRows *whole);
+    void wholeRowsInserted(int first, int last);
+    void wholeRowsRemoved(int first, int last);
+    void wholeRowsChanged(int first, int last);
+    /// Puts rows `first` to `last` of the whole, missing from m_wholeOrder, in their places.
+    void placeInWhole(int first, int last);
     /// Changes the order under the view, the rows that persistent indexes name following it.
     void relayout(const std::function<void()> &change);
 
@@ -68,6 +75,9 @@ private:
     Qt::SortOrder m_order = Qt::AscendingOrder;
     std::vector<int> m_byPlace; // while sorted: the list row shown at each view row
     std::vector<int> m_placeOf; // while sorted: the view row of each list row
+    const ListRows *m_whole = nullptr; // the list the rows are chosen from, or null
+    std::vector<int> m_wholeOrder;     // its rows in the order of the sort, when known
+    bool m_wholeKnown = false;
     bool m_resetting = false;
 };
 

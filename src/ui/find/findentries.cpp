@@ -1,7 +1,8 @@
 #include "ui/find/findentries.h"
 
 #include <algorithm>
-#include <charconv>
+#include <array>
+#include <utility>
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -29,10 +30,10 @@ namespace {
 
 /// The widths of the shown columns, in twips as the main lists give theirs; Particulars takes
 /// the rest.
-constexpr int kDateWidth = 1700;
-constexpr int kKindWidth = 1500;
-constexpr int kNameWidth = 2000;
-constexpr int kAmountWidth = 1000;
+constexpr std::array<std::pair<int, int>, 4> kWidths{{{FoundEntries::kDateColumn, 1700},
+                                                      {FoundEntries::kKindColumn, 1500},
+                                                      {FoundEntries::kNameColumn, 2000},
+                                                      {FoundEntries::kAmountColumn, 1000}}};
 
 bool dayFirstNow() noexcept
 {
@@ -71,15 +72,6 @@ std::optional<double> amountBound(QLineEdit *field, const NumericReader &numbers
     return amount;
 }
 
-std::optional<long long> recordNumber(std::string_view text)
-{
-    long long number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return number;
-}
-
 } // namespace
 
 FindEntries::FindEntries(Ledger &ledger, QWidget *mainWindow)
@@ -88,67 +80,57 @@ FindEntries::FindEntries(Ledger &ledger, QWidget *mainWindow)
       m_finder(ledger.incomeList(), ledger.expenseList()),
       m_found(m_finder),
       m_shown(new SortedRows(this)),
-      m_text(new QLineEdit),
-      m_lists(new QComboBox),
-      m_from(new QLineEdit),
-      m_to(new QLineEdit),
-      m_minimum(new QLineEdit),
-      m_maximum(new QLineEdit),
-      m_results(new QTableView),
-      m_count(new QLabel),
-      m_sendToExcel(new QPushButton(QStringLiteral("Send Results To Excel"))),
+      m_ui{new QLineEdit, new QComboBox, new QLineEdit, new QLineEdit, new QLineEdit, new QLineEdit, new QTableView,
+           new QLabel, new QPushButton(QStringLiteral("Send Results To Excel"))},
       m_pointer(this)
 {
     setObjectName(QStringLiteral("FindEntries"));
     resize(860, 560);
 
-    m_text->setObjectName(QStringLiteral("FindText"));
-    m_text->setClearButtonEnabled(true);
-    m_text->setPlaceholderText(QStringLiteral("Source, category, particulars or amount"));
-    m_lists->setObjectName(QStringLiteral("FindIn"));
-    m_lists->addItems({QStringLiteral("All"), QStringLiteral("Income"), QStringLiteral("Expenses")});
-    m_from->setObjectName(QStringLiteral("DateFrom"));
-    m_to->setObjectName(QStringLiteral("DateTo"));
-    m_minimum->setObjectName(QStringLiteral("AmountFrom"));
-    m_maximum->setObjectName(QStringLiteral("AmountTo"));
-    m_minimum->setPlaceholderText(QStringLiteral("any"));
-    m_maximum->setPlaceholderText(QStringLiteral("any"));
+    const std::pair<QWidget *, const char *> names[] = {
+        {m_ui.searchField, "FindText"},  {m_ui.listChoice, "FindIn"},      {m_ui.dateFrom, "DateFrom"},
+        {m_ui.dateTo, "DateTo"},         {m_ui.amountFrom, "AmountFrom"},  {m_ui.amountTo, "AmountTo"},
+        {m_ui.results, "FoundEntries"},  {m_ui.countLine, "CountLine"},    {m_ui.sendResultsToExcel, "SendResultsToExcel"}};
+    for (const auto &[control, name] : names)
+        control->setObjectName(QLatin1String(name));
+    m_ui.searchField->setClearButtonEnabled(true);
+    m_ui.searchField->setPlaceholderText(QStringLiteral("Source, category, particulars or amount"));
+    m_ui.listChoice->addItems({QStringLiteral("All"), QStringLiteral("Income"), QStringLiteral("Expenses")});
+    m_ui.amountFrom->setPlaceholderText(QStringLiteral("any"));
+    m_ui.amountTo->setPlaceholderText(QStringLiteral("any"));
 
     m_shown->setRows(&m_found, {{FoundEntries::kDateColumn, SortKind::Date}, {FoundEntries::kAmountColumn, SortKind::Amount}});
-    m_results->setObjectName(QStringLiteral("FoundEntries"));
-    m_results->setModel(m_shown);
-    m_results->setShowGrid(false);
-    m_results->setWordWrap(false);
-    m_results->setCornerButtonEnabled(false);
-    m_results->setTabKeyNavigation(false);
-    m_results->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_results->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_results->verticalHeader()->hide();
-    m_results->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView *header = m_results->horizontalHeader();
+    m_ui.results->setModel(m_shown);
+    m_ui.results->setShowGrid(false);
+    m_ui.results->setWordWrap(false);
+    m_ui.results->setCornerButtonEnabled(false);
+    m_ui.results->setTabKeyNavigation(false);
+    m_ui.results->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_ui.results->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_ui.results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_ui.results->verticalHeader()->hide();
+    m_ui.results->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView *header = m_ui.results->horizontalHeader();
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSectionsClickable(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setStretchLastSection(true);
-    m_results->setColumnHidden(FoundEntries::kRecordColumn, true);
-    m_results->installEventFilter(this);
-    m_text->installEventFilter(this);
+    m_ui.results->setColumnHidden(FoundEntries::kRecordColumn, true);
+    m_ui.results->installEventFilter(this);
+    m_ui.searchField->installEventFilter(this);
 
-    m_count->setObjectName(QStringLiteral("CountLine"));
-    m_count->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_sendToExcel->setObjectName(QStringLiteral("SendResultsToExcel"));
+    m_ui.countLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto *findRow = new QHBoxLayout;
     auto *findLabel = new QLabel(QStringLiteral("&Find:"));
-    findLabel->setBuddy(m_text);
+    findLabel->setBuddy(m_ui.searchField);
     auto *inLabel = new QLabel(QStringLiteral("&in"));
-    inLabel->setBuddy(m_lists);
+    inLabel->setBuddy(m_ui.listChoice);
     findRow->addWidget(findLabel);
-    findRow->addWidget(m_text, 1);
+    findRow->addWidget(m_ui.searchField, 1);
     findRow->addWidget(inLabel);
-    findRow->addWidget(m_lists);
+    findRow->addWidget(m_ui.listChoice);
 
     auto *ranges = new QHBoxLayout;
     const auto addRange = [ranges](const QString &caption, QLineEdit *from, QLineEdit *to) {
@@ -159,33 +141,33 @@ FindEntries::FindEntries(Ledger &ledger, QWidget *mainWindow)
         ranges->addWidget(new QLabel(QStringLiteral("to")));
         ranges->addWidget(to);
     };
-    addRange(QStringLiteral("&Dates from"), m_from, m_to);
+    addRange(QStringLiteral("&Dates from"), m_ui.dateFrom, m_ui.dateTo);
     ranges->addSpacing(16);
-    addRange(QStringLiteral("&Amounts from"), m_minimum, m_maximum);
+    addRange(QStringLiteral("&Amounts from"), m_ui.amountFrom, m_ui.amountTo);
     ranges->addStretch(1);
 
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(m_count, 1);
-    bottom->addWidget(m_sendToExcel);
+    bottom->addWidget(m_ui.countLine, 1);
+    bottom->addWidget(m_ui.sendResultsToExcel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(findRow);
     layout->addLayout(ranges);
-    layout->addWidget(m_results, 1);
+    layout->addWidget(m_ui.results, 1);
     layout->addLayout(bottom);
 
-    for (QLineEdit *field : {m_text, m_from, m_to, m_minimum, m_maximum})
+    for (QLineEdit *field : {m_ui.searchField, m_ui.dateFrom, m_ui.dateTo, m_ui.amountFrom, m_ui.amountTo})
         connect(field, &QLineEdit::textChanged, this, &FindEntries::search);
-    connect(m_lists, &QComboBox::currentIndexChanged, this, &FindEntries::search);
+    connect(m_ui.listChoice, &QComboBox::currentIndexChanged, this, &FindEntries::search);
     connect(&m_found, &FoundEntries::resultsChanged, this, &FindEntries::showCount);
     connect(m_shown, &QAbstractItemModel::modelAboutToBeReset, this, &FindEntries::rememberSelection);
     connect(m_shown, &QAbstractItemModel::modelReset, this, &FindEntries::restoreSelection);
     connect(header, &QHeaderView::sectionClicked, this, &FindEntries::sortByHeader);
-    connect(m_results, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+    connect(m_ui.results, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (index.isValid())
             choose(index.row());
     });
-    connect(m_sendToExcel, &QPushButton::clicked, this, &FindEntries::sendResultsToExcel);
+    connect(m_ui.sendResultsToExcel, &QPushButton::clicked, this, &FindEntries::sendResultsToExcel);
 }
 
 FindEntries::~FindEntries() = default;
@@ -197,24 +179,23 @@ void FindEntries::Form_Load()
     followMainWindow();
     // The ranges' dates are typed as the editor writes them.
     const QString pattern = dayFirstNow() ? QStringLiteral("d/m/yyyy") : QStringLiteral("m/d/yyyy");
-    m_from->setPlaceholderText(pattern);
-    m_to->setPlaceholderText(pattern);
-    QHeaderView *header = m_results->horizontalHeader();
-    header->resizeSection(FoundEntries::kDateColumn, twipsToPixels(kDateWidth, this));
-    // The kind's header is longer than any of its cells: it shows whole.
-    header->resizeSection(FoundEntries::kKindColumn,
-                          std::max(twipsToPixels(kKindWidth, this), header->sectionSizeHint(FoundEntries::kKindColumn)));
-    header->resizeSection(FoundEntries::kNameColumn, twipsToPixels(kNameWidth, this));
-    header->resizeSection(FoundEntries::kAmountColumn, twipsToPixels(kAmountWidth, this));
-    m_results->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    m_ui.dateFrom->setPlaceholderText(pattern);
+    m_ui.dateTo->setPlaceholderText(pattern);
+    QHeaderView *header = m_ui.results->horizontalHeader();
+    for (const auto &[column, twips] : kWidths) {
+        // The kind's header is longer than any of its cells: it shows whole.
+        const int least = column == FoundEntries::kKindColumn ? header->sectionSizeHint(column) : 0;
+        header->resizeSection(column, std::max(twipsToPixels(twips, this), least));
+    }
+    m_ui.results->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     search();
     focusSearch();
 }
 
 void FindEntries::focusSearch()
 {
-    m_text->setFocus(Qt::OtherFocusReason);
-    m_text->selectAll();
+    m_ui.searchField->setFocus(Qt::OtherFocusReason);
+    m_ui.searchField->selectAll();
 }
 
 void FindEntries::search()
@@ -222,18 +203,18 @@ void FindEntries::search()
     const bool dayFirst = dayFirstNow();
     const NumericReader numbers;
     FindQuery query;
-    query.text = m_text->text();
-    query.lists = static_cast<FindQuery::Lists>(std::max(0, m_lists->currentIndex()));
-    query.from = dateBound(m_from, dayFirst);
-    query.to = dateBound(m_to, dayFirst);
-    query.minimum = amountBound(m_minimum, numbers);
-    query.maximum = amountBound(m_maximum, numbers);
+    query.text = m_ui.searchField->text();
+    query.lists = static_cast<FindQuery::Lists>(std::max(0, m_ui.listChoice->currentIndex()));
+    query.from = dateBound(m_ui.dateFrom, dayFirst);
+    query.to = dateBound(m_ui.dateTo, dayFirst);
+    query.minimum = amountBound(m_ui.amountFrom, numbers);
+    query.maximum = amountBound(m_ui.amountTo, numbers);
     m_found.setQuery(query);
 }
 
 void FindEntries::showCount()
 {
-    m_count->setText(m_found.countLine());
+    m_ui.countLine->setText(m_found.countLine());
 }
 
 FoundEntry FindEntries::entryShownAt(int row) const
@@ -253,25 +234,27 @@ void FindEntries::sortByHeader(int column)
 {
     const bool again = m_shown->sortColumn() == column;
     const Qt::SortOrder order = again && m_shown->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    QHeaderView *header = m_results->horizontalHeader();
+    QHeaderView *header = m_ui.results->horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(column, order);
     m_shown->sort(column, order);
-    const QModelIndex current = m_results->currentIndex();
+    const QModelIndex current = m_ui.results->currentIndex();
     if (current.isValid())
-        m_results->scrollTo(current);
+        m_ui.results->scrollTo(current);
 }
 
 void FindEntries::rememberSelection()
 {
-    const QModelIndexList rows = m_results->selectionModel()->selectedRows();
+    const QModelIndexList rows = m_ui.results->selectionModel()->selectedRows();
     m_selected.reset();
     if (rows.isEmpty())
         return;
     const int row = m_shown->listRow(rows.first().row());
     if (row < 0 || row >= m_found.itemCount())
         return;
-    m_selected.emplace(m_found.entryAt(row).income, std::string(m_found.cellUtf8(row, FoundEntries::kRecordColumn)));
+    const FoundEntry entry = m_found.entryAt(row);
+    if (const auto number = m_finder.list(entry.income).recordAt(int(entry.row)))
+        m_selected.emplace(entry.income, *number);
 }
 
 void FindEntries::restoreSelection()
@@ -281,18 +264,15 @@ void FindEntries::restoreSelection()
     // The entry selected before, when it is still among the results; the first result otherwise.
     int shown = 0;
     if (m_selected) {
-        const RowStore &list = m_finder.list(m_selected->first);
-        if (const auto number = recordNumber(m_selected->second)) {
-            const int listRow = list.findRecord(*number);
-            const int row = listRow >= 0 ? m_found.rowOf(m_selected->first, listRow) : -1;
-            if (row >= 0)
-                shown = m_shown->viewRow(row);
-        }
+        const int listRow = m_finder.list(m_selected->first).findRecord(m_selected->second);
+        const int row = listRow >= 0 ? m_found.rowOf(m_selected->first, listRow) : -1;
+        if (row >= 0)
+            shown = m_shown->viewRow(row);
     }
     // The current cell in a shown column, so Up and Down move from it.
     const QModelIndex index = m_shown->index(shown, FoundEntries::kDateColumn);
-    m_results->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_results->scrollTo(index);
+    m_ui.results->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_ui.results->scrollTo(index);
 }
 
 bool FindEntries::eventFilter(QObject *watched, QEvent *event)
@@ -302,15 +282,15 @@ bool FindEntries::eventFilter(QObject *watched, QEvent *event)
         const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
         // Enter on a result, or in the search field for the result selected, shows that entry.
-        if (enter && (watched == m_results || watched == m_text)) {
-            const QModelIndex current = m_results->currentIndex();
+        if (enter && (watched == m_ui.results || watched == m_ui.searchField)) {
+            const QModelIndex current = m_ui.results->currentIndex();
             if (current.isValid())
                 choose(current.row());
             return true;
         }
         // Down from the search field goes on to the results.
-        if (watched == m_text && key->key() == Qt::Key_Down && m_shown->rowCount() > 0) {
-            m_results->setFocus(Qt::TabFocusReason);
+        if (watched == m_ui.searchField && key->key() == Qt::Key_Down && m_shown->rowCount() > 0) {
+            m_ui.results->setFocus(Qt::TabFocusReason);
             return true;
         }
     }

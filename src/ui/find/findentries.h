@@ -1,7 +1,7 @@
 #pragma once
 
 #include <optional>
-#include <string>
+#include <utility>
 
 #include <QWidget>
 
@@ -20,6 +20,20 @@ namespace tallymere {
 
 class Ledger;
 class SortedRows;
+
+/// The controls of the Find Entries window, each with its Qt object name (in the comment), by
+/// which tests and screenshots find it.
+struct FindEntriesControls {
+    QLineEdit *searchField;          ///< FindText
+    QComboBox *listChoice;           ///< FindIn: All, Income, Expenses
+    QLineEdit *dateFrom;             ///< DateFrom
+    QLineEdit *dateTo;               ///< DateTo
+    QLineEdit *amountFrom;           ///< AmountFrom
+    QLineEdit *amountTo;             ///< AmountTo
+    QTableView *results;             ///< FoundEntries
+    QLabel *countLine;               ///< CountLine
+    QPushButton *sendResultsToExcel; ///< SendResultsToExcel
+};
 
 /// The Find Entries window: every entry of the ledger's lists whose source or category,
 /// particulars or amount holds the text typed (letter case and accents do not count), in All,
@@ -56,14 +70,7 @@ public:
     /// The Find window shows no totals; an export writes none.
     void setTotalCaptions(const QString &, const QString &, const QString &) override {}
 
-    QLineEdit *searchField() const noexcept { return m_text; }
-    QComboBox *listChoice() const noexcept { return m_lists; }
-    QLineEdit *dateFrom() const noexcept { return m_from; }
-    QLineEdit *dateTo() const noexcept { return m_to; }
-    QLineEdit *amountFrom() const noexcept { return m_minimum; }
-    QLineEdit *amountTo() const noexcept { return m_maximum; }
-    QTableView *results() const noexcept { return m_results; }
-    QLabel *countLine() const noexcept { return m_count; }
+    const FindEntriesControls &ui() const noexcept { return m_ui; }
     const FoundEntries &found() const noexcept { return m_found; }
 
 signals:
@@ -94,18 +101,10 @@ private:
     EntryFinder m_finder;
     FoundEntries m_found;
     SortedRows *m_shown;
-    QLineEdit *m_text;
-    QComboBox *m_lists;
-    QLineEdit *m_from;
-    QLineEdit *m_to;
-    QLineEdit *m_minimum;
-    QLineEdit *m_maximum;
-    QTableView *m_results;
-    QLabel *m_count;
-    QPushButton *m_sendToExcel;
+    FindEntriesControls m_ui;
     WindowPointer m_pointer;
     /// The entry selected before the results changed: its list and record number.
-    std::optional<std::pair<bool, std::string>> m_selected;
+    std::optional<std::pair<bool, long long>> m_selected;
 };
 
 } // namespace tallymere

@@ -127,6 +127,11 @@ TEST(LedgerSchema, companionCommandCreatesLedgerOnceAndLeavesItAfterwards)
 
     EXPECT_EQ(newLedger({dir.filePath(QStringLiteral("missing/dbExpense.mdb"))}).exitCode, 1);
     EXPECT_EQ(newLedger({}).exitCode, 1);
+    // An option is no file name: nothing is created under it.
+    const CommandRun help = newLedger({QStringLiteral("--help")}, dir.path());
+    EXPECT_EQ(help.exitCode, 1);
+    EXPECT_TRUE(help.errors.startsWith(QStringLiteral("usage: ")));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("--help"))));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "core/lists/foundentries.h"
 #include "core/platform/messagebox.h"
+#include "ui/controls/columnorder.h"
 #include "ui/find/findentries.h"
 #include "support/openingways.h"
 #include "support/scriptedspreadsheet.h"
@@ -39,7 +40,7 @@ protected:
     static std::vector<QStringList> shown(const FindEntries &find)
     {
         std::vector<QStringList> rows;
-        const QAbstractItemModel *model = find.results()->model();
+        const QAbstractItemModel *model = find.ui().results->model();
         for (int r = 0; r < model->rowCount(); ++r) {
             QStringList row;
             for (int c = 1; c < model->columnCount(); ++c)
@@ -54,40 +55,40 @@ TEST_F(FindEntriesTest, followsEachKeystrokeWithTheResultsAndTheirCountLine)
 {
     FindEntries &find = openOver();
     EXPECT_EQ(find.windowTitle(), QStringLiteral("Find Entries"));
-    EXPECT_TRUE(find.searchField()->hasFocus());
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("5 entries \u2013 Income: 3250.1   Expenses: 2300.2"));
+    EXPECT_TRUE(find.ui().searchField->hasFocus());
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("5 entries \u2013 Income: 3250.1   Expenses: 2300.2"));
 
-    QTest::keyClicks(find.searchField(), QStringLiteral("cafe"));
+    QTest::keyClicks(find.ui().searchField, QStringLiteral("cafe"));
     EXPECT_EQ(shown(find), (std::vector<QStringList>{{"2026-02-14", "Income", "Caf\u00e9 sale", "0.1", "cakes"},
                                                       {"2026-01-09", "Expense", "CAFE", "0.2", "espresso"}}));
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 0.1   Expenses: 0.2"));
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("2 entries \u2013 Income: 0.1   Expenses: 0.2"));
 
-    find.listChoice()->setCurrentIndex(2); // Expenses
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("1 entry \u2013 Income: 0   Expenses: 0.2"));
+    find.ui().listChoice->setCurrentIndex(2); // Expenses
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("1 entry \u2013 Income: 0   Expenses: 0.2"));
 
-    find.listChoice()->setCurrentIndex(0);
-    find.searchField()->clear();
-    find.amountFrom()->setText(QStringLiteral("1,000"));
-    find.dateTo()->setText(QStringLiteral("1/31/2026"));
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 3250   Expenses: 1150"));
-    find.dateTo()->setText(QStringLiteral("31/1/2026")); // not a date month-first: no bound, shown red
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("3 entries \u2013 Income: 3250   Expenses: 2300"));
-    EXPECT_EQ(find.dateTo()->palette().color(QPalette::Text), QColor(Qt::red));
+    find.ui().listChoice->setCurrentIndex(0);
+    find.ui().searchField->clear();
+    find.ui().amountFrom->setText(QStringLiteral("1,000"));
+    find.ui().dateTo->setText(QStringLiteral("1/31/2026"));
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("2 entries \u2013 Income: 3250   Expenses: 1150"));
+    find.ui().dateTo->setText(QStringLiteral("31/1/2026")); // not a date month-first: no bound, shown red
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("3 entries \u2013 Income: 3250   Expenses: 2300"));
+    EXPECT_EQ(find.ui().dateTo->palette().color(QPalette::Text), QColor(Qt::red));
     EXPECT_TRUE(env.boxes().empty());
 }
 
 TEST_F(FindEntriesTest, enterOnASortedResultSelectsThatEntryInItsListForDeleteAndUpdate)
 {
     FindEntries &find = openOver();
-    QTest::keyClicks(find.searchField(), QStringLiteral("rent"));
+    QTest::keyClicks(find.ui().searchField, QStringLiteral("rent"));
     // Newest first: the February rent, entry 3 of the expense list, comes first.
-    find.results()->horizontalHeader()->sectionClicked(FoundEntries::kDateColumn);
-    find.results()->horizontalHeader()->sectionClicked(FoundEntries::kDateColumn);
+    find.ui().results->horizontalHeader()->sectionClicked(FoundEntries::kDateColumn);
+    find.ui().results->horizontalHeader()->sectionClicked(FoundEntries::kDateColumn);
     ASSERT_EQ(shown(find).front().at(0), QStringLiteral("2026-02-03"));
-    QTest::keyClick(find.searchField(), Qt::Key_Down);
-    ASSERT_TRUE(find.results()->hasFocus());
-    QTest::keyClick(find.results(), Qt::Key_Up); // the selection went with the January rent
-    QTest::keyClick(find.results(), Qt::Key_Return);
+    QTest::keyClick(find.ui().searchField, Qt::Key_Down);
+    ASSERT_TRUE(find.ui().results->hasFocus());
+    QTest::keyClick(find.ui().results, Qt::Key_Up); // the selection went with the January rent
+    QTest::keyClick(find.ui().results, Qt::Key_Return);
 
     ListView *expenses = main->ui().ListView2;
     EXPECT_EQ(main->focusWidget(), expenses);
@@ -104,29 +105,29 @@ TEST_F(FindEntriesTest, enterOnASortedResultSelectsThatEntryInItsListForDeleteAn
 TEST_F(FindEntriesTest, resultsFollowSavesDeletesAndUndoAtOnce)
 {
     FindEntries &find = openOver();
-    QTest::keyClicks(find.searchField(), QStringLiteral("rent"));
+    QTest::keyClicks(find.ui().searchField, QStringLiteral("rent"));
     ASSERT_EQ(find.found().itemCount(), 2);
 
     main->PushButton7_Click(); // a new expense that matches
     type(QStringLiteral("3/3/2026"), QStringLiteral("Rent"), QStringLiteral("1200"), QStringLiteral("March"));
     editor().PushButton1_Click();
     settle();
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("3 entries \u2013 Income: 0   Expenses: 3500"));
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("3 entries \u2013 Income: 0   Expenses: 3500"));
 
     select(main->ui().ListView2, 1); // the January rent, changed so it no longer matches
     main->PushButton6_Click();
     field(2)->setText(QStringLiteral("Deposit"));
     editor().PushButton1_Click();
     settle();
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 0   Expenses: 2350"));
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("2 entries \u2013 Income: 0   Expenses: 2350"));
 
     main->mnuUndo_Click();
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("3 entries \u2013 Income: 0   Expenses: 3500"));
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("3 entries \u2013 Income: 0   Expenses: 3500"));
 
     select(main->ui().ListView2, 3); // the February rent, deleted
     env.answerNext(platform::MessageResult::Yes);
     main->PushButton8_Click();
-    EXPECT_EQ(find.countLine()->text(), QStringLiteral("2 entries \u2013 Income: 0   Expenses: 2350"));
+    EXPECT_EQ(find.ui().countLine->text(), QStringLiteral("2 entries \u2013 Income: 0   Expenses: 2350"));
     EXPECT_EQ(shown(find).size(), 2u);
 }
 
@@ -134,8 +135,8 @@ TEST_F(FindEntriesTest, typingOnKeepsTheSortAndTheResultsGoOutInTheOrderShown)
 {
     test::ScriptedSpreadsheet spreadsheet;
     FindEntries &find = openOver();
-    find.results()->horizontalHeader()->sectionClicked(FoundEntries::kAmountColumn);
-    QTest::keyClicks(find.searchField(), QStringLiteral("ar"));
+    find.ui().results->horizontalHeader()->sectionClicked(FoundEntries::kAmountColumn);
+    QTest::keyClicks(find.ui().searchField, QStringLiteral("ar"));
     EXPECT_EQ(shown(find), (std::vector<QStringList>{{"2026-01-03", "Expense", "Rent", "1150", "January"},
                                                       {"2026-02-03", "Expense", "Rent", "1150", "February"},
                                                       {"2026-01-30", "Income", "Salary", "3250", "January pay"}}));
@@ -149,6 +150,43 @@ TEST_F(FindEntriesTest, typingOnKeepsTheSortAndTheResultsGoOutInTheOrderShown)
     for (int r = 0; r < int(rows.size()); ++r)
         EXPECT_EQ(sheet.shownRow(r + 2), rows[std::size_t(r)]);
     EXPECT_TRUE(env.boxes().empty());
+}
+
+// Results that grow again after a sort (the search text shortened) stand as a fresh sort of them
+// would put them, ties in entry order, in both directions, also after a save and an update
+// changed the lists while they were fewer.
+TEST_F(FindEntriesTest, widenedResultsAfterTheListsChangedStandAsAFreshSortOfThem)
+{
+    FindEntries &find = openOver();
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        QHeaderView *header = find.ui().results->horizontalHeader();
+        do
+            header->sectionClicked(FoundEntries::kAmountColumn);
+        while (header->sortIndicatorOrder() != order);
+        QTest::keyClicks(find.ui().searchField, QStringLiteral("rent"));
+
+        main->PushButton7_Click(); // a new expense, its amount tied with the rents
+        type(QStringLiteral("3/3/2026"), QStringLiteral("Books"), QStringLiteral("1150"), QStringLiteral("March"));
+        editor().PushButton1_Click();
+        settle();
+        select(main->ui().ListView2, 2); // the espresso, at another price
+        main->PushButton6_Click();
+        field(3)->setText(order == Qt::AscendingOrder ? QStringLiteral("2000") : QStringLiteral("5"));
+        editor().PushButton1_Click();
+        settle();
+        find.ui().searchField->clear();
+
+        const FoundEntries &found = find.found();
+        std::vector<QStringList> fresh;
+        for (const int row : ColumnOrder(found, FoundEntries::kAmountColumn, SortKind::Amount, order).sorted()) {
+            QStringList cells;
+            for (int column = 1; column < FoundEntries::kColumns; ++column)
+                cells.append(found.index(row, column).data().toString());
+            fresh.push_back(cells);
+        }
+        ASSERT_EQ(fresh.size(), std::size_t(found.itemCount()));
+        EXPECT_EQ(shown(find), fresh) << (order == Qt::AscendingOrder ? "ascending" : "descending");
+    }
 }
 
 void fromMenu(Form1 &form, QWidget *over)
@@ -167,14 +205,14 @@ TEST_P(FindEntriesWay, opensOneModelessWindowThatASecondCommandBringsForwardAndE
     FindEntries *find = w.openFindEntries();
     ASSERT_NE(find, nullptr);
     EXPECT_FALSE(find->isModal());
-    QTest::keyClicks(find->searchField(), QStringLiteral("rent"));
+    QTest::keyClicks(find->ui().searchField, QStringLiteral("rent"));
     QApplication::setActiveWindow(&w);
     GetParam().open(w);
     EXPECT_EQ(w.openFindEntries(), find);
-    EXPECT_EQ(find->focusWidget(), find->searchField());
-    EXPECT_EQ(find->searchField()->selectedText(), QStringLiteral("rent")) << "ready for the next search";
+    EXPECT_EQ(find->focusWidget(), find->ui().searchField);
+    EXPECT_EQ(find->ui().searchField->selectedText(), QStringLiteral("rent")) << "ready for the next search";
 
-    QTest::keyClick(find->searchField(), Qt::Key_Escape);
+    QTest::keyClick(find->ui().searchField, Qt::Key_Escape);
     EXPECT_EQ(w.openFindEntries(), nullptr);
     EXPECT_TRUE(env.boxes().empty());
 }
