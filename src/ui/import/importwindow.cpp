@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/db/recordset.h"
@@ -246,15 +245,11 @@ void ImportWindow::userChanged(ReadChoicesPanel::Choice choice)
 void ImportWindow::ledgerChanged(bool readWhole)
 {
     m_keysChanged = m_keysChanged || readWhole;
-    if (m_following)
-        return;
-    m_following = true;
-    QTimer::singleShot(0, this, &ImportWindow::followLedger);
+    m_follow.request();
 }
 
 void ImportWindow::followLedger()
 {
-    m_following = false;
     if (m_model->plan().entries.empty())
         return;
     try {

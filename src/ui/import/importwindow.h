@@ -8,6 +8,7 @@
 
 #include "core/import/bankstatement.h"
 #include "core/import/importplan.h"
+#include "ui/controls/idlecall.h"
 #include "ui/import/readchoicespanel.h"
 #include "ui/windows/modelesswindow.h"
 
@@ -92,8 +93,8 @@ private:
     QPushButton *m_import;
     QPushButton *m_cancel;
     std::unique_ptr<import::PlanStatuses> m_statuses; // of the plan shown, made at the first change
-    bool m_following = false;   // a follow of the ledger is due
-    bool m_keysChanged = false; // and must read the keys again
+    bool m_keysChanged = false; // the next follow of the ledger must read the keys again
+    IdleCall m_follow{this, [this] { followLedger(); }};
     mutable std::array<QStringList, 2> m_names; // expenses, income: read when first edited
     mutable bool m_namesRead = false;
 };

@@ -22,7 +22,6 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -205,15 +204,11 @@ void MonthlySummary::Form_Load()
 
 void MonthlySummary::scheduleRefresh()
 {
-    if (m_refreshPending)
-        return;
-    m_refreshPending = true;
-    QTimer::singleShot(0, this, &MonthlySummary::refreshNow);
+    m_refresh.request();
 }
 
 void MonthlySummary::refreshNow()
 {
-    m_refreshPending = false;
     // The selected month stays selected while it has entries.
     const int row = selectedRow();
     const QString selected = row >= 0 && row < m_model->rowCount() ? m_model->rows()[std::size_t(row)].month : QString();

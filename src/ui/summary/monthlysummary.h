@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/lists/monthsums.h"
+#include "ui/controls/idlecall.h"
 #include "ui/windows/modelesswindow.h"
 
 class QChart;
@@ -87,7 +88,7 @@ private:
     QChart *m_incomeChart;
     std::array<QChartView *, 3> m_chartViews{};
     QPushButton *m_sendToExcel;
-    bool m_refreshPending = false;
+    IdleCall m_refresh{this, [this] { refreshNow(); }};
     bool m_refreshing = false;
 };
 
