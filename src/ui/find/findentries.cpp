@@ -75,7 +75,7 @@ std::optional<double> amountBound(QLineEdit *field, const NumericReader &numbers
 } // namespace
 
 FindEntries::FindEntries(Ledger &ledger, QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Window),
+    : ModelessWindow(mainWindow, Qt::Window),
       m_mainWindow(mainWindow),
       m_finder(ledger.incomeList(), ledger.expenseList()),
       m_found(m_finder),

@@ -9,6 +9,7 @@
 #include "core/lists/foundentries.h"
 #include "core/platform/mainwindow.h"
 #include "ui/controls/pointer.h"
+#include "ui/windows/modelesswindow.h"
 
 class QComboBox;
 class QLabel;
@@ -43,7 +44,7 @@ struct FindEntriesControls {
 /// the main lists; Enter or a double click on a result asks the main window to show that entry.
 ///
 /// Modeless; the main window keeps at most one, and takes its font and colours.
-class FindEntries : public QWidget, public MainWindow
+class FindEntries : public ModelessWindow, public MainWindow
 {
     Q_OBJECT
 
@@ -76,10 +77,6 @@ public:
 signals:
     /// A result was chosen: row `row` (0-based) of the income list or of the expense list.
     void entryChosen(bool income, int row);
-    /// The window begins to close.
-    void closing();
-    /// The window has closed.
-    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
