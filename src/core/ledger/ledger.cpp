@@ -377,11 +377,7 @@ int Ledger::Batch::add(bool income, Parameters values)
     row.reserve(values.size() + 1);
     row.push_back(FieldValue{});
     std::move(values.begin(), values.end(), std::back_inserter(row));
-    const int changed = run(income ? QStringLiteral("insert into [income] (sr_no,date,source,amount,particulars) "
-                                                    "values (?,?,?,?,?)")
-                                   : QStringLiteral("insert into [expenses] (sr_no,date,category,amount,particulars) "
-                                                    "values (?,?,?,?,?)"),
-                            row);
+    const int changed = run(entrySql::insertEntryStatement(income), row);
     if (changed != 1)
         return changed;
     m_lastAdded = m_ledger.writable().lastInsertedRecord();

@@ -56,6 +56,12 @@ QString insertStatement(const QString &table, const QString &columns, const QStr
         + QLatin1String(") values (") + values + QLatin1Char(')');
 }
 
+QString insertEntryStatement(bool income)
+{
+    return insertStatement(tableText(income), QLatin1String("sr_no,") + columnListText(income),
+                           QStringLiteral("?,?,?,?,?"));
+}
+
 QString updateStatement(const QString &table, const QString &setList, const QString &srNo)
 {
     return QLatin1String("update ") + table + QLatin1String(" set ") + setList

@@ -33,6 +33,9 @@ QString setItem(const QString &caption, const QString &text);
 
 /// "insert into TABLE (COLUMNS) values (VALUES)".
 QString insertStatement(const QString &table, const QString &columns, const QString &values);
+/// "insert into [TABLE] (sr_no,COLUMNS) values (?,?,?,?,?)": an entry of many written in one go,
+/// its number (null: the engine's next) and its four values given as parameters.
+QString insertEntryStatement(bool income);
 /// "update TABLE set SETLIST where sr_no=ID"; the number goes unquoted.
 QString updateStatement(const QString &table, const QString &setList, const QString &srNo);
 
