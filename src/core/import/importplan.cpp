@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -127,15 +126,17 @@ void readList(const Connection &ledger, bool income, bool keyTable, PayeeCategor
 }
 
 /// Marks the new entries that an entry typed by hand may be: each entry typed by hand stands for
-/// one transaction at most, the nearest in days.
-void markTyped(const std::vector<PlannedEntry> &entries, const std::vector<long long> &units, std::array<TypedEntries, 2> &typed,
-               std::vector<EntryStatus> &statuses)
+/// one transaction at most, the nearest in days. `statusOf(i)` is the status of entry i to mark.
+template <class StatusOf>
+void markTyped(const std::vector<PlannedEntry> &entries, const std::vector<long long> &units,
+               std::array<TypedEntries, 2> &typed, StatusOf statusOf)
 {
     for (qint64 apart = 0; apart <= kTypedWithinDays && !(typed[0].empty() && typed[1].empty()); ++apart) {
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const PlannedEntry &entry = entries[i];
-            if (statuses[i] == EntryStatus::New && typed[entry.income].take(units[i], entry.date.toJulianDay(), apart))
-                statuses[i] = EntryStatus::PossiblyTyped;
+            EntryStatus &status = statusOf(i);
+            if (status == EntryStatus::New && typed[entry.income].take(units[i], entry.date.toJulianDay(), apart))
+                status = EntryStatus::PossiblyTyped;
         }
     }
 }
@@ -223,12 +224,7 @@ ImportPlan planImport(const Connection &ledger, const BankStatement &statement, 
         if (entry.status == EntryStatus::New && lookup.inLedger(entry.key, entry.textKey))
             entry.status = EntryStatus::InLedger;
     }
-    std::vector<EntryStatus> statuses(plan.entries.size());
-    for (std::size_t i = 0; i < plan.entries.size(); ++i)
-        statuses[i] = plan.entries[i].status;
-    markTyped(plan.entries, units, typed, statuses);
-    for (std::size_t i = 0; i < plan.entries.size(); ++i)
-        plan.entries[i].status = statuses[i];
+    markTyped(plan.entries, units, typed, [&plan](std::size_t i) -> EntryStatus & { return plan.entries[i].status; });
     return plan;
 }
 
@@ -270,15 +266,13 @@ std::vector<EntryStatus> PlanStatuses::statuses(const ImportPlan &plan, const Ro
     for (const bool list : {false, true}) {
         const RowStore &rows = list ? income : expenses;
         for (int row = 0; row < rows.itemCount(); ++row) {
-            const std::string_view number = rows.cellUtf8(row, kRecordColumn);
-            long long srNo = 0;
-            if (std::from_chars(number.data(), number.data() + number.size(), srNo).ec != std::errc())
+            const std::optional<long long> srNo = rows.recordAt(row);
+            if (!srNo)
                 continue;
-            if (const auto [first, last] = named[list].equal_range(srNo); first != last) {
-                for (auto it = first; it != last; ++it)
-                    statuses[it->second] = EntryStatus::InLedger;
-            }
-            if (m_imported[list].count(srNo) != 0)
+            const auto [first, last] = named[list].equal_range(*srNo);
+            for (auto it = first; it != last; ++it)
+                statuses[it->second] = EntryStatus::InLedger;
+            if (m_imported[list].count(*srNo) != 0)
                 continue;
             const auto units = amountUnits(rows.exactAmountAt(row));
             if (!units || !typed[list].expected(*units))
@@ -287,7 +281,7 @@ std::vector<EntryStatus> PlanStatuses::statuses(const ImportPlan &plan, const Ro
                 typed[list].add(*units, QDate(day->year, day->month, day->day).toJulianDay());
         }
     }
-    markTyped(plan.entries, m_units, typed, statuses);
+    markTyped(plan.entries, m_units, typed, [&statuses](std::size_t i) -> EntryStatus & { return statuses[i]; });
     return statuses;
 }
 
