@@ -20,6 +20,7 @@
 #include "core/ledger/ledger.h"
 #include "core/ledger/modexpense.h"
 #include "core/ledger/statements.h"
+#include "core/lists/listrows.h"
 #include "core/platform/messagebox.h"
 #include "ui/import/importtable.h"
 #include "ui/windows/icons.h"
@@ -167,13 +168,11 @@ ImportWindow::ImportWindow(Ledger &ledger, const QString &path, QByteArray bytes
     connect(m_import, &QPushButton::clicked, this, &ImportWindow::Import_Click);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
     // Entries saved, deleted or undone in the main window, and another import, show at once.
-    for (const bool income : {false, true}) {
-        RowStore *list = &m_ledger.list(income);
-        connect(list, &QAbstractItemModel::modelReset, this, [this] { ledgerChanged(true); });
-        connect(list, &QAbstractItemModel::rowsInserted, this, [this] { ledgerChanged(false); });
-        connect(list, &QAbstractItemModel::rowsRemoved, this, [this] { ledgerChanged(false); });
-        connect(list, &QAbstractItemModel::dataChanged, this, [this] { ledgerChanged(false); });
-    }
+    const auto oneChange = [this](int, int) { ledgerChanged(false); };
+    for (const bool income : {false, true})
+        followRowChanges(&m_ledger.list(income), this,
+                         {.reset = [this] { ledgerChanged(true); }, .inserted = oneChange, .removed = oneChange,
+                          .changed = oneChange});
 }
 
 ImportWindow::~ImportWindow() = default;
