@@ -1,5 +1,7 @@
 #include "core/ledger/statements.h"
 
+#include <array>
+
 namespace tallymere::entrySql {
 
 bool isIncomeCaption(const QString &caption)
@@ -58,8 +60,15 @@ QString insertStatement(const QString &table, const QString &columns, const QStr
 
 QString insertEntryStatement(bool income)
 {
-    return insertStatement(tableText(income), QLatin1String("sr_no,") + columnListText(income),
-                           QStringLiteral("?,?,?,?,?"));
+    // Asked for once per entry of an import: made once.
+    static const std::array<QString, 2> texts = [] {
+        std::array<QString, 2> made;
+        for (const bool list : {false, true})
+            made[list] = insertStatement(tableText(list), QLatin1String("sr_no,") + columnListText(list),
+                                         QStringLiteral("?,?,?,?,?"));
+        return made;
+    }();
+    return texts[income];
 }
 
 QString updateStatement(const QString &table, const QString &setList, const QString &srNo)
